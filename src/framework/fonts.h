@@ -1,0 +1,10 @@
+// The window fonts are named as on a Simplified-Chinese Windows system; these
+// substitutions give them the closest faces installed from Debian, so that
+// every machine renders the windows alike.
+#pragma once
+
+namespace zentrova {
+
+void installFontSubstitutions();
+
+} // namespace zentrova

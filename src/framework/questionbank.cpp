@@ -1,0 +1,215 @@
+#include "questionbank.h"
+
+#include <QCoreApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTextEdit>
+#include <QUrl>
+
+#include <sqlite3.h>
+
+namespace zentrova {
+
+namespace {
+
+QString &programFolderOverride()
+{
+    static QString folder;
+    return folder;
+}
+
+QString describeOpenFailure(const QString &path)
+{
+    return QStringLiteral("无法打开题库文件“%1”：文件不存在、无法读取或不是有效的题库。").arg(path);
+}
+
+void setWidgetText(QWidget *widget, const QString &text)
+{
+    if (auto *label = qobject_cast<QLabel *>(widget))
+        label->setText(text);
+    else if (auto *edit = qobject_cast<QTextEdit *>(widget))
+        edit->setPlainText(text);
+    else if (auto *line = qobject_cast<QLineEdit *>(widget))
+        line->setText(text);
+}
+
+} // namespace
+
+QString bankPathIn(const QString &folder)
+{
+    const QString name = QString::fromLatin1(BankFileName);
+    if (folder.endsWith(u'/') || folder.endsWith(u'\\'))
+        return folder + name;
+    return folder + u'/' + name;
+}
+
+QString programFolder()
+{
+    const QString &override = programFolderOverride();
+    return override.isEmpty() ? QCoreApplication::applicationDirPath() : override;
+}
+
+void setProgramFolder(const QString &folder)
+{
+    programFolderOverride() = folder;
+}
+
+QString bankPath()
+{
+    return bankPathIn(programFolder());
+}
+
+QString quotedIdentifier(const QString &name)
+{
+    QString quoted = name;
+    quoted.replace(u'"', QStringLiteral("\"\""));
+    return u'"' + quoted + u'"';
+}
+
+RecordCursor::RecordCursor() = default;
+
+RecordCursor::~RecordCursor()
+{
+    close();
+}
+
+void RecordCursor::close()
+{
+    sqlite3_finalize(m_first);
+    sqlite3_finalize(m_next);
+    sqlite3_finalize(m_last);
+    sqlite3_close(m_db);
+    m_first = m_next = m_last = nullptr;
+    m_db = nullptr;
+    m_values.clear();
+    m_pastEnd = true;
+}
+
+bool RecordCursor::open(const QString &path, const QString &table, const QStringList &fields, QString *errorText)
+{
+    close();
+    auto fail = [&](const QString &message) {
+        close();
+        if (errorText)
+            *errorText = message;
+        refreshBindings();
+        return false;
+    };
+
+    // immutable: the file is never created, locked or written.
+    const QByteArray uri = QUrl::fromLocalFile(path).toEncoded() + "?mode=ro&immutable=1";
+    if (sqlite3_open_v2(uri.constData(), &m_db, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr) != SQLITE_OK)
+        return fail(describeOpenFailure(path));
+
+    // Opening is lazy: the first query tells a database from any other file.
+    sqlite3_stmt *columns = nullptr;
+    if (sqlite3_prepare_v2(m_db, "SELECT name FROM pragma_table_info(?1)", -1, &columns, nullptr) != SQLITE_OK)
+        return fail(describeOpenFailure(path));
+    const QByteArray tableUtf8 = table.toUtf8();
+    sqlite3_bind_text(columns, 1, tableUtf8.constData(), int(tableUtf8.size()), SQLITE_TRANSIENT);
+    QStringList present;
+    int step;
+    while ((step = sqlite3_step(columns)) == SQLITE_ROW)
+        present << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(columns, 0)));
+    sqlite3_finalize(columns);
+    if (step != SQLITE_DONE)
+        return fail(describeOpenFailure(path));
+    if (present.isEmpty())
+        return fail(QStringLiteral("题库文件“%1”中缺少数据表“%2”。").arg(path, table));
+    for (const QString &field : fields) {
+        if (!present.contains(field))
+            return fail(QStringLiteral("题库文件“%1”的数据表“%2”中缺少字段“%3”。").arg(path, table, field));
+    }
+
+    QStringList quoted;
+    for (const QString &field : fields)
+        quoted << quotedIdentifier(field);
+    const QString select = QStringLiteral("SELECT rowid, %1 FROM %2 ").arg(quoted.join(u", "), quotedIdentifier(table));
+    auto prepare = [&](const QString &tail, sqlite3_stmt **statement) {
+        return sqlite3_prepare_v2(m_db, (select + tail).toUtf8().constData(), -1, statement, nullptr) == SQLITE_OK;
+    };
+    if (!prepare(QStringLiteral("ORDER BY rowid LIMIT 1"), &m_first)
+        || !prepare(QStringLiteral("WHERE rowid > ?1 ORDER BY rowid LIMIT 1"), &m_next)
+        || !prepare(QStringLiteral("ORDER BY rowid DESC LIMIT 1"), &m_last))
+        return fail(describeOpenFailure(path));
+
+    m_fields = fields;
+    m_pastEnd = false;
+    if (!fetch(m_first, false) && !m_pastEnd)
+        return fail(describeOpenFailure(path));
+    return true;
+}
+
+bool RecordCursor::isOpen() const
+{
+    return m_db != nullptr;
+}
+
+void RecordCursor::bind(QWidget *widget, const QString &field)
+{
+    const int column = int(m_fields.indexOf(field));
+    m_bindings.append({widget, column});
+    setWidgetText(widget, column >= 0 && column < m_values.size() ? m_values.at(column) : QString());
+}
+
+// Runs a one-row query. A row makes it current; no row leaves the cursor past
+// the end with the bound widgets as they were. False on no row or an error.
+bool RecordCursor::fetch(sqlite3_stmt *statement, bool withRowid)
+{
+    sqlite3_reset(statement);
+    if (withRowid)
+        sqlite3_bind_int64(statement, 1, m_rowid);
+    const int step = sqlite3_step(statement);
+    if (step == SQLITE_DONE) {
+        m_pastEnd = true;
+        return false;
+    }
+    if (step != SQLITE_ROW) {
+        sqlite3_reset(statement);
+        return false;
+    }
+    m_rowid = sqlite3_column_int64(statement, 0);
+    m_values.clear();
+    for (int i = 0; i < m_fields.size(); ++i) {
+        const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(statement, i + 1));
+        m_values << (text ? QString::fromUtf8(text, sqlite3_column_bytes(statement, i + 1)) : QString());
+    }
+    sqlite3_reset(statement);
+    m_pastEnd = false;
+    refreshBindings();
+    return true;
+}
+
+bool RecordCursor::next()
+{
+    if (!isOpen() || m_pastEnd)
+        return false;
+    // Stepping off the last row is a move, not a failure.
+    return fetch(m_next, true) || m_pastEnd;
+}
+
+bool RecordCursor::moveLast()
+{
+    return isOpen() && fetch(m_last, false);
+}
+
+bool RecordCursor::isPastEnd() const
+{
+    return m_pastEnd;
+}
+
+QString RecordCursor::value(const QString &field) const
+{
+    const qsizetype column = m_fields.indexOf(field);
+    return column >= 0 && column < m_values.size() ? m_values.at(column) : QString();
+}
+
+void RecordCursor::refreshBindings() const
+{
+    for (const Binding &binding : m_bindings) {
+        if (binding.widget)
+            setWidgetText(binding.widget, binding.column >= 0 && binding.column < m_values.size() ? m_values.at(binding.column) : QString());
+    }
+}
+
+} // namespace zentrova

@@ -1,0 +1,91 @@
+#include "testwindow.h"
+
+#include "bankcatalog.h"
+#include "messages.h"
+
+#include <QAbstractButton>
+#include <QKeyEvent>
+
+namespace zentrova {
+
+TestWindow::TestWindow(QWidget *parent)
+    : QDialog(parent)
+{
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                   | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+}
+
+void TestWindow::fixSize()
+{
+    setFixedSize(size());
+}
+
+bool TestWindow::openBank()
+{
+    const BankTable *entry = bankTableForWindow(objectName().toStdString());
+    if (!entry)
+        return false;
+    QStringList fields;
+    for (std::string_view field : entry->fields())
+        fields << QString::fromUtf8(field.data(), qsizetype(field.size()));
+
+    QString error;
+    const bool opened = m_cursor.open(bankPath(), QString::fromUtf8(entry->table.data(), qsizetype(entry->table.size())), fields, &error);
+    for (const FieldBinding &binding : entry->bindings) {
+        const QString name = QString::fromUtf8(binding.control.data(), qsizetype(binding.control.size()));
+        if (auto *control = findChild<QWidget *>(name))
+            m_cursor.bind(control, QString::fromUtf8(binding.field.data(), qsizetype(binding.field.size())));
+    }
+    if (!opened)
+        showMessage(this, error, QStringLiteral("题库错误"), MessageButtons::Ok);
+    return opened;
+}
+
+void TestWindow::setAnswerButtons(const QList<QAbstractButton *> &buttons)
+{
+    m_answers = buttons;
+}
+
+QAbstractButton *TestWindow::answerForKey(int key) const
+{
+    for (int i = 0; i < m_answers.size(); ++i) {
+        QAbstractButton *button = m_answers.at(i);
+        const QString caption = button->text().trimmed();
+        const bool letterMatches = caption.size() == 1 && caption.at(0).isLetter() && caption.at(0).toUpper().unicode() == key;
+        if ((key == Qt::Key_1 + i || letterMatches) && isUsable(button))
+            return button;
+    }
+    return nullptr;
+}
+
+void TestWindow::keyPressEvent(QKeyEvent *event)
+{
+    if (event->modifiers() & ~(Qt::KeypadModifier | Qt::ShiftModifier)) {
+        QDialog::keyPressEvent(event);
+        return;
+    }
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (QAbstractButton *button = primaryButton(); button && isUsable(button))
+            button->click();
+        return;
+    case Qt::Key_Escape:
+        // Leaving a test loses its answers: only the window's own buttons and
+        // close box do that, never a stray key.
+        return;
+    default:
+        if (QAbstractButton *button = answerForKey(event->key())) {
+            button->click();
+            return;
+        }
+    }
+    QDialog::keyPressEvent(event);
+}
+
+bool isUsable(const QAbstractButton *button)
+{
+    return button && button->isEnabled() && button->isVisibleTo(button->window());
+}
+
+} // namespace zentrova

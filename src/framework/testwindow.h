@@ -1,0 +1,54 @@
+// What every test window has: a fixed-size modal dialog that owns the cursor
+// over its table in the question bank and lets the user answer from the
+// keyboard.
+#pragma once
+
+#include "questionbank.h"
+
+#include <QDialog>
+#include <QList>
+
+class QAbstractButton;
+
+namespace zentrova {
+
+class TestWindow : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit TestWindow(QWidget *parent = nullptr);
+
+    // The cursor over this window's table (closed when the bank did not open).
+    RecordCursor &cursor() { return m_cursor; }
+
+protected:
+    // Fixes the window at its designed size, without minimise and maximise
+    // buttons. Call once the layout is set up.
+    void fixSize();
+
+    // Opens this window's table, found in the bank catalogue by objectName,
+    // and binds its controls. A bank, table or field that is missing is told
+    // in one message box; the window then goes on with empty bound controls.
+    bool openBank();
+
+    // The answer buttons in order, for keyboard answering: a letter caption
+    // answers to its letter key, and answer n to digit key n.
+    void setAnswerButtons(const QList<QAbstractButton *> &buttons);
+
+    // The button that Enter presses, or nullptr when none applies now.
+    virtual QAbstractButton *primaryButton() const { return nullptr; }
+
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    QAbstractButton *answerForKey(int key) const;
+
+    RecordCursor m_cursor;
+    QList<QAbstractButton *> m_answers;
+};
+
+// A usable button: shown (as far as its parents go) and enabled.
+bool isUsable(const QAbstractButton *button);
+
+} // namespace zentrova

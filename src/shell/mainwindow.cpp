@@ -1,0 +1,98 @@
+#include "mainwindow.h"
+
+#include "splashwindow.h"
+#include "testcatalog.h"
+#include "tests/testwindows.h"
+#include "ui_mainwindow.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QMenuBar>
+#include <QScreen>
+
+namespace zentrova {
+
+namespace {
+
+QString fromView(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), qsizetype(text.size()));
+}
+
+// The client area the labels were laid out for: 11580 × 8190 twips.
+constexpr QSize DesignClientSize(772, 546);
+
+} // namespace
+
+MainWindow::MainWindow(QWidget *parent)
+    : QMainWindow(parent)
+    , ui(std::make_unique<Ui::MainWindow>())
+{
+    ui->setupUi(this);
+    QPalette teal = ui->centralwidget->palette();
+    teal.setColor(QPalette::Window, QColor(0, 128, 128));
+    ui->centralwidget->setPalette(teal);
+    addEntries(menuBar(), testCatalog());
+
+    // Record the design layout before the window takes the whole screen;
+    // every resize of the client area from then on rescales it.
+    ui->centralwidget->resize(DesignClientSize);
+    m_scaler.resizeInit(ui->centralwidget);
+    ui->centralwidget->installEventFilter(this);
+
+    move(0, 0);
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        resize(screen->size());
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::addEntries(QWidget *menu, std::span<const MenuEntry> entries)
+{
+    for (const MenuEntry &entry : entries) {
+        auto *action = new QAction(fromView(entry.caption), menu);
+        action->setObjectName(fromView(entry.name));
+        switch (entry.action) {
+        case MenuAction::Submenu: {
+            auto *submenu = new QMenu(fromView(entry.caption), menu);
+            submenu->setObjectName(fromView(entry.name));
+            action = submenu->menuAction();
+            action->setObjectName(fromView(entry.name));
+            addEntries(submenu, entry.children);
+            break;
+        }
+        case MenuAction::OpenTest:
+            connect(action, &QAction::triggered, this, [this, window = entry.window] { openTest(window); });
+            break;
+        case MenuAction::Exit:
+            connect(action, &QAction::triggered, qApp, &QCoreApplication::quit);
+            break;
+        case MenuAction::About:
+            connect(action, &QAction::triggered, this, &MainWindow::showAbout);
+            break;
+        }
+        menu->addAction(action);
+    }
+}
+
+void MainWindow::openTest(std::string_view window)
+{
+    // A fresh instance each time: reopening a test starts it afresh.
+    std::unique_ptr<QDialog> dialog(createTestWindow(window, this));
+    if (dialog)
+        dialog->exec();
+}
+
+void MainWindow::showAbout()
+{
+    SplashWindow::present(this)->setCountdown(SplashWindow::AboutCountdownMs);
+}
+
+bool MainWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == ui->centralwidget && event->type() == QEvent::Resize)
+        m_scaler.resizeForm(ui->centralwidget);
+    return QMainWindow::eventFilter(watched, event);
+}
+
+} // namespace zentrova

@@ -1,0 +1,47 @@
+// The program's home: a full-screen window with the product name and the menu
+// from which every test is opened.
+#pragma once
+
+#include "layoutscaler.h"
+
+#include <QMainWindow>
+
+#include <memory>
+#include <span>
+#include <string_view>
+
+class QMenu;
+
+namespace Ui {
+class MainWindow;
+}
+
+namespace zentrova {
+
+struct MenuEntry;
+
+class MainWindow : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit MainWindow(QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    // Opens a test window modally; returns once it has closed.
+    void openTest(std::string_view window);
+
+    const LayoutScaler &layoutScaler() const { return m_scaler; }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void addEntries(QWidget *menu, std::span<const MenuEntry> entries);
+    void showAbout();
+
+    std::unique_ptr<Ui::MainWindow> ui;
+    LayoutScaler m_scaler;
+};
+
+} // namespace zentrova

@@ -1,0 +1,23 @@
+// The main window's menu tree: groups, sub-groups and the test entries, each
+// entry opening one test window.
+#pragma once
+
+#include <span>
+#include <string_view>
+
+namespace zentrova {
+
+enum class MenuAction { Submenu, OpenTest, Exit, About };
+
+struct MenuEntry {
+    std::string_view name;    // objectName of the menu or action
+    std::string_view caption;
+    MenuAction action;
+    std::string_view window;  // for OpenTest: objectName of the test window
+    std::span<const MenuEntry> children;
+};
+
+// The menu bar's menus, in order.
+std::span<const MenuEntry> testCatalog();
+
+} // namespace zentrova

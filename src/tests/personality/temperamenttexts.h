@@ -1,0 +1,11 @@
+// The temperament test's sixty statements ("N、statement。"), held in the
+// program for recalling items from the score sheet, and its two report texts.
+#pragma once
+
+namespace zentrova {
+
+extern const char *const TemperamentItems[60];
+extern const char TemperamentRulesText[];
+extern const char TemperamentExplanationText[];
+
+} // namespace zentrova
