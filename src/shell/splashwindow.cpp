@@ -5,6 +5,12 @@
 #include <QScreen>
 #include <QTimer>
 
+// The splash picture lives in the core library's resources.
+static void initShellResources()
+{
+    Q_INIT_RESOURCE(shell);
+}
+
 namespace zentrova {
 
 QPointer<SplashWindow> SplashWindow::s_instance;
@@ -14,6 +20,7 @@ SplashWindow::SplashWindow(QWidget *mainWindow)
     , ui(std::make_unique<Ui::SplashWindow>())
     , m_timer(new QTimer(this))
 {
+    initShellResources();
     ui->setupUi(this);
     setAttribute(Qt::WA_DeleteOnClose);
     setFixedSize(size());
@@ -22,6 +29,7 @@ SplashWindow::SplashWindow(QWidget *mainWindow)
 
     m_timer->setObjectName(QStringLiteral("Timer1"));
     m_timer->setSingleShot(true);
+    m_timer->setTimerType(Qt::PreciseTimer);
     connect(m_timer, &QTimer::timeout, this, &SplashWindow::timeUp);
 }
 

@@ -1,0 +1,75 @@
+// Helpers the test suites share: scripted message-box answers, small banks
+// made on the fly, and driving modal windows.
+#pragma once
+
+#include "framework/fonts.h"
+#include "framework/messages.h"
+
+#include <QApplication>
+#include <QTest>
+
+#include <QList>
+#include <QString>
+#include <QTemporaryDir>
+
+#include <functional>
+
+class QWidget;
+
+namespace zentrova::testing {
+
+// Answers every message box from a script while alive, recording what was asked.
+class ScriptedAnswers
+{
+public:
+    explicit ScriptedAnswers(QList<MessageAnswer> answers = {});
+    ~ScriptedAnswers();
+
+    void push(MessageAnswer answer) { m_answers.append(answer); }
+    const QList<MessageRequest> &asked() const { return m_asked; }
+    void clear() { m_asked.clear(); }
+
+private:
+    QList<MessageAnswer> m_answers;
+    QList<MessageRequest> m_asked;
+    MessageAnswerer m_previous;
+};
+
+// A bank file written from SQL text into a temporary folder, which becomes
+// the program folder for as long as the object lives.
+class TestBank
+{
+public:
+    explicit TestBank(const QString &sql);
+    ~TestBank();
+
+    QString folder() const { return m_dir.path(); }
+    QString path() const;
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// The shipped bank, as the build made it.
+QString shippedBankPath();
+
+// The program folder pointed at the folder of the shipped bank.
+void useShippedBank();
+
+// Runs action inside the next modal loop (a window's exec()) from a zero-delay timer.
+void whenModal(std::function<void(QWidget *modal)> action);
+
+// Visible top-level windows, for the check that a test left none behind.
+QList<QWidget *> visibleTopLevels();
+
+} // namespace zentrova::testing
+
+// QTEST_MAIN with the program's font substitutions in place.
+#define ZENTROVA_TEST_MAIN(TestClass)                                                                                                      \
+    int main(int argc, char *argv[])                                                                                                       \
+    {                                                                                                                                      \
+        QApplication app(argc, argv);                                                                                                      \
+        zentrova::installFontSubstitutions();                                                                                              \
+        TestClass test;                                                                                                                    \
+        return QTest::qExec(&test, argc, argv);                                                                                            \
+    }
