@@ -14,9 +14,9 @@ void installFontSubstitutions()
     const Substitution table[] = {
         {"宋体", {"AR PL SungtiL GB", "AR PL UMing CN"}},
         {"楷体_GB2312", {"AR PL KaitiM GB", "AR PL UKai CN"}},
-        {"隶书", {"LXGW WenKai", "AR PL UKai CN"}},
-        {"华文行楷", {"AR PL UKai CN", "AR PL KaitiM GB"}},
-        {"华文中宋", {"AR PL UMing CN", "AR PL SungtiL GB"}},
+        {"隶书", {"AR PL KaitiM GB", "AR PL UKai CN"}},
+        {"华文行楷", {"AR PL KaitiM GB", "AR PL UKai CN"}},
+        {"华文中宋", {"AR PL SungtiL GB", "AR PL UMing CN"}},
         {"华文彩云", {"WenQuanYi Zen Hei", "AR PL UMing CN"}},
     };
     for (const Substitution &s : table)
