@@ -4,6 +4,7 @@
 #include "messages.h"
 
 #include <QAbstractButton>
+#include <QButtonGroup>
 #include <QKeyEvent>
 
 namespace zentrova {
@@ -81,6 +82,24 @@ void TestWindow::keyPressEvent(QKeyEvent *event)
         }
     }
     QDialog::keyPressEvent(event);
+}
+
+void clearChoice(const QList<QAbstractButton *> &buttons)
+{
+    for (QAbstractButton *button : buttons) {
+        if (!button->isChecked())
+            continue;
+        QButtonGroup *group = button->group();
+        const bool groupExclusive = group && group->exclusive();
+        const bool autoExclusive = button->autoExclusive();
+        if (group)
+            group->setExclusive(false);
+        button->setAutoExclusive(false);
+        button->setChecked(false);
+        button->setAutoExclusive(autoExclusive);
+        if (group)
+            group->setExclusive(groupExclusive);
+    }
 }
 
 bool isUsable(const QAbstractButton *button)

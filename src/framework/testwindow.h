@@ -48,6 +48,9 @@ private:
     QList<QAbstractButton *> m_answers;
 };
 
+// Unchooses every button of an exclusive group, which clicking cannot do.
+void clearChoice(const QList<QAbstractButton *> &buttons);
+
 // A usable button: shown (as far as its parents go) and enabled.
 bool isUsable(const QAbstractButton *button);
 

@@ -1,12 +1,19 @@
 #include "testwindows.h"
 
 #include "framework/testwindow.h"
+#include "personality/selfcontrolwindow.h"
 
 #include <functional>
 
 namespace zentrova {
 
 namespace {
+
+template<typename Window>
+QDialog *make(QWidget *parent)
+{
+    return new Window(parent);
+}
 
 struct TestWindowEntry {
     std::string_view name;
@@ -19,7 +26,7 @@ const TestWindowEntry TestWindows[] = {
     {"frm气质测试", "", {}},
     {"frm性格内向或外向", "你的性格是内向还是外向？", {}},
     {"frm你可断吗", "你可断吗？", {}},
-    {"frm意志力", "克制能力测试", {}},
+    {"frm意志力", "克制能力测试", make<SelfControlWindow>},
     {"frm情绪稳定性1", "情绪稳定性测试", {}},
     {"frm如何克服自卑感", "如何克服自卑感", {}},
     {"frm考试焦虑", "考试焦虑度测试", {}},

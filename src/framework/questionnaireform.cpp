@@ -1,0 +1,137 @@
+#include "questionnaireform.h"
+
+#include "bankcatalog.h"
+#include "elapsedcounter.h"
+#include "messages.h"
+#include "numbers.h"
+
+#include <QAbstractButton>
+#include <QLabel>
+
+namespace zentrova {
+
+const QString QuestionnaireForm::PromptAToD = QStringLiteral("你需选择　＜A＞、＜B＞、＜C＞、＜D＞四个选项中的一个，才能继续答题。");
+const QString QuestionnaireForm::PromptAToC = QStringLiteral("你需选择　＜A＞、＜B＞、＜C＞三个选项中的一个，才能继续答题。");
+const QString QuestionnaireForm::PromptAToE = QStringLiteral("你需选择　＜A＞、＜B＞、＜C＞、＜D＞、＜E＞五个选项中的一个，才能继续答题。");
+const QString QuestionnaireForm::PromptYesNo = QStringLiteral("你需选择　＜是＞、＜否＞二个选项中的一个，才能继续答题。");
+const QString QuestionnaireForm::PromptYesUnsureNo = QStringLiteral("你需选择　＜是＞、＜不确定＞、＜否＞三个选项中的一个，才能继续答题。");
+
+QuestionnaireForm::QuestionnaireForm(QWidget *parent)
+    : TestWindow(parent)
+{
+}
+
+QuestionnaireForm::~QuestionnaireForm() = default;
+
+void QuestionnaireForm::load(const Setup &setup)
+{
+    m_options = setup.options;
+    m_prompt = setup.prompt;
+    m_itemNumber = setup.itemNumber;
+    m_close = setup.close;
+    if (const BankTable *table = bankTableForWindow(objectName().toStdString()))
+        m_endNumber = table->endNumber;
+
+    auto button = [this](const char *name) { return findChild<QAbstractButton *>(QString::fromLatin1(name)); };
+    if (auto *next = button("Command1"))
+        connect(next, &QAbstractButton::clicked, this, &QuestionnaireForm::next);
+    if (auto *end = button("Command2"))
+        connect(end, &QAbstractButton::clicked, this, [this] {
+            if (confirmEndOfTest(this))
+                accept();
+        });
+    if (auto *result = button("Command3"))
+        connect(result, &QAbstractButton::clicked, this, &QuestionnaireForm::showResult);
+    if (auto *close = button("Command4"))
+        connect(close, &QAbstractButton::clicked, this, &QuestionnaireForm::closeFromResult);
+
+    setAnswerButtons(m_options);
+    fixSize();
+    openBank();
+    if (setup.elapsedTime) {
+        m_counter = new ElapsedCounter(setup.elapsedTime, this);
+        m_counter->arm();
+    }
+}
+
+void QuestionnaireForm::next()
+{
+    const int chosen = chosenOption();
+    if (chosen < 0) {
+        showMessage(this, m_prompt, QStringLiteral("答题错误"), MessageButtons::Ok);
+        return;
+    }
+    tally(chosen);
+    // Once the answer is tallied, a failure ends the press quietly and keeps
+    // the steps already done.
+    advance();
+}
+
+bool QuestionnaireForm::advance()
+{
+    clearOptions();
+    if (!cursor().next())
+        return false;
+    if (!cursor().isPastEnd()) {
+        const auto number = strictNumber(m_itemNumber ? m_itemNumber->text() : QString());
+        if (!number)
+            return false;
+        if (*number == m_endNumber)
+            enterFinishedState();
+    }
+    // A table without its closing row: stay on the last item.
+    return !cursor().isPastEnd() || cursor().moveLast();
+}
+
+void QuestionnaireForm::tally(int)
+{
+}
+
+void QuestionnaireForm::enterFinishedState()
+{
+    if (auto *frame = findChild<QWidget *>(QStringLiteral("Frame2")))
+        frame->hide();
+    if (auto *frame = findChild<QWidget *>(QStringLiteral("Frame3")))
+        frame->show();
+    if (m_itemNumber)
+        m_itemNumber->hide();
+    for (QAbstractButton *option : std::as_const(m_options))
+        option->hide();
+}
+
+void QuestionnaireForm::closeFromResult()
+{
+    if (m_close == CloseMode::Direct || confirmEndOfTest(this))
+        accept();
+}
+
+QAbstractButton *QuestionnaireForm::primaryButton() const
+{
+    for (const char *name : {"Command1", "Command3"}) {
+        auto *button = findChild<QAbstractButton *>(QString::fromLatin1(name));
+        if (isUsable(button))
+            return button;
+    }
+    return nullptr;
+}
+
+void QuestionnaireForm::addToTally(QLabel *tally, double weight)
+{
+    tally->setText(plainNumber(lenientNumber(tally->text()) + weight));
+}
+
+int QuestionnaireForm::chosenOption() const
+{
+    for (int i = 0; i < m_options.size(); ++i) {
+        if (m_options.at(i)->isChecked())
+            return i;
+    }
+    return -1;
+}
+
+void QuestionnaireForm::clearOptions()
+{
+    clearChoice(m_options);
+}
+
+} // namespace zentrova

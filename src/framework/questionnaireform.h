@@ -1,0 +1,93 @@
+// The flow shared by the question-bank tests: one item at a time, one chosen
+// answer required before moving on, the answer tallied, the closing row
+// recognised, then the result view.
+//
+// A test window is its .ui layout plus a subclass that calls load() once its
+// controls exist and overrides the hooks below where the test differs. The
+// base finds the standard controls by name: Command1 "下一题", Command2
+// "结束测试", Command3 (result), Command4 (close, in the result area),
+// Frame2 (next/end buttons) and Frame3 (result/close buttons).
+#pragma once
+
+#include "testwindow.h"
+
+#include <QList>
+#include <QString>
+
+class QAbstractButton;
+class QLabel;
+
+namespace zentrova {
+
+class ElapsedCounter;
+
+class QuestionnaireForm : public TestWindow
+{
+    Q_OBJECT
+
+public:
+    enum class CloseMode { Direct, Confirm };
+
+    struct Setup {
+        QList<QAbstractButton *> options; // in order: Option1 is A (or 是)
+        QString prompt;                    // shown when "下一题" finds nothing chosen
+        QLabel *itemNumber = nullptr;      // bound to 测试题号
+        CloseMode close = CloseMode::Direct; // what Command4 does
+        QLabel *elapsedTime = nullptr;     // Lbl时间, for timed tests
+    };
+
+    // The answer prompts, each naming the options the window offers.
+    static const QString PromptAToD;
+    static const QString PromptAToC;
+    static const QString PromptAToE;
+    static const QString PromptYesNo;
+    static const QString PromptYesUnsureNo;
+
+    ~QuestionnaireForm() override;
+
+    // "下一题": validate, tally, advance. Public so that tests and keys share it.
+    void next();
+
+    const QList<QAbstractButton *> &options() const { return m_options; }
+
+protected:
+    explicit QuestionnaireForm(QWidget *parent);
+
+    // Opens the bank, wires the buttons, starts the counter of a timed test.
+    void load(const Setup &setup);
+
+    /// Adds the answer just given (index into options) to the tallies. Runs
+    /// before the cursor moves, so bound score labels still show the item
+    /// answered. The default adds nothing (tests that score on click).
+    virtual void tally(int chosen);
+
+    /// Leaves the answering state once the closing row is current. The
+    /// default hides Frame2 and shows Frame3, then hides the item number and
+    /// every option.
+    virtual void enterFinishedState();
+
+    /// Command3: shows the result frames and interpretation texts.
+    virtual void showResult() = 0;
+
+    QAbstractButton *primaryButton() const override;
+
+    // Adds weight to the number a tally label holds and writes it back.
+    static void addToTally(QLabel *tally, double weight);
+
+    // The index of the chosen option, or -1.
+    int chosenOption() const;
+    void clearOptions();
+
+private:
+    bool advance();
+    void closeFromResult();
+
+    QList<QAbstractButton *> m_options;
+    QString m_prompt;
+    QLabel *m_itemNumber = nullptr;
+    CloseMode m_close = CloseMode::Direct;
+    int m_endNumber = 0;
+    ElapsedCounter *m_counter = nullptr;
+};
+
+} // namespace zentrova
