@@ -1,0 +1,49 @@
+#include "selfpotentialwindow.h"
+
+#include "ui_selfpotentialwindow.h"
+
+#include "framework/numbers.h"
+
+#include <QRadioButton>
+
+#include <utility>
+
+namespace zentrova {
+
+SelfPotentialWindow::SelfPotentialWindow(QWidget *parent)
+    : QuestionnaireForm(parent)
+    , ui(std::make_unique<Ui::SelfPotentialWindow>())
+{
+    ui->setupUi(this);
+
+    // The score goes in when an option becomes chosen, so changing one's mind
+    // on an item adds both scores; nothing is ever taken back. Choosing the
+    // option already chosen changes nothing and adds nothing, and unchoosing
+    // (as "下一题" does) is not a choice.
+    const std::pair<QRadioButton *, QLabel *> scored[] = {
+        {ui->Option1, ui->Label3}, {ui->Option2, ui->Label4}, {ui->Option3, ui->Label5}};
+    for (const auto &[option, score] : scored) {
+        connect(option, &QAbstractButton::toggled, this, [this, score](bool chosen) {
+            if (chosen)
+                addToTally(ui->Lbl总分, lenientNumber(score->text()));
+        });
+    }
+
+    load({.options = {ui->Option1, ui->Option2, ui->Option3},
+          .prompt = PromptAToC,
+          .itemNumber = ui->Lbl题号,
+          .close = CloseMode::Direct});
+}
+
+SelfPotentialWindow::~SelfPotentialWindow() = default;
+
+// No band is picked: the total stands above all three band texts.
+void SelfPotentialWindow::showResult()
+{
+    ui->Frame4->show();
+    ui->Frame1->hide();
+    ui->Frame5->show();
+    ui->Command3->setEnabled(false);
+}
+
+} // namespace zentrova

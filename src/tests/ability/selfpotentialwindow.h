@@ -1,0 +1,30 @@
+// "发挥自我潜能测试": ten three-option items whose scores come from the bank,
+// added up as the options are chosen, and the texts of three score bands.
+#pragma once
+
+#include "framework/questionnaireform.h"
+
+#include <memory>
+
+namespace Ui {
+class SelfPotentialWindow;
+}
+
+namespace zentrova {
+
+class SelfPotentialWindow : public QuestionnaireForm
+{
+    Q_OBJECT
+
+public:
+    explicit SelfPotentialWindow(QWidget *parent = nullptr);
+    ~SelfPotentialWindow() override;
+
+protected:
+    void showResult() override;
+
+private:
+    std::unique_ptr<Ui::SelfPotentialWindow> ui;
+};
+
+} // namespace zentrova
