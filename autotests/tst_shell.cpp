@@ -5,6 +5,7 @@
 
 #include <QDialog>
 #include <QFrame>
+#include <QImageReader>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -183,8 +184,16 @@ private slots:
         QVERIFY(splash->windowFlags() & Qt::FramelessWindowHint);
         QCOMPARE(splash->size(), QSize(455, 231)); // 6825 × 3465 twips
         QCOMPARE(splash->findChild<QLabel *>("Label2")->text(), "版本：  1.0");
+        QImageReader stored(":/images/splash.jpg");
+        QCOMPARE(stored.format(), "jpeg");
+        QCOMPARE(stored.size(), QSize(694, 449));
+        QFile jpeg(":/images/splash.jpg");
+        QVERIFY(jpeg.open(QIODevice::ReadOnly));
+        const QByteArray bytes = jpeg.readAll();
+        QVERIFY2(bytes.contains("\xFF\xC0") && !bytes.contains("\xFF\xC2"), "a baseline, not a progressive, JPEG");
         const QPixmap picture = splash->findChild<QLabel *>("Image1")->pixmap();
-        QCOMPARE(picture.size(), QSize(694, 449));
+        QVERIFY(!picture.isNull());
+        QCOMPARE(picture.deviceIndependentSize().toSize(), splash->findChild<QLabel *>("Image1")->size());
 
         QTimer *timer = countdownOf(splash);
         QVERIFY(timer->isActive());

@@ -2,6 +2,7 @@
 
 #include "ui_splashwindow.h"
 
+#include <QImageReader>
 #include <QScreen>
 #include <QTimer>
 
@@ -24,6 +25,14 @@ SplashWindow::SplashWindow(QWidget *mainWindow)
     ui->setupUi(this);
     setAttribute(Qt::WA_DeleteOnClose);
     setFixedSize(size());
+
+    // The picture is stored at 694 × 449 and shown smaller: decoding it at the
+    // size shown costs a fraction of a full decode and a rescale.
+    QImageReader picture(QStringLiteral(":/images/splash.jpg"));
+    picture.setScaledSize(ui->Image1->size() * devicePixelRatio());
+    QPixmap shown = QPixmap::fromImage(picture.read());
+    shown.setDevicePixelRatio(devicePixelRatio());
+    ui->Image1->setPixmap(shown);
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->geometry().center() - rect().center());
 
