@@ -243,6 +243,21 @@ private slots:
         QCOMPARE(QCoreApplication::exec(), 0);
     }
 
+    void theSplashOutlivesAClosedMainWindow()
+    {
+        MainWindow main;
+        SplashWindow::present(&main);
+        bool splashKeptTheProgram = false;
+        QTimer::singleShot(0, &main, [&] { main.close(); });
+        QTimer::singleShot(50, &main, [&] {
+            splashKeptTheProgram = SplashWindow::instance() && SplashWindow::instance()->isVisible();
+            QMetaObject::invokeMethod(countdownOf(SplashWindow::instance()), "timeout");
+        });
+        QTimer::singleShot(5000, qApp, [] { QCoreApplication::exit(99); });
+        QCOMPARE(QCoreApplication::exec(), 0);
+        QVERIFY(splashKeptTheProgram);
+    }
+
     void mainWindowScalesItsLabelsToTheScreen()
     {
         MainWindow main;

@@ -16,8 +16,10 @@ namespace zentrova {
 
 QPointer<SplashWindow> SplashWindow::s_instance;
 
-SplashWindow::SplashWindow(QWidget *mainWindow)
-    : QWidget(mainWindow, Qt::Window | Qt::FramelessWindowHint)
+// A window of its own rather than the main window's child: while it counts
+// down it keeps the program running, even with the main window closed.
+SplashWindow::SplashWindow()
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint)
     , ui(std::make_unique<Ui::SplashWindow>())
     , m_timer(new QTimer(this))
 {
@@ -47,7 +49,7 @@ SplashWindow::~SplashWindow() = default;
 SplashWindow *SplashWindow::present(QWidget *mainWindow)
 {
     if (!s_instance) {
-        s_instance = new SplashWindow(mainWindow);
+        s_instance = new SplashWindow;
         mainWindow->show();
         s_instance->m_timer->start(StartCountdownMs);
     }

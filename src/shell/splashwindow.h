@@ -40,7 +40,7 @@ public:
     void timeUp();
 
 private:
-    explicit SplashWindow(QWidget *mainWindow);
+    SplashWindow();
 
     std::unique_ptr<Ui::SplashWindow> ui;
     QTimer *m_timer;
