@@ -1,5 +1,6 @@
 #include "framework/bankcatalog.h"
 #include "framework/questionbank.h"
+#include "framework/strings.h"
 #include "testsupport.h"
 
 #include <QCryptographicHash>
@@ -27,11 +28,6 @@ QByteArray fileHash(const QString &path)
     if (!file.open(QIODevice::ReadOnly))
         return {};
     return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
-}
-
-QString str(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), qsizetype(text.size()));
 }
 
 } // namespace
@@ -182,10 +178,10 @@ private slots:
         for (const BankTable &table : bankTables()) {
             QStringList fields;
             for (std::string_view f : table.fields())
-                fields << str(f);
+                fields << toQString(f);
             RecordCursor cursor;
             QString error;
-            QVERIFY2(cursor.open(shipped, str(table.table), fields, &error), qPrintable(error));
+            QVERIFY2(cursor.open(shipped, toQString(table.table), fields, &error), qPrintable(error));
             while (!cursor.isPastEnd())
                 QVERIFY(cursor.next());
         }

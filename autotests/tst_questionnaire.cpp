@@ -2,6 +2,7 @@
 #include "framework/clock.h"
 #include "framework/elapsedcounter.h"
 #include "framework/questionnaireform.h"
+#include "framework/strings.h"
 #include "tests/testwindows.h"
 #include "testsupport.h"
 
@@ -18,11 +19,6 @@ using namespace zentrova::testing;
 
 namespace {
 
-QString str(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), qsizetype(text.size()));
-}
-
 // A bank holding only the window's table: items 1 … rows, each score field
 // worth its letter's place (A 1, B 2, C 3 …), and the closing row when asked.
 QString bankSql(const QString &window, int rows, bool closingRow)
@@ -30,10 +26,10 @@ QString bankSql(const QString &window, int rows, bool closingRow)
     const BankTable *table = bankTableForWindow(window.toStdString());
     QStringList columns, quoted;
     for (std::string_view field : table->fields()) {
-        columns << str(field);
-        quoted << quotedIdentifier(str(field));
+        columns << toQString(field);
+        quoted << quotedIdentifier(toQString(field));
     }
-    QString sql = QStringLiteral("CREATE TABLE %1 (%2);\n").arg(quotedIdentifier(str(table->table)), quoted.join(", "));
+    QString sql = QStringLiteral("CREATE TABLE %1 (%2);\n").arg(quotedIdentifier(toQString(table->table)), quoted.join(", "));
     for (int n = 1; n <= rows + (closingRow ? 1 : 0); ++n) {
         QStringList values;
         for (const QString &column : columns) {
@@ -44,7 +40,7 @@ QString bankSql(const QString &window, int rows, bool closingRow)
             else
                 values << QStringLiteral("'%1 第%2题'").arg(column).arg(n);
         }
-        sql += QStringLiteral("INSERT INTO %1 VALUES (%2);\n").arg(quotedIdentifier(str(table->table)), values.join(", "));
+        sql += QStringLiteral("INSERT INTO %1 VALUES (%2);\n").arg(quotedIdentifier(toQString(table->table)), values.join(", "));
     }
     return sql;
 }

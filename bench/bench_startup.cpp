@@ -4,6 +4,7 @@
 // platform; the figures are medians.
 
 #include "framework/fonts.h"
+#include "framework/strings.h"
 #include "shell/mainwindow.h"
 #include "shell/splashwindow.h"
 #include "shell/testcatalog.h"
@@ -27,7 +28,7 @@ namespace {
 void addBareMenus(QWidget *menu, std::span<const MenuEntry> entries)
 {
     for (const MenuEntry &entry : entries) {
-        const QString caption = QString::fromUtf8(entry.caption.data(), qsizetype(entry.caption.size()));
+        const QString caption = toQString(entry.caption);
         if (entry.action == MenuAction::Submenu) {
             auto *submenu = new QMenu(caption, menu);
             addBareMenus(submenu, entry.children);

@@ -36,10 +36,7 @@ void QuestionnaireForm::load(const Setup &setup)
     if (auto *next = button("Command1"))
         connect(next, &QAbstractButton::clicked, this, &QuestionnaireForm::next);
     if (auto *end = button("Command2"))
-        connect(end, &QAbstractButton::clicked, this, [this] {
-            if (confirmEndOfTest(this))
-                accept();
-        });
+        connect(end, &QAbstractButton::clicked, this, &QuestionnaireForm::askToEnd);
     if (auto *result = button("Command3"))
         connect(result, &QAbstractButton::clicked, this, &QuestionnaireForm::showResult);
     if (auto *close = button("Command4"))
@@ -49,8 +46,8 @@ void QuestionnaireForm::load(const Setup &setup)
     fixSize();
     openBank();
     if (setup.elapsedTime) {
-        m_counter = new ElapsedCounter(setup.elapsedTime, this);
-        m_counter->arm();
+        auto *counter = new ElapsedCounter(setup.elapsedTime, this);
+        counter->arm();
     }
 }
 
@@ -101,18 +98,10 @@ void QuestionnaireForm::enterFinishedState()
 
 void QuestionnaireForm::closeFromResult()
 {
-    if (m_close == CloseMode::Direct || confirmEndOfTest(this))
+    if (m_close == CloseMode::Direct)
         accept();
-}
-
-QAbstractButton *QuestionnaireForm::primaryButton() const
-{
-    for (const char *name : {"Command1", "Command3"}) {
-        auto *button = findChild<QAbstractButton *>(QString::fromLatin1(name));
-        if (isUsable(button))
-            return button;
-    }
-    return nullptr;
+    else
+        askToEnd();
 }
 
 void QuestionnaireForm::addToTally(QLabel *tally, double weight)

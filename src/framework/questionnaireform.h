@@ -19,8 +19,6 @@ class QLabel;
 
 namespace zentrova {
 
-class ElapsedCounter;
-
 class QuestionnaireForm : public TestWindow
 {
     Q_OBJECT
@@ -69,8 +67,6 @@ protected:
     /// Command3: shows the result frames and interpretation texts.
     virtual void showResult() = 0;
 
-    QAbstractButton *primaryButton() const override;
-
     // Adds weight to the number a tally label holds and writes it back.
     static void addToTally(QLabel *tally, double weight);
 
@@ -87,7 +83,6 @@ private:
     QLabel *m_itemNumber = nullptr;
     CloseMode m_close = CloseMode::Direct;
     int m_endNumber = 0;
-    ElapsedCounter *m_counter = nullptr;
 };
 
 } // namespace zentrova

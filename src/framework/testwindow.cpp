@@ -2,6 +2,7 @@
 
 #include "bankcatalog.h"
 #include "messages.h"
+#include "strings.h"
 
 #include <QAbstractButton>
 #include <QButtonGroup>
@@ -28,18 +29,33 @@ bool TestWindow::openBank()
         return false;
     QStringList fields;
     for (std::string_view field : entry->fields())
-        fields << QString::fromUtf8(field.data(), qsizetype(field.size()));
+        fields << toQString(field);
 
     QString error;
-    const bool opened = m_cursor.open(bankPath(), QString::fromUtf8(entry->table.data(), qsizetype(entry->table.size())), fields, &error);
+    const bool opened = m_cursor.open(bankPath(), toQString(entry->table), fields, &error);
     for (const FieldBinding &binding : entry->bindings) {
-        const QString name = QString::fromUtf8(binding.control.data(), qsizetype(binding.control.size()));
-        if (auto *control = findChild<QWidget *>(name))
-            m_cursor.bind(control, QString::fromUtf8(binding.field.data(), qsizetype(binding.field.size())));
+        if (auto *control = findChild<QWidget *>(toQString(binding.control)))
+            m_cursor.bind(control, toQString(binding.field));
     }
     if (!opened)
         showMessage(this, error, QStringLiteral("题库错误"), MessageButtons::Ok);
     return opened;
+}
+
+void TestWindow::askToEnd()
+{
+    if (confirmEndOfTest(this))
+        accept();
+}
+
+QAbstractButton *TestWindow::primaryButton() const
+{
+    for (const char *name : {"Command1", "Command3"}) {
+        auto *button = findChild<QAbstractButton *>(QString::fromLatin1(name));
+        if (isUsable(button))
+            return button;
+    }
+    return nullptr;
 }
 
 void TestWindow::setAnswerButtons(const QList<QAbstractButton *> &buttons)

@@ -36,8 +36,12 @@ protected:
     // answers to its letter key, and answer n to digit key n.
     void setAnswerButtons(const QList<QAbstractButton *> &buttons);
 
-    // The button that Enter presses, or nullptr when none applies now.
-    virtual QAbstractButton *primaryButton() const { return nullptr; }
+    // Asks whether to end the test; Yes closes the window, answers and all.
+    void askToEnd();
+
+    // The button that Enter presses: "下一题" (Command1) while answering, the
+    // result button (Command3) once finished; nullptr when neither is usable.
+    virtual QAbstractButton *primaryButton() const;
 
     void keyPressEvent(QKeyEvent *event) override;
 

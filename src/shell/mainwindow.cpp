@@ -1,5 +1,6 @@
 #include "mainwindow.h"
 
+#include "framework/strings.h"
 #include "splashwindow.h"
 #include "testcatalog.h"
 #include "tests/testwindows.h"
@@ -13,11 +14,6 @@
 namespace zentrova {
 
 namespace {
-
-QString fromView(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), qsizetype(text.size()));
-}
 
 // The client area the labels were laid out for: 11580 × 8190 twips.
 constexpr QSize DesignClientSize(772, 546);
@@ -50,14 +46,14 @@ MainWindow::~MainWindow() = default;
 void MainWindow::addEntries(QWidget *menu, std::span<const MenuEntry> entries)
 {
     for (const MenuEntry &entry : entries) {
-        auto *action = new QAction(fromView(entry.caption), menu);
-        action->setObjectName(fromView(entry.name));
+        auto *action = new QAction(toQString(entry.caption), menu);
+        action->setObjectName(toQString(entry.name));
         switch (entry.action) {
         case MenuAction::Submenu: {
-            auto *submenu = new QMenu(fromView(entry.caption), menu);
-            submenu->setObjectName(fromView(entry.name));
+            auto *submenu = new QMenu(toQString(entry.caption), menu);
+            submenu->setObjectName(toQString(entry.name));
             action = submenu->menuAction();
-            action->setObjectName(fromView(entry.name));
+            action->setObjectName(toQString(entry.name));
             addEntries(submenu, entry.children);
             break;
         }

@@ -2,6 +2,7 @@
 
 #include "ability/peoplejudgingleaderwindow.h"
 #include "ability/selfpotentialwindow.h"
+#include "framework/strings.h"
 #include "framework/testwindow.h"
 #include "personality/examanxietywindow.h"
 #include "personality/selfcontrolwindow.h"
@@ -62,7 +63,7 @@ QDialog *createTestWindow(std::string_view name, QWidget *parent)
             return entry.create(parent);
         // A test still to be built opens as an empty window of its own.
         auto *window = new TestWindow(parent);
-        window->setObjectName(QString::fromUtf8(name.data(), qsizetype(name.size())));
+        window->setObjectName(toQString(name));
         window->setWindowTitle(QString::fromUtf8(entry.caption));
         window->resize(600, 400);
         return window;

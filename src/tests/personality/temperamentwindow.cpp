@@ -1,12 +1,11 @@
 #include "temperamentwindow.h"
 
-#include "framework/messages.h"
 #include "framework/numbers.h"
 #include "temperamentscoring.h"
 #include "temperamenttexts.h"
 #include "ui_temperamentwindow.h"
 
-#include <QMouseEvent>
+#include <QEvent>
 
 namespace zentrova {
 
@@ -45,10 +44,7 @@ TemperamentWindow::TemperamentWindow(QWidget *parent)
         connect(options[k], &QAbstractButton::clicked, this, [this, k] { answer(k); });
     connect(ui->Command1, &QAbstractButton::clicked, this, &TemperamentWindow::next);
     connect(ui->Command4, &QAbstractButton::clicked, this, &TemperamentWindow::skip);
-    connect(ui->Command2, &QAbstractButton::clicked, this, [this] {
-        if (confirmEndOfTest(this))
-            accept();
-    });
+    connect(ui->Command2, &QAbstractButton::clicked, this, &TemperamentWindow::askToEnd);
     // Command3 and Command5 each serve two steps, told apart by their captions.
     connect(ui->Command5, &QAbstractButton::clicked, this, [this] {
         if (ui->Command5->text() == QStringLiteral("统计结果"))
@@ -155,11 +151,6 @@ void TemperamentWindow::computeTotals()
     const QList<QLabel *> totalCells = {ui->Label5, ui->Label6, ui->Label7, ui->Label8};
     for (int band = 0; band < 4; ++band)
         totalCells[band]->setText(plainNumber(totals[band]));
-}
-
-QAbstractButton *TemperamentWindow::primaryButton() const
-{
-    return isUsable(ui->Command1) ? ui->Command1 : ui->Command3;
 }
 
 // Items are recalled by double-clicking their numbers, once these are enabled.

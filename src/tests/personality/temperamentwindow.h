@@ -51,7 +51,6 @@ public:
     void back();
 
 protected:
-    QAbstractButton *primaryButton() const override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:

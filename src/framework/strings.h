@@ -1,0 +1,15 @@
+// The catalogues hold UTF-8 string views; the widgets want QStrings.
+#pragma once
+
+#include <QString>
+
+#include <string_view>
+
+namespace zentrova {
+
+inline QString toQString(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), qsizetype(text.size()));
+}
+
+} // namespace zentrova
