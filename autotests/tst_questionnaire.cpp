@@ -3,7 +3,7 @@
 #include "framework/elapsedcounter.h"
 #include "framework/questionnaireform.h"
 #include "framework/strings.h"
-#include "tests/testwindows.h"
+#include "questionnaires/testwindows.h"
 #include "testsupport.h"
 
 #include <QAbstractButton>

@@ -1,6 +1,6 @@
 #include "framework/questionbank.h"
-#include "tests/personality/temperamenttexts.h"
-#include "tests/personality/temperamentwindow.h"
+#include "questionnaires/personality/temperamenttexts.h"
+#include "questionnaires/personality/temperamentwindow.h"
 #include "testsupport.h"
 
 #include <QAbstractButton>

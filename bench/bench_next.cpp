@@ -3,7 +3,7 @@
 
 #include "framework/fonts.h"
 #include "framework/questionbank.h"
-#include "tests/testwindows.h"
+#include "questionnaires/testwindows.h"
 
 #include <QAbstractButton>
 #include <QApplication>

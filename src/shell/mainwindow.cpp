@@ -3,7 +3,7 @@
 #include "framework/strings.h"
 #include "splashwindow.h"
 #include "testcatalog.h"
-#include "tests/testwindows.h"
+#include "questionnaires/testwindows.h"
 #include "ui_mainwindow.h"
 
 #include <QApplication>
