@@ -104,6 +104,14 @@ void QuestionnaireForm::closeFromResult()
         askToEnd();
 }
 
+void QuestionnaireForm::scoreWhenChosen(QAbstractButton *option, std::function<void()> score)
+{
+    connect(option, &QAbstractButton::toggled, this, [score = std::move(score)](bool chosen) {
+        if (chosen)
+            score();
+    });
+}
+
 void QuestionnaireForm::addToTally(QLabel *tally, double weight)
 {
     tally->setText(plainNumber(lenientNumber(tally->text()) + weight));

@@ -14,6 +14,8 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
+
 class QAbstractButton;
 class QLabel;
 
@@ -66,6 +68,13 @@ protected:
 
     /// Command3: shows the result frames and interpretation texts.
     virtual void showResult() = 0;
+
+    // For tests that score on the click rather than at "下一题": runs score
+    // each time option becomes chosen. Changing one's mind on an item scores
+    // both answers and nothing is taken back; choosing the answer already
+    // chosen scores nothing again, and the unchoosing that "下一题" does is
+    // not a choice. Every such test follows this one rule.
+    void scoreWhenChosen(QAbstractButton *option, std::function<void()> score);
 
     // Adds weight to the number a tally label holds and writes it back.
     static void addToTally(QLabel *tally, double weight);

@@ -16,18 +16,10 @@ SelfPotentialWindow::SelfPotentialWindow(QWidget *parent)
 {
     ui->setupUi(this);
 
-    // The score goes in when an option becomes chosen, so changing one's mind
-    // on an item adds both scores; nothing is ever taken back. Choosing the
-    // option already chosen changes nothing and adds nothing, and unchoosing
-    // (as "下一题" does) is not a choice.
     const std::pair<QRadioButton *, QLabel *> scored[] = {
         {ui->Option1, ui->Label3}, {ui->Option2, ui->Label4}, {ui->Option3, ui->Label5}};
-    for (const auto &[option, score] : scored) {
-        connect(option, &QAbstractButton::toggled, this, [this, score](bool chosen) {
-            if (chosen)
-                addToTally(ui->Lbl总分, lenientNumber(score->text()));
-        });
-    }
+    for (const auto &[option, score] : scored)
+        scoreWhenChosen(option, [this, score] { addToTally(ui->Lbl总分, lenientNumber(score->text())); });
 
     load({.options = {ui->Option1, ui->Option2, ui->Option3},
           .prompt = PromptAToC,
