@@ -10,6 +10,10 @@
 #include <QDialog>
 #include <QLabel>
 #include <QPushButton>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextEdit>
+#include <QTextLayout>
 #include <QTimer>
 #include <QtTest>
 
@@ -305,6 +309,30 @@ private slots:
         w.button(close)->click();
         QVERIFY(!w.window->isVisible());
         QCOMPARE(answers.asked().size(), asks ? 1 : 0);
+    }
+
+    // The self-control paragraphs stand in narrow boxes: those of A to C are
+    // broken by hand into lines that each fit the box, D's wraps by itself.
+    void selfControlTextsFitTheirBoxes()
+    {
+        useShippedBank();
+        ScriptedAnswers answers;
+        const Opened w = open("frm意志力");
+        w.answerAll(1, itemCount("frm意志力"));
+        w.button("Command3")->click();
+        for (const QString &name : QStringList{"Text1", "Text2", "Text3", "Text4"}) {
+            auto *box = w.child<QTextEdit>(name);
+            QTextDocument *text = box->document();
+            QVERIFY2(text->size().width() <= box->viewport()->width(), qPrintable(name));
+            if (name == "Text4") {
+                QCOMPARE(text->blockCount(), 1);
+                QVERIFY(text->firstBlock().layout()->lineCount() > 1);
+                continue;
+            }
+            QVERIFY(text->blockCount() > 1);
+            for (QTextBlock line = text->firstBlock(); line.isValid(); line = line.next())
+                QVERIFY2(line.layout()->lineCount() == 1, qPrintable(name + ": " + line.text()));
+        }
     }
 
     void selfPotentialScoresOnClick()
