@@ -9,6 +9,11 @@
 #include <QAbstractButton>
 #include <QDialog>
 #include <QLabel>
+#include <QPushButton>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextEdit>
+#include <QTextLayout>
 #include <QTimer>
 #include <QtTest>
 
@@ -306,6 +311,30 @@ private slots:
         QCOMPARE(answers.asked().size(), asks ? 1 : 0);
     }
 
+    // The self-control paragraphs stand in narrow boxes: those of A to C are
+    // broken by hand into lines that each fit the box, D's wraps by itself.
+    void selfControlTextsFitTheirBoxes()
+    {
+        useShippedBank();
+        ScriptedAnswers answers;
+        const Opened w = open("frm意志力");
+        w.answerAll(1, itemCount("frm意志力"));
+        w.button("Command3")->click();
+        for (const QString &name : QStringList{"Text1", "Text2", "Text3", "Text4"}) {
+            auto *box = w.child<QTextEdit>(name);
+            QTextDocument *text = box->document();
+            QVERIFY2(text->size().width() <= box->viewport()->width(), qPrintable(name));
+            if (name == "Text4") {
+                QCOMPARE(text->blockCount(), 1);
+                QVERIFY(text->firstBlock().layout()->lineCount() > 1);
+                continue;
+            }
+            QVERIFY(text->blockCount() > 1);
+            for (QTextBlock line = text->firstBlock(); line.isValid(); line = line.next())
+                QVERIFY2(line.layout()->lineCount() == 1, qPrintable(name + ": " + line.text()));
+        }
+    }
+
     void selfPotentialScoresOnClick()
     {
         TestBank bank(bankSql("frm发挥自我潜能", 10, true));
@@ -410,20 +439,73 @@ private slots:
         QCOMPARE(answers.asked().size(), option ? 0 : 1); // Enter with nothing chosen prompts like the button
     }
 
-    void enterPressesTheResultButtonOnceFinished()
+    // Enter answers "下一题", then shows the result, and never leaves the test.
+    void enterMovesOnButNeverLeaves_data()
     {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QString>("resultFrame");
+        QTest::newRow("self-control") << "frm意志力" << "Frame2";
+        QTest::newRow("exam anxiety") << "frm考试焦虑" << "Frame6";
+        QTest::newRow("self-potential") << "frm发挥自我潜能" << "Frame4";
+        QTest::newRow("people-judging leader") << "frm知人善任的领导" << "Frame4";
+    }
+    void enterMovesOnButNeverLeaves()
+    {
+        QFETCH(QString, window);
+        QFETCH(QString, resultFrame);
         useShippedBank();
         ScriptedAnswers answers;
-        const Opened w = open("frm考试焦虑");
-        for (int i = 0; i < 33; ++i) {
-            QTest::keyClick(w.window.get(), Qt::Key_A);
+        const Opened w = open(window);
+        for (int i = 0; i < itemCount(window); ++i) {
+            QTest::keyClick(w.window.get(), Qt::Key_1);
             QTest::keyClick(w.window.get(), Qt::Key_Enter, Qt::KeypadModifier);
         }
-        QCOMPARE(w.text("Label10"), "99");
+        QVERIFY(!w.shown("Command1"));
+        QVERIFY(!w.shown(resultFrame));
         QTest::keyClick(w.window.get(), Qt::Key_Return);
-        QVERIFY(w.shown("Frame6"));
-        QTest::keyClick(w.window.get(), Qt::Key_Escape); // a stray Escape does not end the test
+        QVERIFY(w.shown(resultFrame));
+
+        // With the result on show, Enter and a stray Escape end nothing.
+        QTest::keyClick(w.window.get(), Qt::Key_Return);
+        QTest::keyClick(w.window.get(), Qt::Key_Escape);
         QVERIFY(w.window->isVisible());
+        QVERIFY(w.shown(resultFrame));
+        QVERIFY(!w.shown("Frame1"));
+        QVERIFY(answers.asked().isEmpty());
+    }
+
+    // The rule every window inherits: Enter presses "下一题" (Command1), else
+    // the result button (Command3), but never a button that goes back or out.
+    void enterNeverPressesAWayOut_data()
+    {
+        QTest::addColumn<QString>("next"); // Command1's caption, empty when hidden
+        QTest::addColumn<QString>("result");
+        QTest::addColumn<QString>("pressed");
+        QTest::newRow("下一题 first") << "下一题" << "测试结果" << "Command1";
+        QTest::newRow("the result once finished") << "" << "测试结果" << "Command3";
+        QTest::newRow("下一题 beside 返回") << "下一题" << "返回" << "Command1";
+        QTest::newRow("never 返回") << "" << "返回" << "";
+        QTest::newRow("never 结束") << "" << "结束" << "";
+        QTest::newRow("never 测试结束") << "" << "测试结束" << "";
+    }
+    void enterNeverPressesAWayOut()
+    {
+        QFETCH(QString, next);
+        QFETCH(QString, result);
+        QFETCH(QString, pressed);
+        TestWindow window;
+        QStringList clicked;
+        for (const auto &[name, caption] : {std::pair{QStringLiteral("Command1"), next}, std::pair{QStringLiteral("Command3"), result}}) {
+            auto *button = new QPushButton(caption, &window);
+            button->setObjectName(name);
+            button->setVisible(!caption.isEmpty());
+            connect(button, &QAbstractButton::clicked, &window, [&clicked, name] { clicked << name; });
+        }
+        window.show();
+        QTest::keyClick(&window, Qt::Key_Return);
+        QCOMPARE(clicked, pressed.isEmpty() ? QStringList{} : QStringList{pressed});
+        QVERIFY(window.isVisible());
+        window.close();
     }
 
     void badBankIsToldOnceAndNextEndsQuietly()

@@ -174,10 +174,12 @@ private slots:
     {
         MainWindow main;
         SplashWindow *splash = SplashWindow::present(&main);
-        const QSize screen = QGuiApplication::primaryScreen()->size();
+        QVERIFY(QTest::qWaitForWindowExposed(&main));
         QVERIFY(main.isVisible());
+        // The whole window, frame included, covers the screen.
+        QVERIFY2(main.frameGeometry() != main.geometry(), "the offscreen platform frames its windows, so the frame counts here");
+        QCOMPARE(main.frameGeometry(), QGuiApplication::primaryScreen()->geometry());
         QCOMPARE(main.pos(), QPoint(0, 0));
-        QCOMPARE(main.size(), screen);
         QCOMPARE(main.windowTitle(), "Zentrova1.0");
         QVERIFY(splash->isVisible());
         QCOMPARE(splash->objectName(), "frm心理测试版本");
@@ -271,6 +273,23 @@ private slots:
         QVERIFY(client->width() > design.width() || client->height() > design.height());
         QVERIFY(qAbs(label->x() - ratioX * tag.at(0).toInt() / TwipsPerPixel) <= 1);
         QVERIFY(qAbs(label->width() - ratioX * tag.at(2).toInt() / TwipsPerPixel) <= 1);
+    }
+
+    void theUserCanResizeTheFittedWindow()
+    {
+        MainWindow main;
+        main.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&main));
+        QCOMPARE(main.frameGeometry(), QGuiApplication::primaryScreen()->geometry());
+
+        // Fitting to the screen happens at load only; later sizes are the user's.
+        auto *label = main.findChild<QLabel *>("Label1");
+        const QRect fitted = label->geometry();
+        const QSize half = main.size() / 2;
+        main.resize(half);
+        QCoreApplication::processEvents();
+        QCOMPARE(main.size(), half);
+        QVERIFY(label->width() < fitted.width());
     }
 
     void resizeForm_data()

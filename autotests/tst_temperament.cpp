@@ -411,6 +411,48 @@ private slots:
         QCOMPARE(colours(w), sheet("RR"));
     }
 
+    // Enter presses only the buttons that move the test on: "下一题" and
+    // "提交测试", never "返回".
+    void enterOnlyMovesTheTestOn_data()
+    {
+        QTest::addColumn<int>("passed");
+        QTest::addColumn<bool>("sure"); // the answer to "提交测试"
+        QTest::addColumn<QStringList>("clicks");
+        QTest::addColumn<QString>("after"); // panels and buttons shown, Command3, current item
+        QTest::addColumn<QStringList>("asked");
+        QTest::newRow("answering: 下一题") << 0 << false << QStringList{} << "Frame1,Command1|提交测试|1" << QStringList{};
+        QTest::newRow("reviewing: 提交测试") << 60 << false << QStringList{} << "Frame1,Command3|提交测试|60"
+                                          << QStringList{"提交测试提示"};
+        QTest::newRow("rules: 提交测试 greyed, nothing") << 60 << true << QStringList{"Command3"}
+                                                      << "Frame3,Command3|提交测试 (greyed)|60" << QStringList{"提交测试提示"};
+        QTest::newRow("explanation: never 返回") << 60 << true << QStringList{"Command3", "Command5"}
+                                               << "Frame2,Command3|返回|60" << QStringList{"提交测试提示"};
+    }
+    void enterOnlyMovesTheTestOn()
+    {
+        QFETCH(int, passed);
+        QFETCH(bool, sure);
+        QFETCH(QStringList, clicks);
+        QFETCH(QString, after);
+        QFETCH(QStringList, asked);
+        ScriptedAnswers answers({sure ? MessageAnswer::Yes : MessageAnswer::No});
+        TemperamentWindow w;
+        w.show();
+        answerAndPass(w, QStringList(passed, "A"));
+        for (const QString &name : std::as_const(clicks))
+            button(w, name)->click();
+
+        QTest::keyClick(&w, Qt::Key_Return);
+        const QString state = shown(w, Panels + QStringList{"Command1", "Command3"}).join(',') + '|' + seen(w, "Command3") + '|'
+            + QString::number(w.currentItem());
+        QCOMPARE(state, after);
+        QStringList titles;
+        for (const MessageRequest &request : answers.asked())
+            titles << request.title;
+        QCOMPARE(titles, asked);
+        QVERIFY(w.isVisible());
+    }
+
     void missingBankKeepsTheWindowUsable()
     {
         QTemporaryDir empty;

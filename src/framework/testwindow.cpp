@@ -48,11 +48,25 @@ void TestWindow::askToEnd()
         accept();
 }
 
+namespace {
+
+// Buttons that go back from a view or out of the test (the temperament
+// report's "返回", a test that is left with "返回"). Enter only moves a test
+// on: going back or leaving stays a deliberate click.
+bool goesBackOrOut(const QAbstractButton *button)
+{
+    static const QStringList captions = {QStringLiteral("返回"), QStringLiteral("结束"), QStringLiteral("结束测试"),
+                                         QStringLiteral("测试结束")};
+    return captions.contains(button->text().trimmed());
+}
+
+} // namespace
+
 QAbstractButton *TestWindow::primaryButton() const
 {
     for (const char *name : {"Command1", "Command3"}) {
         auto *button = findChild<QAbstractButton *>(QString::fromLatin1(name));
-        if (isUsable(button))
+        if (isUsable(button) && !goesBackOrOut(button))
             return button;
     }
     return nullptr;

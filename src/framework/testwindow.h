@@ -41,6 +41,7 @@ protected:
 
     // The button that Enter presses: "下一题" (Command1) while answering, the
     // result button (Command3) once finished; nullptr when neither is usable.
+    // Never a button that goes back from a view or leaves the test ("返回").
     virtual QAbstractButton *primaryButton() const;
 
     void keyPressEvent(QKeyEvent *event) override;

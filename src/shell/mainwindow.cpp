@@ -36,9 +36,7 @@ MainWindow::MainWindow(QWidget *parent)
     m_scaler.resizeInit(ui->centralwidget);
     ui->centralwidget->installEventFilter(this);
 
-    move(0, 0);
-    if (const QScreen *screen = QGuiApplication::primaryScreen())
-        resize(screen->size());
+    fitToScreen();
 }
 
 MainWindow::~MainWindow() = default;
@@ -82,6 +80,34 @@ void MainWindow::openTest(std::string_view window)
 void MainWindow::showAbout()
 {
     SplashWindow::present(this)->setCountdown(SplashWindow::AboutCountdownMs);
+}
+
+// The whole window, frame included, covers the screen. A window manager adds
+// its frame only after the window is shown, so the fit is made again, once,
+// when the frame first shows in the window's geometry.
+void MainWindow::fitToScreen()
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect window = geometry();
+    const QRect frame = frameGeometry();
+    const QMargins margins(window.left() - frame.left(), window.top() - frame.top(), frame.right() - window.right(),
+                           frame.bottom() - window.bottom());
+    if (!margins.isNull())
+        m_frameFitted = true;
+    move(screen->geometry().topLeft()); // a window's position is its frame's
+    resize(screen->size().shrunkBy(margins));
+}
+
+bool MainWindow::event(QEvent *event)
+{
+    const bool handled = QMainWindow::event(event);
+    const QEvent::Type type = event->type();
+    const bool frameMayShow = type == QEvent::Show || type == QEvent::Move || type == QEvent::Resize;
+    if (frameMayShow && !m_frameFitted && windowState() == Qt::WindowNoState && frameGeometry() != geometry())
+        fitToScreen();
+    return handled;
 }
 
 bool MainWindow::eventFilter(QObject *watched, QEvent *event)

@@ -35,13 +35,17 @@ public:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    bool event(QEvent *event) override;
 
 private:
+    void fitToScreen();
+
     void addEntries(QWidget *menu, std::span<const MenuEntry> entries);
     void showAbout();
 
     std::unique_ptr<Ui::MainWindow> ui;
     LayoutScaler m_scaler;
+    bool m_frameFitted = false; // the frame was known when the window was fitted
 };
 
 } // namespace zentrova

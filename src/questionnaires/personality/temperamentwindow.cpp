@@ -29,6 +29,10 @@ TemperamentWindow::TemperamentWindow(QWidget *parent)
     , ui(std::make_unique<Ui::TemperamentWindow>())
 {
     ui->setupUi(this);
+    // The heading is 26.25 pt; a .ui font size is a whole number.
+    QFont heading = ui->Label3->font();
+    heading.setPointSizeF(26.25);
+    ui->Label3->setFont(heading);
     for (int item = 1; item <= ItemCount; ++item) {
         m_cells << findChild<QLabel *>(QStringLiteral("Label2_%1").arg(item - 1));
         m_numbers << findChild<QLabel *>(QStringLiteral("Label%1").arg(10 + item));
