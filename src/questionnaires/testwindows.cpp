@@ -1,10 +1,16 @@
 #include "testwindows.h"
 
+#include "ability/creativepotentialwindow.h"
+#include "ability/leadershiptypewindow.h"
+#include "ability/managementqualitieswindow.h"
+#include "ability/managementstylewindow.h"
 #include "ability/peoplejudgingleaderwindow.h"
 #include "ability/selfpotentialwindow.h"
 #include "framework/strings.h"
 #include "framework/testwindow.h"
+#include "personality/decisivenesswindow.h"
 #include "personality/examanxietywindow.h"
+#include "personality/introversionwindow.h"
 #include "personality/selfcontrolwindow.h"
 #include "personality/temperamentwindow.h"
 
@@ -29,8 +35,8 @@ struct TestWindowEntry {
 // Every test window, with the caption it carries.
 const TestWindowEntry TestWindows[] = {
     {"frm气质测试", "", make<TemperamentWindow>},
-    {"frm性格内向或外向", "你的性格是内向还是外向？", {}},
-    {"frm你可断吗", "你可断吗？", {}},
+    {"frm性格内向或外向", "你的性格是内向还是外向？", make<IntroversionWindow>},
+    {"frm你可断吗", "你可断吗？", make<DecisivenessWindow>},
     {"frm意志力", "克制能力测试", make<SelfControlWindow>},
     {"frm情绪稳定性1", "情绪稳定性测试", {}},
     {"frm如何克服自卑感", "如何克服自卑感", {}},
@@ -41,12 +47,12 @@ const TestWindowEntry TestWindows[] = {
     {"frm你聪明吗", "你聪明吗？", {}},
     {"frm发挥自我潜能", "发挥自我潜能测试", make<SelfPotentialWindow>},
     {"frm富有创造力", "你富有创造力吗？", {}},
-    {"frm自我创造潜力自测", "你知道自己的创造潜力吗？", {}},
+    {"frm自我创造潜力自测", "你知道自己的创造潜力吗？", make<CreativePotentialWindow>},
     {"frm逻辑思维能力测试", "逻辑思维能力测试", {}},
     {"frm逻辑思考能力测试", "逻辑思考能力测试", {}},
-    {"frm你的管理方式", "你用什么方式进行管理？", {}},
-    {"frm你的领导类型", "你是哪种类型的领导？", {}},
-    {"frm具备管理素质", "你具备管理者的素质吗？", {}},
+    {"frm你的管理方式", "你用什么方式进行管理？", make<ManagementStyleWindow>},
+    {"frm你的领导类型", "你是哪种类型的领导？", make<LeadershipTypeWindow>},
+    {"frm具备管理素质", "你具备管理者的素质吗？", make<ManagementQualitiesWindow>},
     {"frm知人善任的领导", "你是个知人善任的领导吗？", make<PeopleJudgingLeaderWindow>},
     {"frm惹人喜爱的女孩", "你是个惹人喜爱的女孩子吗？", {}},
     {"frm你的爱情分值", "你的爱情能打多少分？", {}},

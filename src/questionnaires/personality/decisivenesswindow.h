@@ -1,0 +1,31 @@
+// "你可断吗？": eleven yes/no items whose points come from the bank, and the
+// total beside all four bands in place of the item.
+#pragma once
+
+#include "framework/questionnaireform.h"
+
+#include <memory>
+
+namespace Ui {
+class DecisivenessWindow;
+}
+
+namespace zentrova {
+
+class DecisivenessWindow : public QuestionnaireForm
+{
+    Q_OBJECT
+
+public:
+    explicit DecisivenessWindow(QWidget *parent = nullptr);
+    ~DecisivenessWindow() override;
+
+protected:
+    void tally(int chosen) override;
+    void showResult() override;
+
+private:
+    std::unique_ptr<Ui::DecisivenessWindow> ui;
+};
+
+} // namespace zentrova
