@@ -19,11 +19,25 @@
 #include <QtTest>
 
 #include <memory>
+#include <optional>
 
 using namespace zentrova;
 using namespace zentrova::testing;
 
 namespace {
+
+// What an answer letter is worth in a made bank: A 1, B 2, C 3 …, full-width
+// letters alike; 0 for anything else.
+int letterWorth(QChar letter)
+{
+    return int(std::max(QStringLiteral("ABCDE").indexOf(letter), QStringLiteral("ＡＢＣＤＥ").indexOf(letter))) + 1;
+}
+
+// The fields that hold an answer's score: 分数…, and in "你聪明吗" the option fields.
+bool isScoreField(const QString &window, const QString &column)
+{
+    return column.startsWith("分数") || (window == "frm你聪明吗" && column.startsWith("选项"));
+}
 
 // A bank holding only the window's table: items 1 … rows, each score field
 // worth its letter's place (A 1, B 2, C 3 …), points for 是 and 否 worth 1
@@ -42,10 +56,10 @@ QString bankSql(const QString &window, int rows, bool closingRow)
         for (const QString &column : columns) {
             if (column == "测试题号")
                 values << QString::number(n);
-            else if (column.startsWith("分数"))
-                values << QString::number(column.back().unicode() - u'A' + 1);
             else if (column == "选项\"是\"" || column == "选项\"否\"")
                 values << (column.contains(u'是') ? "1" : "2");
+            else if (isScoreField(window, column))
+                values << QString::number(letterWorth(column.back()));
             else
                 values << QStringLiteral("'%1 第%2题'").arg(column).arg(n);
         }
@@ -95,23 +109,26 @@ struct Opened {
     }
 };
 
+// Whether upper lies over lower: their rectangles meet on screen and upper
+// comes later among the siblings that hold them.
+bool liesOver(QWidget *upper, QWidget *lower)
+{
+    QWidget *window = upper->window();
+    const QRect a(upper->mapTo(window, QPoint()), upper->size());
+    const QRect b(lower->mapTo(window, QPoint()), lower->size());
+    while (lower && lower->parentWidget() != upper->parentWidget())
+        lower = lower->parentWidget();
+    if (!lower || !a.intersects(b))
+        return false;
+    const QObjectList &siblings = upper->parentWidget()->children();
+    return siblings.indexOf(upper) > siblings.indexOf(lower);
+}
+
 Opened open(const QString &name)
 {
     Opened opened{std::unique_ptr<QDialog>(createTestWindow(name.toStdString(), nullptr))};
     opened.window->show();
     return opened;
-}
-
-// The shipped tables of these windows have no items yet: their tests answer
-// from a made bank, every other window from the shipped one.
-std::unique_ptr<TestBank> shippedOrMadeBank(const QString &window)
-{
-    static const QStringList Unshipped = {"frm性格内向或外向", "frm你可断吗", "frm自我创造潜力自测",
-                                          "frm你的管理方式", "frm你的领导类型", "frm具备管理素质"};
-    if (Unshipped.contains(window))
-        return std::make_unique<TestBank>(bankSql(window, itemCount(window), true));
-    useShippedBank();
-    return nullptr;
 }
 
 // The tally that the first option raises on the last item.
@@ -151,6 +168,13 @@ class QuestionnaireTest : public QObject
         QTest::newRow("management style") << "frm你的管理方式" << QuestionnaireForm::PromptYesNo;
         QTest::newRow("leadership type") << "frm你的领导类型" << QuestionnaireForm::PromptYesNo;
         QTest::newRow("management qualities") << "frm具备管理素质" << QuestionnaireForm::PromptYesNo;
+        QTest::newRow("lovable girl") << "frm惹人喜爱的女孩" << QuestionnaireForm::PromptAToC;
+        QTest::newRow("love score") << "frm你的爱情分值" << QuestionnaireForm::PromptAToC;
+        QTest::newRow("popularity") << "frm受欢迎的人" << QuestionnaireForm::PromptAToC;
+        QTest::newRow("true friend") << "frm知心朋友测试" << QuestionnaireForm::PromptAToC;
+        QTest::newRow("intelligence") << "frm你聪明吗" << QuestionnaireForm::PromptAToC;
+        QTest::newRow("jealousy") << "frm女性嫉妒心理" << QuestionnaireForm::PromptAToD;
+        QTest::newRow("inferiority") << "frm如何克服自卑感" << QuestionnaireForm::PromptAToC;
     }
 
 private slots:
@@ -218,6 +242,15 @@ private slots:
         QTest::newRow("leadership type, all yes") << "frm你的领导类型" << 1 << "Lbl总分1" << "6";
         QTest::newRow("management qualities, all yes") << "frm具备管理素质" << 1 << "Lbl总分" << "50";
         QTest::newRow("management qualities, all no") << "frm具备管理素质" << 2 << "Lbl总分" << "0";
+        QTest::newRow("lovable girl, all A") << "frm惹人喜爱的女孩" << 1 << "Lbl总分" << "10";
+        QTest::newRow("lovable girl, all C") << "frm惹人喜爱的女孩" << 3 << "Lbl总分" << "30";
+        QTest::newRow("love score, all 不知道") << "frm你的爱情分值" << 2 << "Lbl总分" << "20";
+        QTest::newRow("popularity, all C") << "frm受欢迎的人" << 3 << "Lbl总分" << "21";
+        QTest::newRow("true friend, all B") << "frm知心朋友测试" << 2 << "Lbl总分" << "18";
+        QTest::newRow("intelligence, all C from 选项C") << "frm你聪明吗" << 3 << "Lbl总分" << "45";
+        QTest::newRow("jealousy, all A from 分数Ａ") << "frm女性嫉妒心理" << 1 << "Lbl总分" << "7";
+        QTest::newRow("jealousy, all D from 分数Ｄ") << "frm女性嫉妒心理" << 4 << "Lbl总分" << "28";
+        QTest::newRow("inferiority, all B") << "frm如何克服自卑感" << 2 << "Lbl总分" << "22";
     }
     void wholeTestTallies()
     {
@@ -268,7 +301,7 @@ private slots:
     void endAsksFirst()
     {
         QFETCH(QString, window);
-        const auto bank = shippedOrMadeBank(window);
+        useShippedBank();
         ScriptedAnswers answers({MessageAnswer::No, MessageAnswer::Yes});
         const Opened w = open(window);
         w.answerAll(1, 2);
@@ -298,25 +331,53 @@ private slots:
         QTest::addColumn<QStringList>("shown");
         QTest::addColumn<QStringList>("hidden");
         QTest::addColumn<bool>("resultStaysEnabled");
+        // Shown from the start to the result view.
+        QTest::addColumn<QStringList>("stays");
+        // "A>B": A lies over B; "A=B": A stands exactly in B's place.
+        QTest::addColumn<QStringList>("covers");
         QTest::newRow("self-control") << "frm意志力"
                                       << QStringList{"Frame2", "Label7", "Label8", "Label9", "Label10", "Label12_0", "Label12_3", "Command2", "Label11"}
-                                      << QStringList{"Frame1", "Command1", "Option1"} << false;
+                                      << QStringList{"Frame1", "Command1", "Option1"} << false << QStringList{} << QStringList{};
         QTest::newRow("exam anxiety") << "frm考试焦虑" << QStringList{"Frame5", "Frame6", "Text1", "Frame3"} << QStringList{"Frame1", "Frame4", "Frame2"}
-                                      << false;
-        QTest::newRow("self-potential") << "frm发挥自我潜能" << QStringList{"Frame4", "Frame5", "Frame3"} << QStringList{"Frame1", "Frame2"} << false;
+                                      << false << QStringList{} << QStringList{};
+        QTest::newRow("self-potential") << "frm发挥自我潜能" << QStringList{"Frame4", "Frame5", "Frame3"} << QStringList{"Frame1", "Frame2"} << false
+                                        << QStringList{} << QStringList{};
         QTest::newRow("people-judging leader") << "frm知人善任的领导" << QStringList{"Frame4", "Frame5", "Frame3"} << QStringList{"Frame1", "Frame2"}
-                                               << true;
+                                               << true << QStringList{} << QStringList{};
+        QTest::newRow("lovable girl") << "frm惹人喜爱的女孩" << QStringList{"Frame4", "Lbl总分", "Frame5", "Text1", "Text3", "Frame3"}
+                                      << QStringList{"Frame2", "Lbl题号"} << false << QStringList{"Frame1", "Label1", "Label8", "Label9", "Label11"}
+                                      << QStringList{"Frame5>Frame1", "Frame5>Option3", "Frame3=Frame2"};
+        QTest::newRow("love score") << "frm你的爱情分值" << QStringList{"Frame4", "Lbl总分", "Frame5", "Label9", "Label12", "Frame3"}
+                                    << QStringList{"Frame2", "Lbl题号"} << false << QStringList{"Frame1", "Label1", "Label2", "Label3", "Label4"}
+                                    << QStringList{"Frame5>Frame1", "Frame5>Option2", "Frame3=Frame2"};
+        QTest::newRow("popularity, a bare total") << "frm受欢迎的人" << QStringList{"Frame4", "Label11", "Lbl总分", "Frame3"}
+                                                  << QStringList{"Frame2", "Lbl题号"} << false
+                                                  << QStringList{"Frame1", "Label1", "Label2", "Label9", "Label10"} << QStringList{"Frame3=Frame2"};
+        QTest::newRow("true friend") << "frm知心朋友测试" << QStringList{"Frame4", "Lbl总分", "Frame5", "Label12", "Label14", "Frame3"}
+                                     << QStringList{"Frame2", "Lbl题号"} << false << QStringList{"Frame1", "Label1", "Label2", "Label9", "Label10"}
+                                     << QStringList{"Frame5>Label3", "Frame5>Label5", "Frame3=Frame2"};
+        QTest::newRow("intelligence") << "frm你聪明吗" << QStringList{"Frame5", "Lbl总分", "Label10", "Frame3"}
+                                      << QStringList{"Frame2", "Lbl题号", "Label2", "Label3", "Label4"} << false
+                                      << QStringList{"Frame1", "Lbl题目", "Frame4", "Label5", "Label7", "Label9", "Label6", "Label8"}
+                                      << QStringList{"Label10>Lbl题目", "Frame5>Option1", "Frame3=Frame2"};
+        QTest::newRow("jealousy, twice the same") << "frm女性嫉妒心理"
+                                                  << QStringList{"Frame4", "Lbl总分", "Frame5", "Label14", "Frame6", "Text1", "Text4", "Frame3"}
+                                                  << QStringList{"Frame1", "Frame2", "Lbl题号"} << true << QStringList{"Label6", "Label7", "Label9"}
+                                                  << QStringList{"Frame6=Frame1", "Frame5>Option1", "Frame5>Option4", "Frame3=Frame2"};
+        QTest::newRow("inferiority") << "frm如何克服自卑感" << QStringList{"Frame4", "Lbl总分", "Frame5", "Label8", "Label12", "Text4", "Line12", "Frame3"}
+                                     << QStringList{"Frame1", "Frame2", "Lbl题号"} << false << QStringList{"Label6", "Label7", "Label9"}
+                                     << QStringList{"Frame5=Frame1", "Frame3=Frame2"};
         QTest::newRow("introversion, counts never shown") << "frm性格内向或外向" << QStringList{"Frame4", "Lbl测试结果", "Frame3"}
-                                                          << QStringList{"Frame2", "Lbl总分1", "Lbl总分2"} << false;
+                                                          << QStringList{"Frame2", "Lbl总分1", "Lbl总分2"} << false << QStringList{} << QStringList{};
         QTest::newRow("decisiveness") << "frm你可断吗" << QStringList{"Frame4", "Frame5", "Text1", "Text2", "Text3", "Text4", "Frame3"}
-                                      << QStringList{"Frame1", "Frame2", "Label4", "Label6"} << false;
+                                      << QStringList{"Frame1", "Frame2", "Label4", "Label6"} << false << QStringList{} << QStringList{};
         QTest::newRow("creative potential") << "frm自我创造潜力自测" << QStringList{"Frame5", "Frame6", "Frame3"}
-                                            << QStringList{"Frame4", "Frame2", "Lbl分数1", "Lbl分数2", "Lbl人数"} << false;
+                                            << QStringList{"Frame4", "Frame2", "Lbl分数1", "Lbl分数2", "Lbl人数"} << false << QStringList{} << QStringList{};
         QTest::newRow("management style") << "frm你的管理方式" << QStringList{"Frame4", "Lbl评价", "Frame5", "Frame3"}
-                                          << QStringList{"Frame2", "Lbl总分1", "Lbl总分2", "Lbl总分3"} << false;
+                                          << QStringList{"Frame2", "Lbl总分1", "Lbl总分2", "Lbl总分3"} << false << QStringList{} << QStringList{};
         QTest::newRow("leadership type") << "frm你的领导类型" << QStringList{"Frame5", "Lbl评价", "Frame4", "Frame3"}
-                                         << QStringList{"Frame2", "Lbl总分1", "Lbl总分2", "Lbl总分3"} << false;
-        QTest::newRow("management qualities") << "frm具备管理素质" << QStringList{"Frame4", "Frame5", "Frame3"} << QStringList{"Frame2"} << true;
+                                         << QStringList{"Frame2", "Lbl总分1", "Lbl总分2", "Lbl总分3"} << false << QStringList{} << QStringList{};
+        QTest::newRow("management qualities") << "frm具备管理素质" << QStringList{"Frame4", "Frame5", "Frame3"} << QStringList{"Frame2"} << true << QStringList{} << QStringList{};
     }
     void resultView()
     {
@@ -324,20 +385,42 @@ private slots:
         QFETCH(QStringList, shown);
         QFETCH(QStringList, hidden);
         QFETCH(bool, resultStaysEnabled);
-        const auto bank = shippedOrMadeBank(window);
+        QFETCH(QStringList, stays);
+        QFETCH(QStringList, covers);
+        useShippedBank();
         ScriptedAnswers answers;
         const Opened w = open(window);
-        for (const QString &name : shown + QStringList{"Command3"}) {
-            if (name != "Command2" && name != "Label11" && name != "Frame3")
-                QVERIFY2(!w.shown(name), qPrintable(name + " hidden before the result"));
-        }
+        auto resultStillHidden = [&](const char *when, const QStringList &alsoHidden) {
+            for (const QString &name : shown + alsoHidden) {
+                if (name != "Command2" && name != "Label11" && name != "Frame3")
+                    QVERIFY2(!w.shown(name), qPrintable(name + " hidden " + when));
+            }
+            for (const QString &name : stays)
+                QVERIFY2(w.shown(name), qPrintable(name + " shown " + when));
+        };
+        resultStillHidden("while answering", {"Command3"});
         w.answerAll(1, itemCount(window));
-        w.button("Command3")->click();
-        for (const QString &name : shown)
-            QVERIFY2(w.shown(name), qPrintable(name));
-        for (const QString &name : hidden)
-            QVERIFY2(!w.shown(name), qPrintable(name));
-        QCOMPARE(w.button("Command3")->isEnabled(), resultStaysEnabled);
+        resultStillHidden("once finished", {});
+
+        const int presses = resultStaysEnabled ? 2 : 1;
+        for (int press = 1; press <= presses; ++press) {
+            w.button("Command3")->click();
+            for (const QString &name : shown + stays)
+                QVERIFY2(w.shown(name), qPrintable(QStringLiteral("%1 after press %2").arg(name).arg(press)));
+            for (const QString &name : hidden)
+                QVERIFY2(!w.shown(name), qPrintable(QStringLiteral("%1 after press %2").arg(name).arg(press)));
+            QCOMPARE(w.button("Command3")->isEnabled(), resultStaysEnabled);
+        }
+        for (const QString &cover : covers) {
+            const bool samePlace = cover.contains('=');
+            const QStringList pair = cover.split(samePlace ? '=' : '>');
+            QWidget *upper = w.child(pair.at(0));
+            QWidget *lower = w.child(pair.at(1));
+            if (samePlace)
+                QCOMPARE(upper->geometry(), lower->geometry());
+            else
+                QVERIFY2(liesOver(upper, lower), qPrintable(cover));
+        }
         QVERIFY(answers.asked().isEmpty());
     }
 
@@ -356,13 +439,20 @@ private slots:
         QTest::newRow("management style") << "frm你的管理方式" << "Command4" << false;
         QTest::newRow("leadership type") << "frm你的领导类型" << "Command4" << false;
         QTest::newRow("management qualities") << "frm具备管理素质" << "Command4" << true;
+        QTest::newRow("lovable girl") << "frm惹人喜爱的女孩" << "Command4" << false;
+        QTest::newRow("love score") << "frm你的爱情分值" << "Command4" << false;
+        QTest::newRow("popularity") << "frm受欢迎的人" << "Command4" << false;
+        QTest::newRow("true friend") << "frm知心朋友测试" << "Command4" << false;
+        QTest::newRow("intelligence") << "frm你聪明吗" << "Command4" << false;
+        QTest::newRow("jealousy") << "frm女性嫉妒心理" << "Command4" << false;
+        QTest::newRow("inferiority, 测试结束 asks") << "frm如何克服自卑感" << "Command4" << true;
     }
     void closeFromTheResult()
     {
         QFETCH(QString, window);
         QFETCH(QString, close);
         QFETCH(bool, asks);
-        const auto bank = shippedOrMadeBank(window);
+        useShippedBank();
         ScriptedAnswers answers({MessageAnswer::Yes});
         const Opened w = open(window);
         w.answerAll(1, itemCount(window));
@@ -453,7 +543,7 @@ private slots:
         QFETCH(double, start);
         QFETCH(double, later);
         QFETCH(QString, caption);
-        const auto bank = shippedOrMadeBank(window);
+        useShippedBank();
         double now = start;
         setClock([&] { return now; });
         const Opened w = open(window);
@@ -493,13 +583,23 @@ private slots:
         QTest::newRow("management style, digit 2 is 否") << "frm你的管理方式" << int(Qt::Key_2) << 2;
         QTest::newRow("leadership type, digit 1 is 是") << "frm你的领导类型" << int(Qt::Key_1) << 1;
         QTest::newRow("management qualities, digit 1 is 是") << "frm具备管理素质" << int(Qt::Key_1) << 1;
+        QTest::newRow("lovable girl, digit 3") << "frm惹人喜爱的女孩" << int(Qt::Key_3) << 3;
+        QTest::newRow("love score, digit 2 is 不知道") << "frm你的爱情分值" << int(Qt::Key_2) << 2;
+        QTest::newRow("love score, no letters") << "frm你的爱情分值" << int(Qt::Key_B) << 0;
+        QTest::newRow("popularity, digit 1") << "frm受欢迎的人" << int(Qt::Key_1) << 1;
+        QTest::newRow("popularity, no fourth answer") << "frm受欢迎的人" << int(Qt::Key_4) << 0;
+        QTest::newRow("true friend, letter b") << "frm知心朋友测试" << int(Qt::Key_B) << 2;
+        QTest::newRow("intelligence, digit 3") << "frm你聪明吗" << int(Qt::Key_3) << 3;
+        QTest::newRow("jealousy, digit 4") << "frm女性嫉妒心理" << int(Qt::Key_4) << 4;
+        QTest::newRow("jealousy, letter D") << "frm女性嫉妒心理" << int(Qt::Key_D) << 4;
+        QTest::newRow("inferiority, digit 2") << "frm如何克服自卑感" << int(Qt::Key_2) << 2;
     }
     void keyboardAnswers()
     {
         QFETCH(QString, window);
         QFETCH(int, key);
         QFETCH(int, option);
-        const auto bank = shippedOrMadeBank(window);
+        useShippedBank();
         ScriptedAnswers answers;
         const Opened w = open(window);
         QTest::keyClick(w.window.get(), Qt::Key(key));
@@ -508,6 +608,125 @@ private slots:
         QTest::keyClick(w.window.get(), Qt::Key_Return);
         QCOMPARE(w.text(itemNumberLabel(window)), option ? "2" : "1");
         QCOMPARE(answers.asked().size(), option ? 0 : 1); // Enter with nothing chosen prompts like the button
+    }
+
+    // Scores are read the lenient way: a decimal adds as it is, an empty
+    // field adds 0 and the total still becomes a number.
+    void scoreFieldsAddLeniently_data()
+    {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("value"); // SQL literal for item 1
+        QTest::addColumn<int>("option");
+        QTest::addColumn<QString>("afterOne");
+        QTest::addColumn<QString>("afterTwo");
+        QTest::newRow("popularity, 2.5") << "frm受欢迎的人" << "分数B" << "2.5" << 2 << "2.5" << "4.5";
+        QTest::newRow("true friend, 2.5") << "frm知心朋友测试" << "分数C" << "'2.5'" << 3 << "2.5" << "5.5";
+        QTest::newRow("jealousy, 2.5 in 分数Ｃ") << "frm女性嫉妒心理" << "分数Ｃ" << "2.5" << 3 << "2.5" << "5.5";
+        QTest::newRow("intelligence, 2.5 in 选项A") << "frm你聪明吗" << "选项A" << "2.5" << 1 << "2.5" << "3.5";
+        QTest::newRow("lovable girl, empty") << "frm惹人喜爱的女孩" << "分数A" << "NULL" << 1 << "0" << "1";
+        QTest::newRow("love score, empty text") << "frm你的爱情分值" << "分数C" << "''" << 3 << "0" << "3";
+        QTest::newRow("jealousy, empty 分数Ｄ") << "frm女性嫉妒心理" << "分数Ｄ" << "NULL" << 4 << "0" << "4";
+        QTest::newRow("inferiority, leading number") << "frm如何克服自卑感" << "分数B" << "'4分'" << 2 << "4" << "6";
+    }
+    void scoreFieldsAddLeniently()
+    {
+        QFETCH(QString, window);
+        QFETCH(QString, field);
+        QFETCH(QString, value);
+        QFETCH(int, option);
+        QFETCH(QString, afterOne);
+        QFETCH(QString, afterTwo);
+        const QString table = toQString(bankTableForWindow(window.toStdString())->table);
+        TestBank bank(bankSql(window, itemCount(window), true)
+                      + QStringLiteral("UPDATE %1 SET %2 = %3 WHERE \"测试题号\" = 1;").arg(quotedIdentifier(table), quotedIdentifier(field), value));
+        ScriptedAnswers answers;
+        const Opened w = open(window);
+        QCOMPARE(w.text("Lbl总分"), QString());
+        w.answerAll(option, 1);
+        QCOMPARE(w.text("Lbl总分"), afterOne);
+        w.answerAll(option, 1);
+        QCOMPARE(w.text("Lbl总分"), afterTwo);
+        QVERIFY(answers.asked().isEmpty());
+    }
+
+    // Each text control shows its own field of the current item, the
+    // full-width lettered ones included.
+    void textsFollowTheItem_data()
+    {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<QString>("field");
+        QTest::newRow("lovable girl, item") << "frm惹人喜爱的女孩" << "Label1" << "测试题目";
+        QTest::newRow("lovable girl, answer C") << "frm惹人喜爱的女孩" << "Label4" << "选项C";
+        QTest::newRow("love score, statement") << "frm你的爱情分值" << "Label1" << "测试题目";
+        QTest::newRow("popularity, answer A") << "frm受欢迎的人" << "Label3" << "选项A";
+        QTest::newRow("true friend, item") << "frm知心朋友测试" << "Label2" << "测试题目";
+        QTest::newRow("true friend, answer C") << "frm知心朋友测试" << "Label5" << "选项C";
+        QTest::newRow("intelligence, statement") << "frm你聪明吗" << "Lbl题目" << "测试题目";
+        QTest::newRow("jealousy, answer Ａ") << "frm女性嫉妒心理" << "Label2" << "选项Ａ";
+        QTest::newRow("jealousy, answer Ｄ") << "frm女性嫉妒心理" << "Label5" << "选项Ｄ";
+        QTest::newRow("inferiority, answer B") << "frm如何克服自卑感" << "Label3" << "选项B";
+    }
+    void textsFollowTheItem()
+    {
+        QFETCH(QString, window);
+        QFETCH(QString, label);
+        QFETCH(QString, field);
+        TestBank bank(bankSql(window, itemCount(window), true));
+        ScriptedAnswers answers;
+        const Opened w = open(window);
+        QVERIFY(w.shown(label));
+        QCOMPARE(w.text(label), field + " 第1题");
+        w.answerAll(1, 1);
+        QCOMPARE(w.text(label), field + " 第2题");
+    }
+
+    // The scores of the current item never show, whatever the state; in
+    // "你聪明吗" they are the option fields, and the answer key stands instead.
+    void scoresStayHidden_data()
+    {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QStringList>("scores");
+        QTest::newRow("lovable girl") << "frm惹人喜爱的女孩" << QStringList{"Label5", "Label6", "Label7"};
+        QTest::newRow("love score") << "frm你的爱情分值" << QStringList{"Label5", "Label6", "Label7"};
+        QTest::newRow("popularity") << "frm受欢迎的人" << QStringList{"Label6", "Label7", "Label8"};
+        QTest::newRow("true friend") << "frm知心朋友测试" << QStringList{"Label6", "Label7", "Label8"};
+        QTest::newRow("intelligence") << "frm你聪明吗" << QStringList{"Label2", "Label3", "Label4"};
+        QTest::newRow("jealousy") << "frm女性嫉妒心理" << QStringList{"Label8", "Label10", "Label11", "Label12"};
+        QTest::newRow("inferiority") << "frm如何克服自卑感" << QStringList{"Lbl分数1", "Lbl分数2", "Lbl分数3"};
+    }
+    void scoresStayHidden()
+    {
+        QFETCH(QString, window);
+        QFETCH(QStringList, scores);
+        // Scores no other text holds: 7771, 7772 …
+        const BankTable *table = bankTableForWindow(window.toStdString());
+        QString sql = bankSql(window, itemCount(window), true);
+        for (const FieldBinding &binding : table->bindings) {
+            if (scores.contains(toQString(binding.control)))
+                sql += QStringLiteral("UPDATE %1 SET %2 = %3;\n")
+                           .arg(quotedIdentifier(toQString(table->table)), quotedIdentifier(toQString(binding.field)))
+                           .arg(7771 + scores.indexOf(toQString(binding.control)));
+        }
+        TestBank bank(sql);
+        ScriptedAnswers answers;
+        const Opened w = open(window);
+        auto check = [&](const char *when) {
+            for (const QString &score : scores)
+                QVERIFY2(!w.shown(score), qPrintable(score + " shown " + when));
+            for (QLabel *label : w.window->findChildren<QLabel *>()) {
+                if (label->isVisibleTo(w.window.get()) && label->objectName() != "Lbl总分")
+                    QVERIFY2(!label->text().contains("777"), qPrintable(label->objectName() + " shows a score " + when));
+            }
+        };
+        QCOMPARE(w.text(scores.last()), QString::number(7770 + scores.size())); // bound, though hidden
+        check("while answering");
+        w.answerAll(1, itemCount(window) - 1);
+        w.answerAll(1, 1);
+        check("once finished");
+        w.button("Command3")->click();
+        check("with the result");
     }
 
     // Enter answers "下一题", then shows the result, and never leaves the test.
@@ -530,7 +749,7 @@ private slots:
     {
         QFETCH(QString, window);
         QFETCH(QString, resultFrame);
-        const auto bank = shippedOrMadeBank(window);
+        useShippedBank();
         ScriptedAnswers answers;
         const Opened w = open(window);
         for (int i = 0; i < itemCount(window); ++i) {

@@ -13,6 +13,7 @@ void installFontSubstitutions()
     };
     const Substitution table[] = {
         {"宋体", {"AR PL SungtiL GB", "AR PL UMing CN"}},
+        {"新宋体", {"AR PL SungtiL GB", "AR PL UMing CN"}},
         {"楷体_GB2312", {"AR PL KaitiM GB", "AR PL UKai CN"}},
         {"隶书", {"AR PL KaitiM GB", "AR PL UKai CN"}},
         {"华文行楷", {"AR PL KaitiM GB", "AR PL UKai CN"}},

@@ -29,6 +29,8 @@ void QuestionnaireForm::load(const Setup &setup)
     m_prompt = setup.prompt;
     m_itemNumber = setup.itemNumber;
     m_close = setup.close;
+    m_scores = setup.scores;
+    m_total = setup.total;
     if (const BankTable *table = bankTableForWindow(objectName().toStdString()))
         m_endNumber = table->endNumber;
 
@@ -80,8 +82,10 @@ bool QuestionnaireForm::advance()
     return !cursor().isPastEnd() || cursor().moveLast();
 }
 
-void QuestionnaireForm::tally(int)
+void QuestionnaireForm::tally(int chosen)
 {
+    if (m_total && chosen < m_scores.size())
+        addToTally(m_total, lenientNumber(m_scores.at(chosen)->text()));
 }
 
 void QuestionnaireForm::enterFinishedState()

@@ -34,6 +34,11 @@ public:
         QLabel *itemNumber = nullptr;      // bound to 测试题号
         CloseMode close = CloseMode::Direct; // what Command4 does
         QLabel *elapsedTime = nullptr;     // Lbl时间, for timed tests
+        // For tests whose answers carry their own score in a hidden bound
+        // label: scores[i] belongs to options[i], and "下一题" adds the
+        // chosen one to total.
+        QList<QLabel *> scores = {};
+        QLabel *total = nullptr;
     };
 
     // The answer prompts, each naming the options the window offers.
@@ -58,7 +63,9 @@ protected:
 
     /// Adds the answer just given (index into options) to the tallies. Runs
     /// before the cursor moves, so bound score labels still show the item
-    /// answered. The default adds nothing (tests that score on click).
+    /// answered. The default adds the chosen option's score label to the
+    /// total where the Setup names them, and nothing otherwise (tests that
+    /// score on click).
     virtual void tally(int chosen);
 
     /// Leaves the answering state once the closing row is current. The
@@ -92,6 +99,8 @@ private:
     QLabel *m_itemNumber = nullptr;
     CloseMode m_close = CloseMode::Direct;
     int m_endNumber = 0;
+    QList<QLabel *> m_scores;
+    QLabel *m_total = nullptr;
 };
 
 } // namespace zentrova

@@ -1,6 +1,7 @@
 #include "testwindows.h"
 
 #include "ability/creativepotentialwindow.h"
+#include "ability/intelligencewindow.h"
 #include "ability/leadershiptypewindow.h"
 #include "ability/managementqualitieswindow.h"
 #include "ability/managementstylewindow.h"
@@ -8,11 +9,17 @@
 #include "ability/selfpotentialwindow.h"
 #include "framework/strings.h"
 #include "framework/testwindow.h"
+#include "love/lovablegirlwindow.h"
+#include "love/lovescorewindow.h"
 #include "personality/decisivenesswindow.h"
 #include "personality/examanxietywindow.h"
+#include "personality/inferioritywindow.h"
 #include "personality/introversionwindow.h"
+#include "personality/jealousywindow.h"
+#include "personality/popularitywindow.h"
 #include "personality/selfcontrolwindow.h"
 #include "personality/temperamentwindow.h"
+#include "personality/truefriendwindow.h"
 
 #include <functional>
 
@@ -39,12 +46,12 @@ const TestWindowEntry TestWindows[] = {
     {"frm你可断吗", "你可断吗？", make<DecisivenessWindow>},
     {"frm意志力", "克制能力测试", make<SelfControlWindow>},
     {"frm情绪稳定性1", "情绪稳定性测试", {}},
-    {"frm如何克服自卑感", "如何克服自卑感", {}},
+    {"frm如何克服自卑感", "如何克服自卑感", make<InferiorityWindow>},
     {"frm考试焦虑", "考试焦虑度测试", make<ExamAnxietyWindow>},
-    {"frm女性嫉妒心理", "女性嫉妒心理测试", {}},
-    {"frm受欢迎的人", "你是个受欢迎的人吗", {}},
-    {"frm知心朋友测试", "你有真正的朋友吗？", {}},
-    {"frm你聪明吗", "你聪明吗？", {}},
+    {"frm女性嫉妒心理", "女性嫉妒心理测试", make<JealousyWindow>},
+    {"frm受欢迎的人", "你是个受欢迎的人吗", make<PopularityWindow>},
+    {"frm知心朋友测试", "你有真正的朋友吗？", make<TrueFriendWindow>},
+    {"frm你聪明吗", "你聪明吗？", make<IntelligenceWindow>},
     {"frm发挥自我潜能", "发挥自我潜能测试", make<SelfPotentialWindow>},
     {"frm富有创造力", "你富有创造力吗？", {}},
     {"frm自我创造潜力自测", "你知道自己的创造潜力吗？", make<CreativePotentialWindow>},
@@ -54,8 +61,8 @@ const TestWindowEntry TestWindows[] = {
     {"frm你的领导类型", "你是哪种类型的领导？", make<LeadershipTypeWindow>},
     {"frm具备管理素质", "你具备管理者的素质吗？", make<ManagementQualitiesWindow>},
     {"frm知人善任的领导", "你是个知人善任的领导吗？", make<PeopleJudgingLeaderWindow>},
-    {"frm惹人喜爱的女孩", "你是个惹人喜爱的女孩子吗？", {}},
-    {"frm你的爱情分值", "你的爱情能打多少分？", {}},
+    {"frm惹人喜爱的女孩", "你是个惹人喜爱的女孩子吗？", make<LovableGirlWindow>},
+    {"frm你的爱情分值", "你的爱情能打多少分？", make<LoveScoreWindow>},
 };
 
 } // namespace

@@ -1,0 +1,30 @@
+// "你的爱情能打多少分？": ten statements answered 是, 不知道 or 否, each answer
+// worth what the bank says, and a legend of four score bands.
+#pragma once
+
+#include "framework/questionnaireform.h"
+
+#include <memory>
+
+namespace Ui {
+class LoveScoreWindow;
+}
+
+namespace zentrova {
+
+class LoveScoreWindow : public QuestionnaireForm
+{
+    Q_OBJECT
+
+public:
+    explicit LoveScoreWindow(QWidget *parent = nullptr);
+    ~LoveScoreWindow() override;
+
+protected:
+    void showResult() override;
+
+private:
+    std::unique_ptr<Ui::LoveScoreWindow> ui;
+};
+
+} // namespace zentrova

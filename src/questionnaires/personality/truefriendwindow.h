@@ -1,0 +1,30 @@
+// "你有真正的朋友吗？": nine three-option items whose scores come from the
+// bank, and a legend of three score bands.
+#pragma once
+
+#include "framework/questionnaireform.h"
+
+#include <memory>
+
+namespace Ui {
+class TrueFriendWindow;
+}
+
+namespace zentrova {
+
+class TrueFriendWindow : public QuestionnaireForm
+{
+    Q_OBJECT
+
+public:
+    explicit TrueFriendWindow(QWidget *parent = nullptr);
+    ~TrueFriendWindow() override;
+
+protected:
+    void showResult() override;
+
+private:
+    std::unique_ptr<Ui::TrueFriendWindow> ui;
+};
+
+} // namespace zentrova
