@@ -2,8 +2,6 @@
 
 #include "ui_creativepotentialwindow.h"
 
-#include "framework/numbers.h"
-
 namespace zentrova {
 
 CreativePotentialWindow::CreativePotentialWindow(QWidget *parent)
@@ -15,16 +13,12 @@ CreativePotentialWindow::CreativePotentialWindow(QWidget *parent)
           .prompt = PromptYesNo,
           .itemNumber = ui->Lbl题号,
           .close = CloseMode::Confirm,
-          .elapsedTime = ui->Lbl时间});
+          .elapsedTime = ui->Lbl时间,
+          .scores = {ui->Lbl分数1, ui->Lbl分数2},
+          .total = ui->Lbl总分});
 }
 
 CreativePotentialWindow::~CreativePotentialWindow() = default;
-
-// Each item carries its own points for "是" and for "否".
-void CreativePotentialWindow::tally(int chosen)
-{
-    addToTally(ui->Lbl总分, lenientNumber((chosen == 0 ? ui->Lbl分数1 : ui->Lbl分数2)->text()));
-}
 
 // One text for every total, in place of the instructions; the item stays.
 void CreativePotentialWindow::showResult()

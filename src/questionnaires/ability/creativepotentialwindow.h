@@ -22,7 +22,6 @@ public:
     ~CreativePotentialWindow() override;
 
 protected:
-    void tally(int chosen) override;
     void showResult() override;
 
 private:

@@ -2,8 +2,6 @@
 
 #include "ui_decisivenesswindow.h"
 
-#include "framework/numbers.h"
-
 namespace zentrova {
 
 DecisivenessWindow::DecisivenessWindow(QWidget *parent)
@@ -14,16 +12,12 @@ DecisivenessWindow::DecisivenessWindow(QWidget *parent)
     load({.options = {ui->Option1, ui->Option2},
           .prompt = PromptYesNo,
           .itemNumber = ui->Lbl题号,
-          .close = CloseMode::Confirm});
+          .close = CloseMode::Confirm,
+          .scores = {ui->Label4, ui->Label6},
+          .total = ui->Lbl总分});
 }
 
 DecisivenessWindow::~DecisivenessWindow() = default;
-
-// Each item carries its own points for "是" and for "否".
-void DecisivenessWindow::tally(int chosen)
-{
-    addToTally(ui->Lbl总分, lenientNumber((chosen == 0 ? ui->Label4 : ui->Label6)->text()));
-}
 
 // No band is picked: the four texts take the item's place, the total below.
 void DecisivenessWindow::showResult()

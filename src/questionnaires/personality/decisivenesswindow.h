@@ -21,7 +21,6 @@ public:
     ~DecisivenessWindow() override;
 
 protected:
-    void tally(int chosen) override;
     void showResult() override;
 
 private:
