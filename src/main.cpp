@@ -5,6 +5,7 @@
 #include "shell/splashwindow.h"
 
 #include <QApplication>
+#include <QIcon>
 
 #include <cstdio>
 
@@ -50,6 +51,8 @@ int main(int argc, char *argv[])
         return zentrova::answerCommandLine(command);
     zentrova::setBankFile(command.bankFile);
     zentrova::installFontSubstitutions();
+    // The installed icon; none when running from the build tree.
+    QApplication::setWindowIcon(QIcon::fromTheme(QString::fromLatin1(zentrova::ApplicationId)));
 
     zentrova::MainWindow mainWindow;
     zentrova::SplashWindow::present(&mainWindow);
