@@ -64,7 +64,8 @@ ok "zentrova on the PATH is a link to /usr/lib/zentrova/zentrova"
 
 nodisplay=(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM)
 [ "$("${nodisplay[@]}" zentrova --version)" = "zentrova $version" ] || fail "zentrova --version does not say $version"
-"${nodisplay[@]}" zentrova --help | grep -q -- '--bank <FILE>' || fail "zentrova --help does not list --bank"
+help=$("${nodisplay[@]}" zentrova --help) || fail "zentrova --help failed"
+[[ $help == *"--bank <FILE>"* ]] || fail "zentrova --help does not list --bank"
 ok "--version and --help answer without a display"
 
 # The bank is found through the program's real folder, not the working
