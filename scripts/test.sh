@@ -8,3 +8,7 @@ preset=dev
 cmake --preset "$preset" >/dev/null
 cmake --build --preset "$preset"
 ctest --preset "$preset"
+# Under CI the Debian package is also built, installed, started and removed.
+if [ "${CI:-}" = "true" ]; then
+  tools/check-package.sh
+fi

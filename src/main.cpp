@@ -1,8 +1,11 @@
 #include "framework/fonts.h"
+#include "framework/questionbank.h"
+#include "shell/commandline.h"
 #include "shell/mainwindow.h"
 #include "shell/splashwindow.h"
 
 #include <QApplication>
+#include <QIcon>
 
 #include <cstdio>
 
@@ -20,14 +23,36 @@ bool haveDisplay()
 
 int main(int argc, char *argv[])
 {
+    zentrova::setApplicationIdentity();
+
+    // Options that need no window are answered without touching the display.
+    // An unknown option may be one of Qt's own, which only QApplication takes
+    // out: with a display, that is left to the second reading below.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    zentrova::CommandLine command = zentrova::parseCommandLine(arguments);
+    using Action = zentrova::CommandLine::Action;
+    if (command.action != Action::Run && !(command.action == Action::Error && haveDisplay())) {
+        QCoreApplication app(argc, argv);
+        return zentrova::answerCommandLine(command);
+    }
+
     if (!haveDisplay()) {
-        std::fputs("zentrova: no graphical display found; start it from a desktop session, "
-                   "or headless with: xvfb-run -a build/dev/zentrova\n",
-                   stderr);
+        std::fprintf(stderr,
+                     "zentrova: no graphical display found; start it from a desktop session, "
+                     "or headless with: xvfb-run -a %s\n",
+                     argv[0]);
         return 1;
     }
     QApplication app(argc, argv);
+    command = zentrova::parseCommandLine(QCoreApplication::arguments());
+    if (command.action != Action::Run)
+        return zentrova::answerCommandLine(command);
+    zentrova::setBankFile(command.bankFile);
     zentrova::installFontSubstitutions();
+    // The installed icon; none when running from the build tree.
+    QApplication::setWindowIcon(QIcon::fromTheme(QString::fromLatin1(zentrova::ApplicationId)));
 
     zentrova::MainWindow mainWindow;
     zentrova::SplashWindow::present(&mainWindow);

@@ -18,6 +18,12 @@ QString &programFolderOverride()
     return folder;
 }
 
+QString &bankFileOverride()
+{
+    static QString file;
+    return file;
+}
+
 QString describeOpenFailure(const QString &path)
 {
     return QStringLiteral("无法打开题库文件“%1”：文件不存在、无法读取或不是有效的题库。").arg(path);
@@ -54,9 +60,15 @@ void setProgramFolder(const QString &folder)
     programFolderOverride() = folder;
 }
 
+void setBankFile(const QString &file)
+{
+    bankFileOverride() = file;
+}
+
 QString bankPath()
 {
-    return bankPathIn(programFolder());
+    const QString &override = bankFileOverride();
+    return override.isEmpty() ? bankPathIn(programFolder()) : override;
 }
 
 QString quotedIdentifier(const QString &name)

@@ -26,6 +26,11 @@ QString bankPathIn(const QString &folder);
 QString programFolder();
 void setProgramFolder(const QString &folder);
 
+// A bank file of the user's choosing in place of the one in the program
+// folder; empty goes back to that one. It is opened exactly like the shipped
+// bank: read-only, and never created.
+void setBankFile(const QString &file);
+
 // The bank's path for this run of the program.
 QString bankPath();
 

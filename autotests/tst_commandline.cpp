@@ -1,0 +1,214 @@
+#include "framework/questionbank.h"
+#include "questionnaires/testwindows.h"
+#include "shell/commandline.h"
+#include "testsupport.h"
+
+#include <QCryptographicHash>
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QtTest>
+
+#include <sqlite3.h>
+
+#include <memory>
+
+using namespace zentrova;
+using namespace zentrova::testing;
+
+using Action = CommandLine::Action;
+Q_DECLARE_METATYPE(CommandLine::Action)
+
+namespace {
+
+// The self-control test's table, with texts no shipped bank has.
+const char *const OwnSelfControlTable = R"(
+CREATE TABLE "你有几分克制能力" ("测试题号", "测试题目", "选项A", "选项B", "选项C", "选项D");
+INSERT INTO "你有几分克制能力" VALUES (1, '自备题库第一题', '甲', '乙', '丙', '丁');
+INSERT INTO "你有几分克制能力" VALUES (2, '自备题库答完了', '', '', '', '');
+)";
+
+void writeBank(const QString &path, const QByteArray &sql)
+{
+    sqlite3 *db = nullptr;
+    sqlite3_open(path.toUtf8().constData(), &db);
+    sqlite3_exec(db, sql.constData(), nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+}
+
+QByteArray fileHash(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256) : QByteArray();
+}
+
+struct Opened {
+    std::unique_ptr<QDialog> window;
+    QString text(const char *label) const { return window->findChild<QLabel *>(QString::fromLatin1(label))->text(); }
+};
+
+Opened openSelfControl()
+{
+    Opened opened{std::unique_ptr<QDialog>(createTestWindow("frm意志力", nullptr))};
+    opened.window->show();
+    return opened;
+}
+
+} // namespace
+
+class CommandLineTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void cleanup()
+    {
+        setBankFile({});
+        setProgramFolder({});
+        QVERIFY(visibleTopLevels().isEmpty());
+    }
+
+    void parse_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<Action>("action");
+        QTest::addColumn<QString>("bankFile");
+        QTest::addColumn<QString>("errorMentions");
+        const QString here = QDir::currentPath();
+        QTest::newRow("no options") << QStringList{} << Action::Run << "" << "";
+        QTest::newRow("bank, absolute") << QStringList{"--bank", "/srv/题库/mine.mdb"} << Action::Run << "/srv/题库/mine.mdb" << "";
+        QTest::newRow("bank, relative") << QStringList{"--bank", "banks/mine.mdb"} << Action::Run << here + "/banks/mine.mdb" << "";
+        QTest::newRow("bank with =") << QStringList{"--bank=/srv/mine.mdb"} << Action::Run << "/srv/mine.mdb" << "";
+        QTest::newRow("check the shipped bank") << QStringList{"--check-bank"} << Action::CheckBank << "" << "";
+        QTest::newRow("check a bank of one's own") << QStringList{"--check-bank", "--bank", "/srv/mine.mdb"} << Action::CheckBank
+                                                   << "/srv/mine.mdb" << "";
+        QTest::newRow("-h") << QStringList{"-h"} << Action::Help << "" << "";
+        QTest::newRow("--help") << QStringList{"--help"} << Action::Help << "" << "";
+        QTest::newRow("--help-all") << QStringList{"--help-all"} << Action::Help << "" << "";
+        QTest::newRow("help wins over a bank") << QStringList{"--bank", "x.mdb", "--help"} << Action::Help << "" << "";
+        QTest::newRow("-v") << QStringList{"-v"} << Action::Version << "" << "";
+        QTest::newRow("--version") << QStringList{"--version"} << Action::Version << "" << "";
+        QTest::newRow("bank without a file") << QStringList{"--bank"} << Action::Error << "" << "--bank";
+        QTest::newRow("bank with an empty name") << QStringList{"--bank", ""} << Action::Error << "" << "--bank";
+        QTest::newRow("two banks") << QStringList{"--bank", "a.mdb", "--bank", "b.mdb"} << Action::Error << "" << "once";
+        QTest::newRow("unknown option") << QStringList{"--bogus"} << Action::Error << "" << "bogus";
+        QTest::newRow("unknown option before help") << QStringList{"--bogus", "--help"} << Action::Error << "" << "bogus";
+        QTest::newRow("a file without --bank") << QStringList{"mine.mdb"} << Action::Error << "" << "mine.mdb";
+        // Left in until QApplication takes it out; the program then reads again.
+        QTest::newRow("Qt's own option") << QStringList{"-style", "fusion"} << Action::Error << "" << "style";
+    }
+    void parse()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(Action, action);
+        QFETCH(QString, bankFile);
+        QFETCH(QString, errorMentions);
+        const CommandLine command = parseCommandLine(QStringList{"zentrova"} + arguments);
+        QCOMPARE(command.action, action);
+        QCOMPARE(command.bankFile, bankFile);
+        if (errorMentions.isEmpty())
+            QVERIFY2(command.errorText.isEmpty(), qPrintable(command.errorText));
+        else
+            QVERIFY2(command.errorText.contains(errorMentions), qPrintable(command.errorText));
+    }
+
+    void bankOptionPointsTheWindowsAtTheFile()
+    {
+        QTemporaryDir dir;
+        const QString file = dir.filePath("我的题库.sqlite");
+        writeBank(file, OwnSelfControlTable);
+        const QByteArray before = fileHash(file);
+        useShippedBank(); // the file given must win over the bank beside the program
+
+        setBankFile(parseCommandLine({"zentrova", "--bank", file}).bankFile);
+        ScriptedAnswers answers;
+        const Opened w = openSelfControl();
+        QCOMPARE(answers.asked().size(), 0);
+        QCOMPARE(w.text("Label6"), "1");
+        QCOMPARE(w.text("Label1"), "自备题库第一题");
+        QCOMPARE(w.text("Label5"), "丁");
+        QCOMPARE(fileHash(file), before);
+    }
+
+    void unusableBankFileIsToldLikeADamagedShippedBank_data()
+    {
+        QTest::addColumn<QByteArray>("content"); // empty: no file at all
+        QTest::addColumn<bool>("sql");
+        QTest::newRow("missing") << QByteArray() << false;
+        QTest::newRow("not a database") << QByteArray("Standard Jet DB\0\0\0 not SQLite", 30) << false;
+        QTest::newRow("table missing") << QByteArray("CREATE TABLE \"别的表\" (\"测试题号\");") << true;
+        QTest::newRow("field missing") << QByteArray("CREATE TABLE \"你有几分克制能力\" (\"测试题号\", \"测试题目\");") << true;
+    }
+    void unusableBankFileIsToldLikeADamagedShippedBank()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(bool, sql);
+        QTemporaryDir programFolder, elsewhere;
+        const QString shipped = bankPathIn(programFolder.path());
+        const QString own = elsewhere.filePath("mine.db");
+        for (const QString &path : {shipped, own}) {
+            if (sql) {
+                writeBank(path, content);
+            } else if (!content.isEmpty()) {
+                QFile file(path);
+                QVERIFY(file.open(QIODevice::WriteOnly));
+                file.write(content);
+            }
+        }
+        setProgramFolder(programFolder.path());
+
+        // What the user sees, with the file's path taken out.
+        auto toldOnOpening = [](const QString &path) -> MessageRequest {
+            ScriptedAnswers answers;
+            const Opened w = openSelfControl();
+            if (answers.asked().size() != 1 || !w.text("Label1").isEmpty())
+                return {};
+            MessageRequest told = answers.asked().first();
+            told.text.replace(path, "FILE");
+            return told;
+        };
+        const MessageRequest fromShipped = toldOnOpening(shipped);
+        setBankFile(parseCommandLine({"zentrova", "--bank", own}).bankFile);
+        const MessageRequest fromOwn = toldOnOpening(own);
+
+        QVERIFY2(fromShipped.text.contains("FILE"), qPrintable(fromShipped.text));
+        QCOMPARE(fromOwn.text, fromShipped.text);
+        QCOMPARE(fromOwn.title, fromShipped.title);
+        QCOMPARE(QFileInfo::exists(own), !content.isEmpty());
+    }
+
+    void checkBankExitCode_data()
+    {
+        QTest::addColumn<QString>("bank"); // "": the bank beside the program
+        QTest::addColumn<int>("exitCode");
+        QTest::newRow("shipped bank") << "" << 0;
+        QTest::newRow("shipped bank given by --bank") << "shipped" << 0;
+        QTest::newRow("bank with one table only") << "own" << 1;
+        QTest::newRow("missing file") << "missing" << 1;
+    }
+    void checkBankExitCode()
+    {
+        QFETCH(QString, bank);
+        QFETCH(int, exitCode);
+        QTemporaryDir dir;
+        const QString own = dir.filePath("mine.db");
+        writeBank(own, OwnSelfControlTable);
+        QStringList arguments{"zentrova", "--check-bank"};
+        if (bank == "shipped")
+            arguments << "--bank" << shippedBankPath();
+        else if (bank == "own")
+            arguments << "--bank" << own;
+        else if (bank == "missing")
+            arguments << "--bank" << dir.filePath("none.db");
+        useShippedBank();
+
+        const CommandLine command = parseCommandLine(arguments);
+        QCOMPARE(command.action, Action::CheckBank);
+        QCOMPARE(answerCommandLine(command), exitCode);
+        QVERIFY(!QFileInfo::exists(dir.filePath("none.db")));
+    }
+};
+
+ZENTROVA_TEST_MAIN(CommandLineTest)
+#include "tst_commandline.moc"

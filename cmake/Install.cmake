@@ -1,0 +1,17 @@
+# The program finds its question bank beside its own executable, so both go
+# into one program folder; bin/ gets a symlink to the program, which Qt
+# resolves to that folder whatever link or working directory it starts from.
+set(ZENTROVA_INSTALL_PROGRAMDIR "lib/zentrova" CACHE STRING
+    "Program folder under the prefix, holding the executable and its question bank")
+
+install(TARGETS zentrova RUNTIME DESTINATION ${ZENTROVA_INSTALL_PROGRAMDIR})
+install(FILES ${BANK_FILE} DESTINATION ${ZENTROVA_INSTALL_PROGRAMDIR})
+install(TARGETS zentrova-bank RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+
+# A relative link holds under any prefix, DESTDIR or package root.
+cmake_path(ABSOLUTE_PATH ZENTROVA_INSTALL_PROGRAMDIR BASE_DIRECTORY ${CMAKE_INSTALL_PREFIX}
+    OUTPUT_VARIABLE zentrova_program_dir)
+file(RELATIVE_PATH zentrova_link_target ${CMAKE_INSTALL_FULL_BINDIR} ${zentrova_program_dir}/zentrova)
+file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/bin-link)
+file(CREATE_LINK ${zentrova_link_target} ${CMAKE_BINARY_DIR}/bin-link/zentrova SYMBOLIC)
+install(FILES ${CMAKE_BINARY_DIR}/bin-link/zentrova DESTINATION ${CMAKE_INSTALL_BINDIR})

@@ -1,0 +1,46 @@
+// The program's command line. Without options the program starts as it
+// always does; the options are for trying a bank of one's own, for scripts
+// and for packagers.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace zentrova {
+
+// The reverse-DNS name of the program: its .desktop file, icon and metadata.
+inline constexpr auto ApplicationId = "io.github.zentrova.Zentrova";
+
+struct CommandLine {
+    enum class Action {
+        Run,       // start the program, with bankFile when one was given
+        CheckBank, // open every table of the bank, report, and exit
+        Help,
+        Version,
+        Error,     // errorText says what is wrong
+    };
+    Action action = Action::Run;
+    QString bankFile; // absolute; empty for the bank beside the program
+    QString errorText;
+};
+
+// Name, version and desktop file name of the application, for the help text,
+// --version and the desktop's window matching. Callable before any
+// application object exists.
+void setApplicationIdentity();
+
+// Reads the arguments, the program's own name first: raw, or as QApplication
+// left them once it has taken out Qt's own options (-style, -platform …).
+// Relative bank paths are resolved against the working directory now.
+CommandLine parseCommandLine(const QStringList &arguments);
+
+// Carries out every action but Run, without any window or display, and
+// returns the exit code. Needs a QCoreApplication.
+int answerCommandLine(const CommandLine &command);
+
+// Opens every test's table in the bank the windows would use, exactly as they
+// open it; prints which file that is and what, if anything, fails. 0 when all
+// open, 1 otherwise.
+int checkBank();
+
+} // namespace zentrova
