@@ -149,6 +149,38 @@ private slots:
         QCOMPARE(cursor.value("测试题目"), "b");
     }
 
+    // A damaged file whose rows all carry rowid 0: asked for the row after
+    // the current one, SQLite hands back the same row. The cursor must not
+    // walk in circles.
+    void cursorNeverWalksInCircles()
+    {
+        TestBank bank(QStringLiteral("PRAGMA page_size = 512;") + ItemsWithClosingRow);
+        QFile file(bank.path());
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QByteArray bytes = file.readAll();
+        // Page 2 is the table's only page, a leaf whose cells each start with
+        // a one-byte payload size and a one-byte rowid.
+        const int page = 512;
+        QCOMPARE(bytes.size(), 2 * page);
+        QCOMPARE(quint8(bytes[page]), quint8(0x0D));
+        const int cells = quint8(bytes[page + 3]) << 8 | quint8(bytes[page + 4]);
+        QCOMPARE(cells, 3);
+        for (int i = 0; i < cells; ++i) {
+            const int cell = quint8(bytes[page + 8 + 2 * i]) << 8 | quint8(bytes[page + 9 + 2 * i]);
+            bytes[page + cell + 1] = 0;
+        }
+        file.seek(0);
+        file.write(bytes);
+        file.close();
+
+        RecordCursor cursor;
+        QVERIFY(cursor.open(bank.path(), "题表", {"测试题号"}, nullptr));
+        int moves = 0;
+        while (!cursor.isPastEnd() && cursor.next() && moves < 10)
+            ++moves;
+        QVERIFY2(moves < 10, "the cursor kept returning rows");
+    }
+
     void emptyTableHasNoCurrentRow()
     {
         TestBank bank(R"(CREATE TABLE "空" ("测试题号" INTEGER);)");
