@@ -226,9 +226,9 @@ struct Checker {
             bool binary = true;
             for (std::string_view field : answers) {
                 const Score score = readScore(content.cell(row - 1, field).value_or(""));
-                if (!score.checkable)
-                    continue; // reported with the scores
-                if (score.micros == Million) {
+                if (!score.checkable) {
+                    binary = false; // reported with the scores
+                } else if (score.micros == Million) {
                     ++right;
                 } else if (score.micros != 0) {
                     binary = false;
