@@ -4,6 +4,7 @@
 // and the tests all read this one list.
 #pragma once
 
+#include <optional>
 #include <span>
 #include <string_view>
 #include <vector>
@@ -15,12 +16,44 @@ struct FieldBinding {
     std::string_view field;   // column of the table
 };
 
+// A score band shown beside a test's total, in numbers: "7－15分" is 7 to 15,
+// "26－更高分" 26 and more, "7分以下" 7 and less, "不足25分" less than 25.
+struct ScoreBand {
+    std::string_view text;   // the band as the window words it
+    std::optional<int> low;  // none: no lower limit
+    std::optional<int> high; // none: no upper limit
+    bool highIncluded = true;
+};
+
+// How answers add up to the total a test window shows, and the bands it shows
+// beside it. The bank checker works out from this which totals a user can
+// reach with one answer per item.
+struct Scoring {
+    // Score fields of an item's row, one group per statement the item asks
+    // about; the answer chosen for a statement scores its field.
+    std::vector<std::vector<std::string_view>> fields;
+    // Or a fixed weight per answer, the same for every item.
+    std::vector<int> weights;
+    // Statements asked by each item in turn, where items differ; otherwise
+    // every item asks one per group of fields.
+    std::vector<int> statements;
+    int firstItem = 1; // 2 where row 1 is an opening page
+    std::vector<ScoreBand> bands;
+    std::optional<int> fullScore; // the highest total the window's text names
+    bool oneRightAnswer = false;  // one answer of each item scores 1, the others 0
+    std::string_view noTotal;     // what the window shows instead of a total, if so
+};
+
 struct BankTable {
     std::string_view window;   // objectName of the test window
     std::string_view table;    // table name, used verbatim
     std::vector<FieldBinding> bindings;
     int itemCount;             // items the user answers
     int endNumber;             // item number of the closing row; 0 where none is checked
+    Scoring scoring;
+
+    // Whether a row numbered after the last item ends the test.
+    bool hasClosingRow() const { return endNumber == scoring.firstItem + itemCount; }
 
     // Distinct fields of the bindings, in binding order: the table's columns.
     std::vector<std::string_view> fields() const;

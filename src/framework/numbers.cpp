@@ -1,5 +1,7 @@
 #include "numbers.h"
 
+#include "numbergrammar.h"
+
 #include <QString>
 
 #include <charconv>
@@ -9,42 +11,9 @@ namespace zentrova {
 
 namespace {
 
-// Length of the decimal number at the start of text (sign, digits, one point,
-// exponent), or 0 when there is none.
-qsizetype numberPrefixLength(QStringView text)
+qsizetype prefixLength(QStringView text)
 {
-    qsizetype i = 0;
-    const qsizetype n = text.size();
-    auto isDigit = [&](qsizetype at) { return at < n && text[at] >= u'0' && text[at] <= u'9'; };
-
-    if (i < n && (text[i] == u'+' || text[i] == u'-'))
-        ++i;
-    qsizetype digits = 0;
-    while (isDigit(i)) {
-        ++i;
-        ++digits;
-    }
-    if (i < n && text[i] == u'.') {
-        ++i;
-        while (isDigit(i)) {
-            ++i;
-            ++digits;
-        }
-    }
-    if (digits == 0)
-        return 0;
-    // An exponent counts only when digits follow it.
-    if (i < n && (text[i] == u'e' || text[i] == u'E')) {
-        qsizetype j = i + 1;
-        if (j < n && (text[j] == u'+' || text[j] == u'-'))
-            ++j;
-        if (isDigit(j)) {
-            while (isDigit(j))
-                ++j;
-            i = j;
-        }
-    }
-    return i;
+    return qsizetype(numberPrefixLength(text.utf16(), std::size_t(text.size())));
 }
 
 std::optional<double> parse(QStringView number)
@@ -61,7 +30,7 @@ std::optional<double> parse(QStringView number)
 double lenientNumber(const QString &text)
 {
     const QStringView trimmed = QStringView(text).trimmed();
-    const qsizetype length = numberPrefixLength(trimmed);
+    const qsizetype length = prefixLength(trimmed);
     if (length == 0)
         return 0;
     return parse(trimmed.first(length)).value_or(0);
@@ -70,7 +39,7 @@ double lenientNumber(const QString &text)
 std::optional<double> strictNumber(const QString &text)
 {
     const QStringView trimmed = QStringView(text).trimmed();
-    if (trimmed.isEmpty() || numberPrefixLength(trimmed) != trimmed.size())
+    if (trimmed.isEmpty() || prefixLength(trimmed) != trimmed.size())
         return std::nullopt;
     return parse(trimmed);
 }

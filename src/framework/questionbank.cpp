@@ -180,7 +180,14 @@ bool RecordCursor::fetch(sqlite3_stmt *statement, bool withRowid)
         sqlite3_reset(statement);
         return false;
     }
-    m_rowid = sqlite3_column_int64(statement, 0);
+    const qint64 rowid = sqlite3_column_int64(statement, 0);
+    // A damaged file can answer "the row after this one" with this row or an
+    // earlier one; moving there would walk in circles. It is a read error.
+    if (withRowid && rowid <= m_rowid) {
+        sqlite3_reset(statement);
+        return false;
+    }
+    m_rowid = rowid;
     m_values.clear();
     for (int i = 0; i < m_fields.size(); ++i) {
         const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(statement, i + 1));
