@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs every test. Under CI, warnings are errors, and the
-# fuzz targets run briefly, replaying their regression inputs first.
+# Sets up, builds and runs every test. Under CI, warnings are errors, the fuzz
+# targets run briefly (replaying their regression inputs first), and the
+# Debian package is built, installed, started and removed; the test suites
+# run last, so their summary closes the output.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
@@ -10,9 +12,6 @@ cmake --preset "$preset" >/dev/null
 cmake --build --preset "$preset"
 if [ "${CI:-}" = "true" ]; then
   bench/fuzz.sh "${FUZZ_SECONDS:-20}"
-fi
-ctest --preset "$preset"
-# Under CI the Debian package is also built, installed, started and removed.
-if [ "${CI:-}" = "true" ]; then
   tools/check-package.sh
 fi
+ctest --preset "$preset"
