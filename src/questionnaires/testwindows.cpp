@@ -1,9 +1,13 @@
 #include "testwindows.h"
 
+#include "ability/creativitywindow.h"
+#include "ability/logicalthinkingwindow.h"
+#include "ability/logicselftestwindow.h"
 #include "ability/peoplejudgingleaderwindow.h"
 #include "ability/selfpotentialwindow.h"
 #include "framework/strings.h"
 #include "framework/testwindow.h"
+#include "personality/emotionalstabilitywindow.h"
 #include "personality/examanxietywindow.h"
 #include "personality/selfcontrolwindow.h"
 #include "personality/temperamentwindow.h"
@@ -32,7 +36,7 @@ const TestWindowEntry TestWindows[] = {
     {"frm性格内向或外向", "你的性格是内向还是外向？", {}},
     {"frm你可断吗", "你可断吗？", {}},
     {"frm意志力", "克制能力测试", make<SelfControlWindow>},
-    {"frm情绪稳定性1", "情绪稳定性测试", {}},
+    {"frm情绪稳定性1", "情绪稳定性测试", make<EmotionalStabilityWindow>},
     {"frm如何克服自卑感", "如何克服自卑感", {}},
     {"frm考试焦虑", "考试焦虑度测试", make<ExamAnxietyWindow>},
     {"frm女性嫉妒心理", "女性嫉妒心理测试", {}},
@@ -40,10 +44,10 @@ const TestWindowEntry TestWindows[] = {
     {"frm知心朋友测试", "你有真正的朋友吗？", {}},
     {"frm你聪明吗", "你聪明吗？", {}},
     {"frm发挥自我潜能", "发挥自我潜能测试", make<SelfPotentialWindow>},
-    {"frm富有创造力", "你富有创造力吗？", {}},
+    {"frm富有创造力", "你富有创造力吗？", make<CreativityWindow>},
     {"frm自我创造潜力自测", "你知道自己的创造潜力吗？", {}},
-    {"frm逻辑思维能力测试", "逻辑思维能力测试", {}},
-    {"frm逻辑思考能力测试", "逻辑思考能力测试", {}},
+    {"frm逻辑思维能力测试", "逻辑思维能力测试", make<LogicalThinkingWindow>},
+    {"frm逻辑思考能力测试", "逻辑思考能力测试", make<LogicSelfTestWindow>},
     {"frm你的管理方式", "你用什么方式进行管理？", {}},
     {"frm你的领导类型", "你是哪种类型的领导？", {}},
     {"frm具备管理素质", "你具备管理者的素质吗？", {}},
