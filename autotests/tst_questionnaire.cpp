@@ -29,7 +29,8 @@ QString bankSql(const QString &window, int rows, bool closingRow)
         columns << toQString(field);
         quoted << quotedIdentifier(toQString(field));
     }
-    QString sql = QStringLiteral("CREATE TABLE %1 (%2);\n").arg(quotedIdentifier(toQString(table->table)), quoted.join(", "));
+    // One transaction: a long table is quick to write.
+    QString sql = QStringLiteral("BEGIN;\nCREATE TABLE %1 (%2);\n").arg(quotedIdentifier(toQString(table->table)), quoted.join(", "));
     for (int n = 1; n <= rows + (closingRow ? 1 : 0); ++n) {
         QStringList values;
         for (const QString &column : columns) {
@@ -42,7 +43,7 @@ QString bankSql(const QString &window, int rows, bool closingRow)
         }
         sql += QStringLiteral("INSERT INTO %1 VALUES (%2);\n").arg(quotedIdentifier(toQString(table->table)), values.join(", "));
     }
-    return sql;
+    return sql + QStringLiteral("COMMIT;\n");
 }
 
 int itemCount(const QString &window)
@@ -113,6 +114,8 @@ class QuestionnaireTest : public QObject
         QTest::newRow("exam anxiety") << "frm考试焦虑" << QuestionnaireForm::PromptAToD;
         QTest::newRow("self-potential") << "frm发挥自我潜能" << QuestionnaireForm::PromptAToC;
         QTest::newRow("people-judging leader") << "frm知人善任的领导" << QuestionnaireForm::PromptYesNo;
+        QTest::newRow("creativity") << "frm富有创造力" << QuestionnaireForm::PromptAToE;
+        QTest::newRow("logical thinking") << "frm逻辑思维能力测试" << QuestionnaireForm::PromptAToE;
     }
 
 private slots:
@@ -168,6 +171,10 @@ private slots:
         QTest::newRow("self-potential, all C") << "frm发挥自我潜能" << 3 << "Lbl总分" << "30";
         QTest::newRow("leader, all yes") << "frm知人善任的领导" << 1 << "Lbl总分" << "16";
         QTest::newRow("leader, all no") << "frm知人善任的领导" << 2 << "Lbl总分" << "0";
+        QTest::newRow("creativity, all 非常同意") << "frm富有创造力" << 1 << "Lbl总分" << "45";
+        QTest::newRow("creativity, all 强烈反对") << "frm富有创造力" << 5 << "Lbl总分" << "225";
+        QTest::newRow("logical thinking, all A") << "frm逻辑思维能力测试" << 1 << "Lbl总分" << "32";
+        QTest::newRow("logical thinking, all D") << "frm逻辑思维能力测试" << 4 << "Lbl总分" << "128";
     }
     void wholeTestTallies()
     {
@@ -218,7 +225,7 @@ private slots:
     void endAsksFirst()
     {
         QFETCH(QString, window);
-        useShippedBank();
+        TestBank bank(bankSql(window, itemCount(window), true));
         ScriptedAnswers answers({MessageAnswer::No, MessageAnswer::Yes});
         const Opened w = open(window);
         w.answerAll(1, 2);
@@ -256,6 +263,8 @@ private slots:
         QTest::newRow("self-potential") << "frm发挥自我潜能" << QStringList{"Frame4", "Frame5", "Frame3"} << QStringList{"Frame1", "Frame2"} << false;
         QTest::newRow("people-judging leader") << "frm知人善任的领导" << QStringList{"Frame4", "Frame5", "Frame3"} << QStringList{"Frame1", "Frame2"}
                                                << true;
+        QTest::newRow("creativity") << "frm富有创造力" << QStringList{"Frame4", "Frame5", "Frame3"} << QStringList{"Frame2"} << false;
+        QTest::newRow("logical thinking") << "frm逻辑思维能力测试" << QStringList{"Frame5", "Frame3"} << QStringList{"Frame1", "Frame2"} << false;
     }
     void resultView()
     {
@@ -263,7 +272,7 @@ private slots:
         QFETCH(QStringList, shown);
         QFETCH(QStringList, hidden);
         QFETCH(bool, resultStaysEnabled);
-        useShippedBank();
+        TestBank bank(bankSql(window, itemCount(window), true));
         ScriptedAnswers answers;
         const Opened w = open(window);
         for (const QString &name : shown + QStringList{"Command3"}) {
@@ -289,13 +298,15 @@ private slots:
         QTest::newRow("exam anxiety") << "frm考试焦虑" << "Command4" << false;
         QTest::newRow("self-potential") << "frm发挥自我潜能" << "Command4" << false;
         QTest::newRow("people-judging leader") << "frm知人善任的领导" << "Command4" << true;
+        QTest::newRow("creativity") << "frm富有创造力" << "Command4" << false;
+        QTest::newRow("logical thinking asks again") << "frm逻辑思维能力测试" << "Command4" << true;
     }
     void closeFromTheResult()
     {
         QFETCH(QString, window);
         QFETCH(QString, close);
         QFETCH(bool, asks);
-        useShippedBank();
+        TestBank bank(bankSql(window, itemCount(window), true));
         ScriptedAnswers answers({MessageAnswer::Yes});
         const Opened w = open(window);
         w.answerAll(1, itemCount(window));
@@ -393,13 +404,15 @@ private slots:
         QTest::newRow("digit 2 is 否") << "frm知人善任的领导" << int(Qt::Key_2) << 2;
         QTest::newRow("no third answer") << "frm知人善任的领导" << int(Qt::Key_3) << 0;
         QTest::newRow("no letters on 是/否") << "frm知人善任的领导" << int(Qt::Key_A) << 0;
+        QTest::newRow("digit 5 is 强烈反对") << "frm富有创造力" << int(Qt::Key_5) << 5;
+        QTest::newRow("letter E") << "frm逻辑思维能力测试" << int(Qt::Key_E) << 5;
     }
     void keyboardAnswers()
     {
         QFETCH(QString, window);
         QFETCH(int, key);
         QFETCH(int, option);
-        useShippedBank();
+        TestBank bank(bankSql(window, itemCount(window), true));
         ScriptedAnswers answers;
         const Opened w = open(window);
         QTest::keyClick(w.window.get(), Qt::Key(key));
