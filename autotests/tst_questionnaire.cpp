@@ -50,7 +50,8 @@ QString bankSql(const QString &window, int rows, bool closingRow)
         columns << toQString(field);
         quoted << quotedIdentifier(toQString(field));
     }
-    QString sql = QStringLiteral("CREATE TABLE %1 (%2);\n").arg(quotedIdentifier(toQString(table->table)), quoted.join(", "));
+    // One transaction: a long table is quick to write.
+    QString sql = QStringLiteral("BEGIN;\nCREATE TABLE %1 (%2);\n").arg(quotedIdentifier(toQString(table->table)), quoted.join(", "));
     for (int n = 1; n <= rows + (closingRow ? 1 : 0); ++n) {
         QStringList values;
         for (const QString &column : columns) {
@@ -65,7 +66,7 @@ QString bankSql(const QString &window, int rows, bool closingRow)
         }
         sql += QStringLiteral("INSERT INTO %1 VALUES (%2);\n").arg(quotedIdentifier(toQString(table->table)), values.join(", "));
     }
-    return sql;
+    return sql + QStringLiteral("COMMIT;\n");
 }
 
 int itemCount(const QString &window)
@@ -175,6 +176,8 @@ class QuestionnaireTest : public QObject
         QTest::newRow("intelligence") << "frm你聪明吗" << QuestionnaireForm::PromptAToC;
         QTest::newRow("jealousy") << "frm女性嫉妒心理" << QuestionnaireForm::PromptAToD;
         QTest::newRow("inferiority") << "frm如何克服自卑感" << QuestionnaireForm::PromptAToC;
+        QTest::newRow("creativity") << "frm富有创造力" << QuestionnaireForm::PromptAToE;
+        QTest::newRow("logical thinking") << "frm逻辑思维能力测试" << QuestionnaireForm::PromptAToE;
     }
 
 private slots:
@@ -251,6 +254,10 @@ private slots:
         QTest::newRow("jealousy, all A from 分数Ａ") << "frm女性嫉妒心理" << 1 << "Lbl总分" << "7";
         QTest::newRow("jealousy, all D from 分数Ｄ") << "frm女性嫉妒心理" << 4 << "Lbl总分" << "28";
         QTest::newRow("inferiority, all B") << "frm如何克服自卑感" << 2 << "Lbl总分" << "22";
+        QTest::newRow("creativity, all 非常同意") << "frm富有创造力" << 1 << "Lbl总分" << "45";
+        QTest::newRow("creativity, all 强烈反对") << "frm富有创造力" << 5 << "Lbl总分" << "225";
+        QTest::newRow("logical thinking, all A") << "frm逻辑思维能力测试" << 1 << "Lbl总分" << "32";
+        QTest::newRow("logical thinking, all D") << "frm逻辑思维能力测试" << 4 << "Lbl总分" << "128";
     }
     void wholeTestTallies()
     {
@@ -301,7 +308,7 @@ private slots:
     void endAsksFirst()
     {
         QFETCH(QString, window);
-        useShippedBank();
+        TestBank bank(bankSql(window, itemCount(window), true));
         ScriptedAnswers answers({MessageAnswer::No, MessageAnswer::Yes});
         const Opened w = open(window);
         w.answerAll(1, 2);
@@ -378,6 +385,8 @@ private slots:
         QTest::newRow("leadership type") << "frm你的领导类型" << QStringList{"Frame5", "Lbl评价", "Frame4", "Frame3"}
                                          << QStringList{"Frame2", "Lbl总分1", "Lbl总分2", "Lbl总分3"} << false << QStringList{} << QStringList{};
         QTest::newRow("management qualities") << "frm具备管理素质" << QStringList{"Frame4", "Frame5", "Frame3"} << QStringList{"Frame2"} << true << QStringList{} << QStringList{};
+        QTest::newRow("creativity") << "frm富有创造力" << QStringList{"Frame4", "Frame5", "Frame3"} << QStringList{"Frame2"} << false << QStringList{} << QStringList{};
+        QTest::newRow("logical thinking") << "frm逻辑思维能力测试" << QStringList{"Frame5", "Frame3"} << QStringList{"Frame1", "Frame2"} << false << QStringList{} << QStringList{};
     }
     void resultView()
     {
@@ -446,13 +455,15 @@ private slots:
         QTest::newRow("intelligence") << "frm你聪明吗" << "Command4" << false;
         QTest::newRow("jealousy") << "frm女性嫉妒心理" << "Command4" << false;
         QTest::newRow("inferiority, 测试结束 asks") << "frm如何克服自卑感" << "Command4" << true;
+        QTest::newRow("creativity") << "frm富有创造力" << "Command4" << false;
+        QTest::newRow("logical thinking asks again") << "frm逻辑思维能力测试" << "Command4" << true;
     }
     void closeFromTheResult()
     {
         QFETCH(QString, window);
         QFETCH(QString, close);
         QFETCH(bool, asks);
-        useShippedBank();
+        TestBank bank(bankSql(window, itemCount(window), true));
         ScriptedAnswers answers({MessageAnswer::Yes});
         const Opened w = open(window);
         w.answerAll(1, itemCount(window));
@@ -593,13 +604,15 @@ private slots:
         QTest::newRow("jealousy, digit 4") << "frm女性嫉妒心理" << int(Qt::Key_4) << 4;
         QTest::newRow("jealousy, letter D") << "frm女性嫉妒心理" << int(Qt::Key_D) << 4;
         QTest::newRow("inferiority, digit 2") << "frm如何克服自卑感" << int(Qt::Key_2) << 2;
+        QTest::newRow("digit 5 is 强烈反对") << "frm富有创造力" << int(Qt::Key_5) << 5;
+        QTest::newRow("letter E") << "frm逻辑思维能力测试" << int(Qt::Key_E) << 5;
     }
     void keyboardAnswers()
     {
         QFETCH(QString, window);
         QFETCH(int, key);
         QFETCH(int, option);
-        useShippedBank();
+        TestBank bank(bankSql(window, itemCount(window), true));
         ScriptedAnswers answers;
         const Opened w = open(window);
         QTest::keyClick(w.window.get(), Qt::Key(key));

@@ -8,6 +8,8 @@
 #include <QAbstractButton>
 #include <QLabel>
 
+#include <cmath>
+
 namespace zentrova {
 
 const QString QuestionnaireForm::PromptAToD = QStringLiteral("你需选择　＜A＞、＜B＞、＜C＞、＜D＞四个选项中的一个，才能继续答题。");
@@ -55,12 +57,12 @@ void QuestionnaireForm::load(const Setup &setup)
 
 void QuestionnaireForm::next()
 {
-    const int chosen = chosenOption();
-    if (chosen < 0) {
-        showMessage(this, m_prompt, QStringLiteral("答题错误"), MessageButtons::Ok);
+    if (const QString missing = unansweredPrompt(); !missing.isEmpty()) {
+        showMessage(this, missing, QStringLiteral("答题错误"), MessageButtons::Ok);
         return;
     }
-    tally(chosen);
+    if (const int chosen = chosenOption(); chosen >= 0)
+        tally(chosen);
     // Once the answer is tallied, a failure ends the press quietly and keeps
     // the steps already done.
     advance();
@@ -68,10 +70,15 @@ void QuestionnaireForm::next()
 
 bool QuestionnaireForm::advance()
 {
+    const std::optional<int> leaving = shownItemNumber();
+    leavingItem(leaving);
     clearOptions();
+    if (closesOnRowLeft() && leaving && *leaving == m_endNumber)
+        enterFinishedState();
     if (!cursor().next())
         return false;
-    if (!cursor().isPastEnd()) {
+    // A test without an end number never finishes; it has no closing row to look for.
+    if (!closesOnRowLeft() && m_endNumber != 0 && !cursor().isPastEnd()) {
         const auto number = strictNumber(m_itemNumber ? m_itemNumber->text() : QString());
         if (!number)
             return false;
@@ -80,6 +87,30 @@ bool QuestionnaireForm::advance()
     }
     // A table without its closing row: stay on the last item.
     return !cursor().isPastEnd() || cursor().moveLast();
+}
+
+std::optional<int> QuestionnaireForm::shownItemNumber() const
+{
+    if (!m_itemNumber)
+        return std::nullopt;
+    const auto number = strictNumber(m_itemNumber->text());
+    if (!number || *number != std::trunc(*number) || std::abs(*number) > 1e9)
+        return std::nullopt;
+    return int(*number);
+}
+
+QString QuestionnaireForm::unansweredPrompt() const
+{
+    return chosenOption() < 0 ? m_prompt : QString();
+}
+
+void QuestionnaireForm::leavingItem(std::optional<int>)
+{
+}
+
+bool QuestionnaireForm::closesOnRowLeft() const
+{
+    return false;
 }
 
 void QuestionnaireForm::tally(int chosen)

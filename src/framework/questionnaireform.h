@@ -15,6 +15,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 class QAbstractButton;
 class QLabel;
@@ -76,6 +77,31 @@ protected:
     /// Command3: shows the result frames and interpretation texts.
     virtual void showResult() = 0;
 
+    /// Decides whether "下一题" may leave the current item. Returns the text of
+    /// the "答题错误" box when something is left unanswered, or an empty string
+    /// when the item may be left. The default asks for one chosen option and
+    /// returns the window's prompt. An override for a window whose options
+    /// form several groups must check every group on show, and must change
+    /// nothing: a refused press leaves tallies, choices and cursor as they are.
+    virtual QString unansweredPrompt() const;
+
+    /// Runs once the answer is accepted and tallied, before anything else
+    /// changes, with the item number of the row being left (nullopt when that
+    /// label does not hold a whole number). An override prepares the window
+    /// for the row that follows, such as showing the answer layout that row
+    /// needs; it must not move the cursor or touch the tallies. The default
+    /// does nothing.
+    virtual void leavingItem(std::optional<int> number);
+
+    /// Whether the closing check looks at the row being left rather than at
+    /// the row reached. The default (false) enters the finished state when
+    /// the row that becomes current carries the end number. An override
+    /// returns true for a test that ends once the row carrying the end number
+    /// has been answered: the finished state is then entered before the
+    /// cursor moves, whether or not a row follows, and the row reached is not
+    /// checked.
+    virtual bool closesOnRowLeft() const;
+
     // For tests that score on the click rather than at "下一题": runs score
     // each time option becomes chosen. Changing one's mind on an item scores
     // both answers and nothing is taken back; choosing the answer already
@@ -92,6 +118,7 @@ protected:
 
 private:
     bool advance();
+    std::optional<int> shownItemNumber() const;
     void closeFromResult();
 
     QList<QAbstractButton *> m_options;

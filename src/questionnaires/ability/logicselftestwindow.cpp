@@ -1,0 +1,125 @@
+#include "logicselftestwindow.h"
+
+#include "ui_logicselftestwindow.h"
+
+#include "framework/numbers.h"
+
+#include <QRadioButton>
+
+#include <utility>
+
+namespace zentrova {
+
+namespace {
+
+const QString PromptYesOrNo = QStringLiteral("你需选择　＜是＞、＜否＞选项中的一个，才能继续答题。");
+const QString PromptEachGroup = QStringLiteral("你需选择　＜是＞、＜否＞各组选项中的一个，才能继续答题。");
+
+bool answered(const QAbstractButton *yes, const QAbstractButton *no)
+{
+    return yes->isChecked() || no->isChecked();
+}
+
+} // namespace
+
+LogicSelfTestWindow::LogicSelfTestWindow(QWidget *parent)
+    : QuestionnaireForm(parent)
+    , ui(std::make_unique<Ui::LogicSelfTestWindow>())
+{
+    ui->setupUi(this);
+
+    // Option7 and Option8 answer a one-statement item, whose statement is the
+    // first one of the row.
+    const std::pair<QRadioButton *, QLabel *> scored[] = {
+        {ui->Option1, ui->Lbl分1}, {ui->Option2, ui->Lbl分2}, {ui->Option3, ui->Lbl分3}, {ui->Option4, ui->Lbl分4},
+        {ui->Option5, ui->Lbl分5}, {ui->Option6, ui->Lbl分6}, {ui->Option7, ui->Lbl分1}, {ui->Option8, ui->Lbl分2}};
+    for (const auto &[option, points] : scored)
+        scoreWhenChosen(option, [this, points] { addToTally(ui->Lbl总分, lenientNumber(points->text())); });
+
+    // "开始" becomes "下一题" on the first press, whether or not the press is
+    // accepted. Connected before the flow's own handler, so it runs first.
+    connect(ui->Command1, &QAbstractButton::clicked, this, [this] { ui->Command1->setText(QStringLiteral("下一题")); });
+
+    load({.options = {ui->Option1, ui->Option2, ui->Option3, ui->Option4, ui->Option5, ui->Option6, ui->Option7, ui->Option8},
+          .prompt = {}, // the prompts depend on the layout: unansweredPrompt()
+          .itemNumber = ui->Lbl题号,
+          .close = CloseMode::Direct});
+    setLayout(Layout::None);
+    clearOptions();
+}
+
+LogicSelfTestWindow::~LogicSelfTestWindow() = default;
+
+// Every statement on show needs its answer; the opening page needs none.
+QString LogicSelfTestWindow::unansweredPrompt() const
+{
+    switch (m_layout) {
+    case Layout::None:
+        return {};
+    case Layout::OneStatement:
+        return answered(ui->Option7, ui->Option8) ? QString() : PromptYesOrNo;
+    case Layout::TwoStatements:
+        return answered(ui->Option1, ui->Option2) && answered(ui->Option3, ui->Option4) ? QString() : PromptEachGroup;
+    case Layout::ThreeStatements:
+        return answered(ui->Option1, ui->Option2) && answered(ui->Option3, ui->Option4) && answered(ui->Option5, ui->Option6)
+            ? QString()
+            : PromptEachGroup;
+    }
+    return {};
+}
+
+void LogicSelfTestWindow::leavingItem(std::optional<int> number)
+{
+    setLayout(layoutAfter(number));
+}
+
+// The test ends once its last item (the end number) has been answered, even
+// when the table holds a row after it.
+bool LogicSelfTestWindow::closesOnRowLeft() const
+{
+    return true;
+}
+
+// The shape of the items is fixed by their number, keyed on the row being
+// left. A row whose number cannot be read counts like any number outside the
+// table: three statements.
+LogicSelfTestWindow::Layout LogicSelfTestWindow::layoutAfter(std::optional<int> number)
+{
+    switch (number.value_or(0)) {
+    case 1:
+    case 2:
+    case 4:
+    case 7:
+        return Layout::OneStatement;
+    case 3:
+    case 5:
+    case 6:
+    case 8:
+    case 9:
+    case 18:
+        return Layout::TwoStatements;
+    default:
+        return Layout::ThreeStatements;
+    }
+}
+
+void LogicSelfTestWindow::setLayout(Layout layout)
+{
+    m_layout = layout;
+    const bool twoOrMore = layout == Layout::TwoStatements || layout == Layout::ThreeStatements;
+    ui->Frame5->setVisible(twoOrMore);
+    ui->Frame6->setVisible(twoOrMore);
+    ui->Frame7->setVisible(layout == Layout::ThreeStatements);
+    ui->Frame8->setVisible(layout == Layout::OneStatement);
+}
+
+// No band is picked: the whole scale replaces the instructions.
+void LogicSelfTestWindow::showResult()
+{
+    ui->Frame4->show();
+    ui->Label1->hide();
+    ui->Label7->show();
+    ui->Command3->setEnabled(false);
+}
+
+} // namespace zentrova
