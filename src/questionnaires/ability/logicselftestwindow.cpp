@@ -2,6 +2,7 @@
 
 #include "ui_logicselftestwindow.h"
 
+#include "framework/bankcatalog.h"
 #include "framework/numbers.h"
 
 #include <QRadioButton>
@@ -80,23 +81,17 @@ bool LogicSelfTestWindow::closesOnRowLeft() const
     return true;
 }
 
-// The shape of the items is fixed by their number, keyed on the row being
-// left. A row whose number cannot be read counts like any number outside the
-// table: three statements.
+// The shape of the next item is fixed by its number, one more than the row
+// being left; the catalogue says how many statements each item judges. A row
+// whose number cannot be read, or lies outside the items, shows three.
 LogicSelfTestWindow::Layout LogicSelfTestWindow::layoutAfter(std::optional<int> number)
 {
-    switch (number.value_or(0)) {
+    const Scoring &scoring = bankTableForWindow("frm逻辑思考能力测试")->scoring;
+    const int index = number.value_or(0) + 1 - scoring.firstItem;
+    switch (index >= 0 && index < int(scoring.statements.size()) ? scoring.statements[index] : 3) {
     case 1:
-    case 2:
-    case 4:
-    case 7:
         return Layout::OneStatement;
-    case 3:
-    case 5:
-    case 6:
-    case 8:
-    case 9:
-    case 18:
+    case 2:
         return Layout::TwoStatements;
     default:
         return Layout::ThreeStatements;
