@@ -1,9 +1,15 @@
 #include "testsupport.h"
 
+#include "framework/bankcatalog.h"
 #include "framework/questionbank.h"
+#include "framework/questionnaireform.h"
+#include "questionnaires/testwindows.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QDialog>
 #include <QFileInfo>
+#include <QLabel>
 #include <QTimer>
 #include <QWidget>
 #include <QtTest>
@@ -76,6 +82,89 @@ QList<QWidget *> visibleTopLevels()
             visible.append(w);
     }
     return visible;
+}
+
+int itemCount(const QString &window)
+{
+    return bankTableForWindow(window.toStdString())->itemCount;
+}
+
+OpenedWindow::OpenedWindow(const QString &name)
+    : window(createTestWindow(name.toStdString(), nullptr))
+{
+    if (!window)
+        qFatal("no test window %s", qPrintable(name));
+    window->show();
+}
+
+OpenedWindow::~OpenedWindow() = default;
+
+QAbstractButton *OpenedWindow::button(const QString &name) const
+{
+    return child<QAbstractButton>(name);
+}
+
+QLabel *OpenedWindow::label(const QString &name) const
+{
+    return child<QLabel>(name);
+}
+
+QString OpenedWindow::text(const QString &name) const
+{
+    return label(name)->text();
+}
+
+QStringList OpenedWindow::texts(const QStringList &labels) const
+{
+    QStringList captions;
+    for (const QString &name : labels)
+        captions << text(name);
+    return captions;
+}
+
+bool OpenedWindow::shown(const QString &name) const
+{
+    return child(name)->isVisibleTo(window.get());
+}
+
+void OpenedWindow::click(const QString &name) const
+{
+    button(name)->click();
+}
+
+void OpenedWindow::choose(int option) const
+{
+    click(QStringLiteral("Option%1").arg(option));
+}
+
+void OpenedWindow::next() const
+{
+    click(QStringLiteral("Command1"));
+}
+
+void OpenedWindow::answerAll(int option, int items) const
+{
+    for (int i = 0; i < items; ++i) {
+        choose(option);
+        next();
+    }
+}
+
+void OpenedWindow::key(Qt::Key key) const
+{
+    QTest::keyClick(window.get(), key);
+}
+
+int OpenedWindow::chosen() const
+{
+    const auto *form = qobject_cast<const QuestionnaireForm *>(window.get());
+    if (!form)
+        qFatal("%s answers outside the questionnaire flow", qPrintable(window->objectName()));
+    for (int i = 0; i < form->options().size(); ++i) {
+        if (form->options().at(i)->isChecked())
+            return i + 1;
+    }
+    return 0;
 }
 
 } // namespace zentrova::testing

@@ -6,6 +6,7 @@
 #include "framework/messages.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QTest>
 
 #include <QList>
@@ -13,7 +14,10 @@
 #include <QTemporaryDir>
 
 #include <functional>
+#include <memory>
 
+class QAbstractButton;
+class QLabel;
 class QWidget;
 
 namespace zentrova::testing {
@@ -61,6 +65,40 @@ void whenModal(std::function<void(QWidget *modal)> action);
 
 // Visible top-level windows, for the check that a test left none behind.
 QList<QWidget *> visibleTopLevels();
+
+// Items of the window's table, from the catalogue.
+int itemCount(const QString &window);
+
+// A test window as the menu makes it, shown, with the ways a user drives it.
+// Controls are found by name; a missing one fails the test at once.
+struct OpenedWindow {
+    explicit OpenedWindow(const QString &name);
+    ~OpenedWindow();
+    OpenedWindow(OpenedWindow &&) = default;
+
+    template<typename T = QWidget>
+    T *child(const QString &name) const
+    {
+        T *found = qobject_cast<T *>(window->findChild<QWidget *>(name));
+        if (!found)
+            qFatal("no control %s of that kind", qPrintable(name));
+        return found;
+    }
+    QAbstractButton *button(const QString &name) const;
+    QLabel *label(const QString &name) const;
+    QString text(const QString &label) const;
+    QStringList texts(const QStringList &labels) const;
+    bool shown(const QString &name) const;
+
+    void click(const QString &button) const;
+    void choose(int option) const; // clicks OptionN
+    void next() const;             // clicks Command1
+    void answerAll(int option, int items) const;
+    void key(Qt::Key key) const;
+    int chosen() const; // 1-based number of the chosen answer, 0 for none
+
+    std::unique_ptr<QDialog> window;
+};
 
 } // namespace zentrova::testing
 

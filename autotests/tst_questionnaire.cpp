@@ -69,47 +69,6 @@ QString bankSql(const QString &window, int rows, bool closingRow)
     return sql + QStringLiteral("COMMIT;\n");
 }
 
-int itemCount(const QString &window)
-{
-    return bankTableForWindow(window.toStdString())->itemCount;
-}
-
-struct Opened {
-    std::unique_ptr<QDialog> window;
-
-    template<typename T = QWidget>
-    T *child(const QString &name) const
-    {
-        T *found = window->findChild<T *>(name);
-        if (!found)
-            qWarning("no control %s", qPrintable(name));
-        return found;
-    }
-    QAbstractButton *button(const QString &name) const { return child<QAbstractButton>(name); }
-    QString text(const QString &label) const { return child<QLabel>(label)->text(); }
-    bool shown(const QString &name) const { return child(name)->isVisibleTo(window.get()); }
-
-    // 1-based number of the chosen option, 0 for none.
-    int chosen() const
-    {
-        const QList<QAbstractButton *> &options = static_cast<QuestionnaireForm *>(window.get())->options();
-        for (int i = 0; i < options.size(); ++i) {
-            if (options.at(i)->isChecked())
-                return i + 1;
-        }
-        return 0;
-    }
-    void choose(int option) const { button(QStringLiteral("Option%1").arg(option))->click(); }
-    void next() const { button("Command1")->click(); }
-    void answerAll(int option, int items) const
-    {
-        for (int i = 0; i < items; ++i) {
-            choose(option);
-            next();
-        }
-    }
-};
-
 // Whether upper lies over lower: their rectangles meet on screen and upper
 // comes later among the siblings that hold them.
 bool liesOver(QWidget *upper, QWidget *lower)
@@ -123,13 +82,6 @@ bool liesOver(QWidget *upper, QWidget *lower)
         return false;
     const QObjectList &siblings = upper->parentWidget()->children();
     return siblings.indexOf(upper) > siblings.indexOf(lower);
-}
-
-Opened open(const QString &name)
-{
-    Opened opened{std::unique_ptr<QDialog>(createTestWindow(name.toStdString(), nullptr))};
-    opened.window->show();
-    return opened;
 }
 
 // The tally that the first option raises on the last item.
@@ -196,7 +148,7 @@ private slots:
         QVERIFY(prompt.startsWith("你需选择　＜"));
         TestBank bank(bankSql(window, itemCount(window), true));
         ScriptedAnswers answers;
-        const Opened w = open(window);
+        const OpenedWindow w(window);
         w.choose(1);
         w.next();
         const QString before = w.text(itemNumberLabel(window));
@@ -268,7 +220,7 @@ private slots:
         const int items = itemCount(window);
         TestBank bank(bankSql(window, items, true));
         ScriptedAnswers answers;
-        const Opened w = open(window);
+        const OpenedWindow w(window);
         w.answerAll(option, items - 1);
         QVERIFY(w.shown("Command1"));
 
@@ -290,7 +242,7 @@ private slots:
         const int items = itemCount(window);
         TestBank bank(bankSql(window, items, false));
         ScriptedAnswers answers;
-        const Opened w = open(window);
+        const OpenedWindow w(window);
         w.answerAll(1, items);
         QCOMPARE(w.text(itemNumberLabel(window)), QString::number(items));
         QVERIFY(w.shown("Command1"));
@@ -310,7 +262,7 @@ private slots:
         QFETCH(QString, window);
         TestBank bank(bankSql(window, itemCount(window), true));
         ScriptedAnswers answers({MessageAnswer::No, MessageAnswer::Yes});
-        const Opened w = open(window);
+        const OpenedWindow w(window);
         w.answerAll(1, 2);
         const QString item = w.text(itemNumberLabel(window));
 
@@ -327,7 +279,7 @@ private slots:
         }
 
         // Opened again, the test starts afresh.
-        const Opened again = open(window);
+        const OpenedWindow again(window);
         QCOMPARE(again.text(itemNumberLabel(window)), "1");
         again.window->close();
     }
@@ -398,7 +350,7 @@ private slots:
         QFETCH(QStringList, covers);
         useShippedBank();
         ScriptedAnswers answers;
-        const Opened w = open(window);
+        const OpenedWindow w(window);
         auto resultStillHidden = [&](const char *when, const QStringList &alsoHidden) {
             for (const QString &name : shown + alsoHidden) {
                 if (name != "Command2" && name != "Label11" && name != "Frame3")
@@ -465,7 +417,7 @@ private slots:
         QFETCH(bool, asks);
         TestBank bank(bankSql(window, itemCount(window), true));
         ScriptedAnswers answers({MessageAnswer::Yes});
-        const Opened w = open(window);
+        const OpenedWindow w(window);
         w.answerAll(1, itemCount(window));
         w.button("Command3")->click();
         QVERIFY(w.shown(close));
@@ -480,7 +432,7 @@ private slots:
     {
         useShippedBank();
         ScriptedAnswers answers;
-        const Opened w = open("frm意志力");
+        const OpenedWindow w("frm意志力");
         w.answerAll(1, itemCount("frm意志力"));
         w.button("Command3")->click();
         for (const QString &name : QStringList{"Text1", "Text2", "Text3", "Text4"}) {
@@ -502,7 +454,7 @@ private slots:
     {
         TestBank bank(bankSql("frm发挥自我潜能", 10, true));
         ScriptedAnswers answers;
-        const Opened w = open("frm发挥自我潜能");
+        const OpenedWindow w("frm发挥自我潜能");
         w.choose(1);
         QCOMPARE(w.text("Lbl总分"), "1");
         w.choose(3); // A then C: both count
@@ -557,7 +509,7 @@ private slots:
         useShippedBank();
         double now = start;
         setClock([&] { return now; });
-        const Opened w = open(window);
+        const OpenedWindow w(window);
         auto *timer = w.window->findChild<QTimer *>("Tmrcount");
         QVERIFY(timer && timer->isActive());
         QCOMPARE(timer->interval(), 1000);
@@ -571,7 +523,7 @@ private slots:
 
         // Reopened, the count starts again from 0.
         w.window->close();
-        const Opened again = open(window);
+        const OpenedWindow again(window);
         QMetaObject::invokeMethod(again.window->findChild<QTimer *>("Tmrcount"), "timeout");
         QCOMPARE(again.text("Lbl时间"), "测试共用0分钟");
         again.window->close();
@@ -614,7 +566,7 @@ private slots:
         QFETCH(int, option);
         TestBank bank(bankSql(window, itemCount(window), true));
         ScriptedAnswers answers;
-        const Opened w = open(window);
+        const OpenedWindow w(window);
         QTest::keyClick(w.window.get(), Qt::Key(key));
         QCOMPARE(w.chosen(), option);
 
@@ -654,7 +606,7 @@ private slots:
         TestBank bank(bankSql(window, itemCount(window), true)
                       + QStringLiteral("UPDATE %1 SET %2 = %3 WHERE \"测试题号\" = 1;").arg(quotedIdentifier(table), quotedIdentifier(field), value));
         ScriptedAnswers answers;
-        const Opened w = open(window);
+        const OpenedWindow w(window);
         QCOMPARE(w.text("Lbl总分"), QString());
         w.answerAll(option, 1);
         QCOMPARE(w.text("Lbl总分"), afterOne);
@@ -688,7 +640,7 @@ private slots:
         QFETCH(QString, field);
         TestBank bank(bankSql(window, itemCount(window), true));
         ScriptedAnswers answers;
-        const Opened w = open(window);
+        const OpenedWindow w(window);
         QVERIFY(w.shown(label));
         QCOMPARE(w.text(label), field + " 第1题");
         w.answerAll(1, 1);
@@ -724,7 +676,7 @@ private slots:
         }
         TestBank bank(sql);
         ScriptedAnswers answers;
-        const Opened w = open(window);
+        const OpenedWindow w(window);
         auto check = [&](const char *when) {
             for (const QString &score : scores)
                 QVERIFY2(!w.shown(score), qPrintable(score + " shown " + when));
@@ -764,7 +716,7 @@ private slots:
         QFETCH(QString, resultFrame);
         useShippedBank();
         ScriptedAnswers answers;
-        const Opened w = open(window);
+        const OpenedWindow w(window);
         for (int i = 0; i < itemCount(window); ++i) {
             QTest::keyClick(w.window.get(), Qt::Key_1);
             QTest::keyClick(w.window.get(), Qt::Key_Enter, Qt::KeypadModifier);
@@ -821,7 +773,7 @@ private slots:
         QTemporaryDir empty;
         setProgramFolder(empty.path());
         ScriptedAnswers answers;
-        const Opened w = open("frm意志力");
+        const OpenedWindow w("frm意志力");
         QCOMPARE(answers.asked().size(), 1);
         QVERIFY(answers.asked().first().text.contains(empty.path()));
         QCOMPARE(w.text("Label1"), QString());

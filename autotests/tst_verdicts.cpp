@@ -55,11 +55,6 @@ QString bankSql(const QString &window, const QList<Row> &rows)
     return sql;
 }
 
-int itemCount(const QString &window)
-{
-    return bankTableForWindow(window.toStdString())->itemCount;
-}
-
 // Items 1 … N worth one point for 是 and none for 否, then the closing row.
 QList<Row> wholeTable(const QString &window)
 {
@@ -67,36 +62,6 @@ QList<Row> wholeTable(const QString &window)
     for (int n = 1; n <= itemCount(window) + 1; ++n)
         rows << Row{QString::number(n), "1", "0"};
     return rows;
-}
-
-struct Opened {
-    std::unique_ptr<QDialog> window;
-
-    template<typename T = QWidget>
-    T *child(const QString &name) const
-    {
-        if (T *found = window->findChild<T *>(name))
-            return found;
-        qFatal("no control %s", qPrintable(name));
-    }
-    QString text(const QString &label) const { return child<QLabel>(label)->text(); }
-    QStringList texts(const QStringList &labels) const
-    {
-        QStringList captions;
-        for (const QString &label : labels)
-            captions << text(label);
-        return captions;
-    }
-    void click(const QString &button) const { child<QAbstractButton>(button)->click(); }
-    void choose(int option) const { click(QStringLiteral("Option%1").arg(option)); }
-    void key(Qt::Key key) const { QTest::keyClick(window.get(), key); }
-};
-
-Opened open(const QString &name)
-{
-    Opened opened{std::unique_ptr<QDialog>(createTestWindow(name.toStdString(), nullptr))};
-    opened.window->show();
-    return opened;
 }
 
 QStringList talliesOf(const QString &window)
@@ -188,7 +153,7 @@ private slots:
         QFETCH(QString, verdict);
         TestBank bank(bankSql(window, wholeTable(window)));
         ScriptedAnswers answers;
-        const Opened w = open(window);
+        const OpenedWindow w(window);
         for (int n = 1; n <= itemCount(window); ++n) {
             QCOMPARE(w.text("Lbl题号"), QString::number(n));
             w.choose(yes.contains(n) ? 1 : 2);
@@ -212,7 +177,7 @@ private slots:
         QFETCH(QString, atLoad);
         TestBank bank(bankSql(window, wholeTable(window)));
         ScriptedAnswers answers;
-        const Opened w = open(window);
+        const OpenedWindow w(window);
         const QStringList tallies = talliesOf(window);
         QStringList expected(tallies.size(), atLoad);
         QCOMPARE(w.texts(tallies), expected);
@@ -263,7 +228,7 @@ private slots:
         else
             setProgramFolder(empty.path());
         ScriptedAnswers answers;
-        const Opened w = open(window);
+        const OpenedWindow w(window);
         QCOMPARE(answers.asked().size(), bankOpens ? 0 : 1); // the missing bank is told once
         QCOMPARE(w.text("Lbl题号"), bankOpens ? "一" : "");
 
@@ -309,7 +274,7 @@ private slots:
         QFETCH(QString, total);
         TestBank bank(bankSql(window, {{"1", yes, no}, {"2", "'10'", "'20'"}, {"3"}}));
         ScriptedAnswers answers;
-        const Opened w = open(window);
+        const OpenedWindow w(window);
         QCOMPARE(w.text("Lbl总分"), QString());
         w.choose(option);
         QCOMPARE(w.text("Lbl总分"), QString()); // counted at "下一题", not on the click
@@ -344,7 +309,7 @@ private slots:
         QFETCH(QString, overItem);
         TestBank bank(bankSql(window, wholeTable(window)));
         ScriptedAnswers answers;
-        const Opened w = open(window);
+        const OpenedWindow w(window);
         for (int n = 1; n <= itemCount(window); ++n) {
             w.choose(2);
             w.click("Command1");
