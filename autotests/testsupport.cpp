@@ -3,6 +3,7 @@
 #include "framework/bankcatalog.h"
 #include "framework/questionbank.h"
 #include "framework/questionnaireform.h"
+#include "framework/strings.h"
 #include "questionnaires/testwindows.h"
 
 #include <QAbstractButton>
@@ -87,6 +88,25 @@ QList<QWidget *> visibleTopLevels()
 int itemCount(const QString &window)
 {
     return bankTableForWindow(window.toStdString())->itemCount;
+}
+
+QString catalogueTableSql(const QString &window, int rows, const std::function<QString(const QString &column, int row)> &value)
+{
+    const BankTable *table = bankTableForWindow(window.toStdString());
+    const QString name = quotedIdentifier(toQString(table->table));
+    QStringList columns, quoted;
+    for (std::string_view field : table->fields()) {
+        columns << toQString(field);
+        quoted << quotedIdentifier(columns.last());
+    }
+    QString sql = QStringLiteral("BEGIN;\nCREATE TABLE %1 (%2);\n").arg(name, quoted.join(", "));
+    for (int n = 1; n <= rows; ++n) {
+        QStringList values;
+        for (const QString &column : columns)
+            values << value(column, n);
+        sql += QStringLiteral("INSERT INTO %1 VALUES (%2);\n").arg(name, values.join(", "));
+    }
+    return sql + QStringLiteral("COMMIT;\n");
 }
 
 OpenedWindow::OpenedWindow(const QString &name)

@@ -69,6 +69,11 @@ QList<QWidget *> visibleTopLevels();
 // Items of the window's table, from the catalogue.
 int itemCount(const QString &window);
 
+// SQL that makes the window's table with the catalogue's fields and rows
+// 1 … rows; value(column, row) gives each field's SQL literal. One
+// transaction, so that a long table is quick to write.
+QString catalogueTableSql(const QString &window, int rows, const std::function<QString(const QString &column, int row)> &value);
+
 // A test window as the menu makes it, shown, with the ways a user drives it.
 // Controls are found by name; a missing one fails the test at once.
 struct OpenedWindow {

@@ -44,29 +44,15 @@ bool isScoreField(const QString &window, const QString &column)
 // and 2, and the closing row when asked.
 QString bankSql(const QString &window, int rows, bool closingRow)
 {
-    const BankTable *table = bankTableForWindow(window.toStdString());
-    QStringList columns, quoted;
-    for (std::string_view field : table->fields()) {
-        columns << toQString(field);
-        quoted << quotedIdentifier(toQString(field));
-    }
-    // One transaction: a long table is quick to write.
-    QString sql = QStringLiteral("BEGIN;\nCREATE TABLE %1 (%2);\n").arg(quotedIdentifier(toQString(table->table)), quoted.join(", "));
-    for (int n = 1; n <= rows + (closingRow ? 1 : 0); ++n) {
-        QStringList values;
-        for (const QString &column : columns) {
-            if (column == "测试题号")
-                values << QString::number(n);
-            else if (column == "选项\"是\"" || column == "选项\"否\"")
-                values << (column.contains(u'是') ? "1" : "2");
-            else if (isScoreField(window, column))
-                values << QString::number(letterWorth(column.back()));
-            else
-                values << QStringLiteral("'%1 第%2题'").arg(column).arg(n);
-        }
-        sql += QStringLiteral("INSERT INTO %1 VALUES (%2);\n").arg(quotedIdentifier(toQString(table->table)), values.join(", "));
-    }
-    return sql + QStringLiteral("COMMIT;\n");
+    return catalogueTableSql(window, rows + (closingRow ? 1 : 0), [&window](const QString &column, int n) {
+        if (column == "测试题号")
+            return QString::number(n);
+        if (column == "选项\"是\"" || column == "选项\"否\"")
+            return QStringLiteral("%1").arg(column.contains(u'是') ? 1 : 2);
+        if (isScoreField(window, column))
+            return QString::number(letterWorth(column.back()));
+        return QStringLiteral("'%1 第%2题'").arg(column).arg(n);
+    });
 }
 
 // Whether upper lies over lower: their rectangles meet on screen and upper

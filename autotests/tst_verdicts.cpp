@@ -30,29 +30,16 @@ struct Row {
 
 QString bankSql(const QString &window, const QList<Row> &rows)
 {
-    const BankTable *table = bankTableForWindow(window.toStdString());
-    QStringList columns, quoted;
-    for (std::string_view field : table->fields()) {
-        columns << toQString(field);
-        quoted << quotedIdentifier(toQString(field));
-    }
-    const QString name = quotedIdentifier(toQString(table->table));
-    QString sql = QStringLiteral("CREATE TABLE %1 (%2);\n").arg(name, quoted.join(", "));
-    for (const Row &row : rows) {
-        QStringList values;
-        for (const QString &column : columns) {
-            if (column == "测试题号")
-                values << row.number;
-            else if (column == "选项\"是\"")
-                values << row.yes;
-            else if (column == "选项\"否\"")
-                values << row.no;
-            else
-                values << QStringLiteral("'第%1题的题目'").arg(QString(row.number).remove(u'\''));
-        }
-        sql += QStringLiteral("INSERT INTO %1 VALUES (%2);\n").arg(name, values.join(", "));
-    }
-    return sql;
+    return catalogueTableSql(window, rows.size(), [&rows](const QString &column, int n) {
+        const Row &row = rows.at(n - 1);
+        if (column == "测试题号")
+            return row.number;
+        if (column == "选项\"是\"")
+            return row.yes;
+        if (column == "选项\"否\"")
+            return row.no;
+        return QStringLiteral("'第%1题的题目'").arg(QString(row.number).remove(u'\''));
+    });
 }
 
 // Items 1 … N worth one point for 是 and none for 否, then the closing row.
