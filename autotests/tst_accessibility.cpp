@@ -10,6 +10,7 @@
 #include <QHash>
 #include <QLabel>
 #include <QSet>
+#include <QTextEdit>
 #include <QtTest>
 
 #include <memory>
@@ -181,11 +182,12 @@ private slots:
                 QCOMPARE(shown->text(QAccessible::Name), display.section(u'=', 1));
                 // The text on show stays readable, as the value (a label's
                 // also as its description), and follows every change.
-                const QWidget *widget = dialog->findChild<QWidget *>(object);
-                const QString text = qobject_cast<const QLabel *>(widget) ? static_cast<const QLabel *>(widget)->text()
-                                                                          : shown->text(QAccessible::Value);
+                const auto *label = dialog->findChild<QLabel *>(object);
+                const auto *box = dialog->findChild<QTextEdit *>(object);
+                QVERIFY(label || box);
+                const QString text = label ? label->text() : box->toPlainText();
                 QCOMPARE(shown->text(QAccessible::Value), text);
-                if (qobject_cast<const QLabel *>(widget))
+                if (label)
                     QCOMPARE(shown->text(QAccessible::Description), text);
                 if (display.section(u'=', 1) == "题目")
                     QCOMPARE(text, QStringLiteral("%1 第%2题").arg(itemField).arg(row));

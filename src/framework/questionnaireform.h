@@ -39,7 +39,9 @@ public:
         // label: scores[i] belongs to options[i], and "下一题" adds the
         // chosen one to total.
         QList<QLabel *> scores = {};
-        QLabel *total = nullptr; // also names the total for screen readers; Lbl总分 where not given
+        // The label holding the total, named "总分" for screen readers
+        // (Lbl总分 where none is given).
+        QLabel *total = nullptr;
         // Where the result is written in words, named for screen readers.
         QLabel *verdict = nullptr;
         // The controls that word each answer, where they are not the ones the
