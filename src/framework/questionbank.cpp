@@ -229,6 +229,8 @@ void RecordCursor::refreshBindings() const
         if (binding.widget)
             setWidgetText(binding.widget, binding.column >= 0 && binding.column < m_values.size() ? m_values.at(binding.column) : QString());
     }
+    if (m_onRefresh)
+        m_onRefresh();
 }
 
 } // namespace zentrova

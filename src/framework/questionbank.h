@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 
 class QWidget;
@@ -53,6 +54,10 @@ public:
     // Shows field in widget (a label, line edit or text edit) from now on.
     void bind(QWidget *widget, const QString &field);
 
+    // Runs after each refresh of the bound widgets, for whatever follows
+    // their texts.
+    void setOnRefresh(std::function<void()> onRefresh) { m_onRefresh = std::move(onRefresh); }
+
     // Each returns false when it cannot be done: cursor closed, no current
     // row to move from, empty table, or a read error.
     bool next();
@@ -82,6 +87,7 @@ private:
     qint64 m_rowid = 0;
     bool m_pastEnd = true;
     QList<Binding> m_bindings;
+    std::function<void()> m_onRefresh;
 };
 
 // Identifier quoted for SQL: wrapped in double quotes, inner ones doubled.

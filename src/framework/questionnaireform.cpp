@@ -1,9 +1,11 @@
 #include "questionnaireform.h"
 
+#include "accessibility.h"
 #include "bankcatalog.h"
 #include "elapsedcounter.h"
 #include "messages.h"
 #include "numbers.h"
+#include "strings.h"
 
 #include <QAbstractButton>
 #include <QLabel>
@@ -47,12 +49,41 @@ void QuestionnaireForm::load(const Setup &setup)
         connect(close, &QAbstractButton::clicked, this, &QuestionnaireForm::closeFromResult);
 
     setAnswerButtons(m_options);
+    setAnswerTexts(setup.answerTexts.isEmpty() ? boundAnswerTexts() : setup.answerTexts);
+    nameDisplay(m_total ? m_total : findChild<QLabel *>(QStringLiteral("Lbl总分")), QStringLiteral("总分"));
+    nameDisplay(setup.verdict, QStringLiteral("测试结果"));
     fixSize();
     openBank();
     if (setup.elapsedTime) {
         auto *counter = new ElapsedCounter(setup.elapsedTime, this);
         counter->arm();
     }
+}
+
+// The control bound to the 选项 field of each letter answer ("选项A", or
+// "选项Ａ" in full width), leaving out hidden score labels bound to such a
+// field.
+QList<QWidget *> QuestionnaireForm::boundAnswerTexts() const
+{
+    QList<QWidget *> shownIn;
+    const BankTable *table = bankTableForWindow(objectName().toStdString());
+    for (QAbstractButton *option : m_options) {
+        QWidget *found = nullptr;
+        const QString letter = option->text().trimmed();
+        if (table && isAnswerLetter(letter)) {
+            const QChar fullWidth(letter.at(0).unicode() - u'A' + u'Ａ');
+            for (const FieldBinding &binding : table->bindings) {
+                const QString field = toQString(binding.field);
+                if (field != QStringLiteral("选项") + letter && field != QStringLiteral("选项") + fullWidth)
+                    continue;
+                auto *control = findChild<QWidget *>(toQString(binding.control));
+                if (control && !m_scores.contains(control))
+                    found = control;
+            }
+        }
+        shownIn << found;
+    }
+    return shownIn;
 }
 
 void QuestionnaireForm::next()

@@ -39,7 +39,15 @@ public:
         // label: scores[i] belongs to options[i], and "下一题" adds the
         // chosen one to total.
         QList<QLabel *> scores = {};
+        // The label holding the total, named "总分" for screen readers
+        // (Lbl总分 where none is given).
         QLabel *total = nullptr;
+        // Where the result is written in words, named for screen readers.
+        QLabel *verdict = nullptr;
+        // The controls that word each answer, where they are not the ones the
+        // catalogue binds to the answer's 选项 field; for screen readers (see
+        // TestWindow::setAnswerTexts()).
+        QList<QWidget *> answerTexts = {};
     };
 
     // The answer prompts, each naming the options the window offers.
@@ -117,6 +125,7 @@ protected:
     void clearOptions();
 
 private:
+    QList<QWidget *> boundAnswerTexts() const;
     bool advance();
     std::optional<int> shownItemNumber() const;
     void closeFromResult();

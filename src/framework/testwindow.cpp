@@ -1,5 +1,6 @@
 #include "testwindow.h"
 
+#include "accessibility.h"
 #include "bankcatalog.h"
 #include "messages.h"
 #include "strings.h"
@@ -15,6 +16,7 @@ TestWindow::TestWindow(QWidget *parent)
 {
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    m_cursor.setOnRefresh([this] { nameAnswers(); });
 }
 
 void TestWindow::fixSize()
@@ -34,9 +36,16 @@ bool TestWindow::openBank()
     QString error;
     const bool opened = m_cursor.open(bankPath(), toQString(entry->table), fields, &error);
     for (const FieldBinding &binding : entry->bindings) {
-        if (auto *control = findChild<QWidget *>(toQString(binding.control)))
-            m_cursor.bind(control, toQString(binding.field));
+        auto *control = findChild<QWidget *>(toQString(binding.control));
+        if (!control)
+            continue;
+        m_cursor.bind(control, toQString(binding.field));
+        if (binding.field == "测试题目" || binding.field == "测试内容")
+            nameDisplay(control, QStringLiteral("题目"));
+        else if (binding.field == "测试题号")
+            nameDisplay(control, QStringLiteral("题号"));
     }
+    nameAnswers();
     if (!opened)
         showMessage(this, error, QStringLiteral("题库错误"), MessageButtons::Ok);
     return opened;
@@ -77,12 +86,44 @@ void TestWindow::setAnswerButtons(const QList<QAbstractButton *> &buttons)
     m_answers = buttons;
 }
 
+void TestWindow::setAnswerTexts(const QList<QWidget *> &shownIn)
+{
+    m_answerShownIn = {shownIn.begin(), shownIn.end()};
+    m_answerTexts.clear();
+    nameAnswers();
+}
+
+void TestWindow::setAnswerTexts(const QStringList &texts)
+{
+    m_answerShownIn.clear();
+    m_answerTexts = texts;
+    nameAnswers();
+}
+
+void TestWindow::nameAnswers()
+{
+    for (int i = 0; i < m_answers.size(); ++i) {
+        QAbstractButton *button = m_answers.at(i);
+        const QWidget *shownIn = m_answerShownIn.value(i);
+        const QString text = shownIn ? shownText(shownIn) : m_answerTexts.value(i);
+        const QString caption = button->text().trimmed();
+        // An empty name leaves Qt's own, the caption.
+        const QString name = isAnswerLetter(caption) ? answerName(caption, text) : QString();
+        const QString description = isAnswerLetter(caption) ? QString() : text.trimmed();
+        // Each setting tells assistive technology of a change: only real ones.
+        if (button->accessibleName() != name)
+            button->setAccessibleName(name);
+        if (button->accessibleDescription() != description)
+            button->setAccessibleDescription(description);
+    }
+}
+
 QAbstractButton *TestWindow::answerForKey(int key) const
 {
     for (int i = 0; i < m_answers.size(); ++i) {
         QAbstractButton *button = m_answers.at(i);
         const QString caption = button->text().trimmed();
-        const bool letterMatches = caption.size() == 1 && caption.at(0).isLetter() && caption.at(0).toUpper().unicode() == key;
+        const bool letterMatches = isAnswerLetter(caption) && caption.at(0).toUpper().unicode() == key;
         if ((key == Qt::Key_1 + i || letterMatches) && isUsable(button))
             return button;
     }

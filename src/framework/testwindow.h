@@ -7,6 +7,8 @@
 
 #include <QDialog>
 #include <QList>
+#include <QPointer>
+#include <QStringList>
 
 class QAbstractButton;
 
@@ -36,6 +38,15 @@ protected:
     // answers to its letter key, and answer n to digit key n.
     void setAnswerButtons(const QList<QAbstractButton *> &buttons);
 
+    // What each answer button stands for, in the order above, for screen
+    // readers: the control that shows the answer's words (a letter button is
+    // named after them, and renamed as the cursor moves), or for an answer
+    // that is a word itself ("是") the statement it judges, given as its
+    // description.
+    void setAnswerTexts(const QList<QWidget *> &shownIn);
+    // The same for a window that words every answer in one instruction.
+    void setAnswerTexts(const QStringList &texts);
+
     // Asks whether to end the test; Yes closes the window, answers and all.
     void askToEnd();
 
@@ -48,9 +59,12 @@ protected:
 
 private:
     QAbstractButton *answerForKey(int key) const;
+    void nameAnswers();
 
     RecordCursor m_cursor;
     QList<QAbstractButton *> m_answers;
+    QList<QPointer<QWidget>> m_answerShownIn;
+    QStringList m_answerTexts;
 };
 
 // Unchooses every button of an exclusive group, which clicking cannot do.

@@ -14,7 +14,8 @@ IntelligenceWindow::IntelligenceWindow(QWidget *parent)
           .itemNumber = ui->Lbl题号,
           .close = CloseMode::Direct,
           .scores = {ui->Label2, ui->Label3, ui->Label4},
-          .total = ui->Lbl总分});
+          .total = ui->Lbl总分,
+          .answerTexts = {ui->Label5, ui->Label7, ui->Label9}});
 }
 
 IntelligenceWindow::~IntelligenceWindow() = default;

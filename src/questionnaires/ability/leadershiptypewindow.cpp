@@ -15,7 +15,8 @@ LeadershipTypeWindow::LeadershipTypeWindow(QWidget *parent)
     load({.options = {ui->Option1, ui->Option2},
           .prompt = PromptYesNo,
           .itemNumber = ui->Lbl题号,
-          .close = CloseMode::Direct});
+          .close = CloseMode::Direct,
+          .verdict = ui->Lbl评价});
 }
 
 LeadershipTypeWindow::~LeadershipTypeWindow() = default;

@@ -44,7 +44,9 @@ LogicSelfTestWindow::LogicSelfTestWindow(QWidget *parent)
     load({.options = {ui->Option1, ui->Option2, ui->Option3, ui->Option4, ui->Option5, ui->Option6, ui->Option7, ui->Option8},
           .prompt = {}, // the prompts depend on the layout: unansweredPrompt()
           .itemNumber = ui->Lbl题号,
-          .close = CloseMode::Direct});
+          .close = CloseMode::Direct,
+          // Each 是 and 否 judges the statement beside it; the lone pair, the item text.
+          .answerTexts = {ui->Label3, ui->Label3, ui->Label4, ui->Label4, ui->Label5, ui->Label5, ui->Label2, ui->Label2}});
     setLayout(Layout::None);
     clearOptions();
 }

@@ -13,7 +13,8 @@ ManagementStyleWindow::ManagementStyleWindow(QWidget *parent)
     load({.options = {ui->Option1, ui->Option2},
           .prompt = PromptYesNo,
           .itemNumber = ui->Lbl题号,
-          .close = CloseMode::Direct});
+          .close = CloseMode::Direct,
+          .verdict = ui->Lbl评价});
 }
 
 ManagementStyleWindow::~ManagementStyleWindow() = default;

@@ -12,7 +12,9 @@ ExamAnxietyWindow::ExamAnxietyWindow(QWidget *parent)
     load({.options = {ui->Option1, ui->Option2, ui->Option3, ui->Option4},
           .prompt = PromptAToD,
           .itemNumber = ui->Lbl题号,
-          .close = CloseMode::Direct});
+          .close = CloseMode::Direct,
+          .total = ui->Label10,
+          .answerTexts = {ui->Label5, ui->Label6, ui->Label7, ui->Label8}});
 }
 
 ExamAnxietyWindow::~ExamAnxietyWindow() = default;

@@ -26,7 +26,8 @@ IntroversionWindow::IntroversionWindow(QWidget *parent)
     load({.options = {ui->Option1, ui->Option2},
           .prompt = PromptYesNo,
           .itemNumber = ui->Lbl题号,
-          .close = CloseMode::Confirm});
+          .close = CloseMode::Confirm,
+          .verdict = ui->Lbl测试结果});
 }
 
 IntroversionWindow::~IntroversionWindow() = default;

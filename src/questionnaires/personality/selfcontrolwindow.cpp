@@ -2,6 +2,10 @@
 
 #include "ui_selfcontrolwindow.h"
 
+#include "framework/accessibility.h"
+
+#include <utility>
+
 namespace zentrova {
 
 SelfControlWindow::SelfControlWindow(QWidget *parent)
@@ -12,6 +16,11 @@ SelfControlWindow::SelfControlWindow(QWidget *parent)
     load({.options = {ui->Option1, ui->Option2, ui->Option3, ui->Option4},
           .prompt = PromptAToD,
           .itemNumber = ui->Label6});
+    // Each count is read out by the caption beside it ("A个数").
+    const std::pair<QLabel *, QLabel *> counts[] = {
+        {ui->Label7, ui->Label12_0}, {ui->Label8, ui->Label12_1}, {ui->Label9, ui->Label12_2}, {ui->Label10, ui->Label12_3}};
+    for (const auto &[count, caption] : counts)
+        nameDisplay(count, caption->text());
 }
 
 SelfControlWindow::~SelfControlWindow() = default;

@@ -1,5 +1,6 @@
 #include "temperamentwindow.h"
 
+#include "framework/accessibility.h"
 #include "framework/numbers.h"
 #include "temperamentscoring.h"
 #include "temperamenttexts.h"
@@ -7,13 +8,25 @@
 
 #include <QEvent>
 
+#include <utility>
+
 namespace zentrova {
 
 namespace {
 
-const QString Instruction = QStringLiteral(
-    "　　选择选项时，你认为：　很符合自己情况的－－－选A项；比较符合的－－－选B项；介于符合与不够之间的－－－选C项；"
-    "比较不符合的－－－选D项；完全不符合的－－－选E项。");
+// What answers A to E stand for, in the words of the instruction.
+const QStringList AnswerMeanings = {QStringLiteral("很符合自己情况的"), QStringLiteral("比较符合的"), QStringLiteral("介于符合与不够之间的"),
+                                    QStringLiteral("比较不符合的"), QStringLiteral("完全不符合的")};
+
+QString instruction()
+{
+    QStringList choices;
+    for (int k = 0; k < AnswerMeanings.size(); ++k)
+        choices << AnswerMeanings.at(k) + QStringLiteral("－－－选") + QChar(u'A' + k) + u'项';
+    return QStringLiteral("　　选择选项时，你认为：　") + choices.join(u'；') + u'。';
+}
+
+const QString Instruction = instruction();
 
 // What answers A to E write into the item's cell.
 const QStringList AnswerScores = {QStringLiteral("2"), QStringLiteral("1"), QStringLiteral("0"), QStringLiteral("-1"), QStringLiteral("-2")};
@@ -63,6 +76,14 @@ TemperamentWindow::TemperamentWindow(QWidget *parent)
             submit();
     });
     setAnswerButtons(options);
+    setAnswerTexts(AnswerMeanings);
+    // The sheet read aloud: each cell by its item, each total by its temperament.
+    for (int item = 1; item <= ItemCount; ++item)
+        nameDisplay(cell(item), QStringLiteral("第%1题得分").arg(item));
+    const std::pair<QLabel *, QLabel *> totals[] = {
+        {ui->Label5, ui->Label75}, {ui->Label6, ui->Label76}, {ui->Label7, ui->Label77}, {ui->Label8, ui->Label78}};
+    for (const auto &[total, temperament] : totals)
+        nameDisplay(total, temperament->text() + QStringLiteral("总分"));
     fixSize();
 
     openBank();

@@ -1,0 +1,239 @@
+#include "framework/bankcatalog.h"
+#include "framework/questionbank.h"
+#include "framework/strings.h"
+#include "questionnaires/testwindows.h"
+#include "testsupport.h"
+
+#include <QAbstractButton>
+#include <QAccessible>
+#include <QDialog>
+#include <QHash>
+#include <QLabel>
+#include <QSet>
+#include <QTextEdit>
+#include <QtTest>
+
+#include <memory>
+
+using namespace zentrova;
+using namespace zentrova::testing;
+
+namespace {
+
+// A bank holding only the window's table, rows 1 … rows, every field but the
+// item number reading "<field> 第<row>题".
+QString bankSql(const QString &window, int rows)
+{
+    const BankTable *table = bankTableForWindow(window.toStdString());
+    const QString name = quotedIdentifier(toQString(table->table));
+    QStringList columns;
+    for (std::string_view field : table->fields())
+        columns << toQString(field);
+    QStringList quoted;
+    for (const QString &column : columns)
+        quoted << quotedIdentifier(column);
+    QString sql = QStringLiteral("CREATE TABLE %1 (%2);\n").arg(name, quoted.join(", "));
+    for (int n = 1; n <= rows; ++n) {
+        QStringList values;
+        for (const QString &column : columns)
+            values << (column == "测试题号" ? QString::number(n) : QStringLiteral("'%1 第%2题'").arg(column).arg(n));
+        sql += QStringLiteral("INSERT INTO %1 VALUES (%2);\n").arg(name, values.join(", "));
+    }
+    return sql;
+}
+
+// The window's accessibility tree as a screen reader walks it, by objectName.
+QHash<QString, QAccessibleInterface *> accessibleTree(QWidget *window)
+{
+    QHash<QString, QAccessibleInterface *> found;
+    QList<QAccessibleInterface *> pending = {QAccessible::queryAccessibleInterface(window)};
+    while (!pending.isEmpty()) {
+        QAccessibleInterface *node = pending.takeLast();
+        if (!node)
+            continue;
+        if (node->object() && !node->object()->objectName().isEmpty())
+            found.insert(node->object()->objectName(), node);
+        for (int i = 0; i < node->childCount(); ++i)
+            pending << node->child(i);
+    }
+    return found;
+}
+
+std::unique_ptr<QDialog> shown(const QString &window)
+{
+    std::unique_ptr<QDialog> dialog(createTestWindow(window.toStdString(), nullptr));
+    dialog->show();
+    return dialog;
+}
+
+// Answers named after their bound 选项 fields: "A：选项A 第%1题" …
+QStringList letters(int count, bool fullWidthFields = false)
+{
+    QStringList names;
+    for (int i = 0; i < count; ++i) {
+        const QString letter(QChar(u'A' + i));
+        const QString field = QStringLiteral("选项") + (fullWidthFields ? QString(QChar(u'Ａ' + i)) : letter);
+        names << letter + QStringLiteral("：") + field + QStringLiteral(" 第%1题");
+    }
+    return names;
+}
+
+// An expected text on the row on show: "%1" is the row.
+QString onRow(const QString &expected, int row)
+{
+    return QString(expected).replace(QStringLiteral("%1"), QString::number(row));
+}
+
+} // namespace
+
+class AccessibilityTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void cleanup()
+    {
+        setProgramFolder({});
+        QVERIFY(visibleTopLevels().isEmpty());
+    }
+
+    // "%1" in an expected text is the row on show.
+    void namesFollowTheItem_data()
+    {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QStringList>("answers");
+        QTest::addColumn<QStringList>("judged"); // descriptions of the answers
+        QTest::addColumn<QStringList>("displays"); // objectName=accessible name
+
+        const QStringList yesNo = {"是", "否"};
+        const QStringList standard = {"Lbl题号=题号", "Label1=题目", "Lbl总分=总分"};
+        QTest::newRow("temperament") << "frm气质测试"
+                                     << QStringList{"A：很符合自己情况的", "B：比较符合的", "C：介于符合与不够之间的",
+                                                    "D：比较不符合的", "E：完全不符合的"}
+                                     << QStringList{}
+                                     << QStringList{"Label1=题目", "Label5=胆汁质总分", "Label8=抑郁质总分", "Label2_0=第1题得分",
+                                                    "Label2_59=第60题得分"};
+        QTest::newRow("introversion") << "frm性格内向或外向" << yesNo << QStringList{}
+                                      << QStringList{"Lbl题号=题号", "Label1=题目", "Lbl测试结果=测试结果"};
+        QTest::newRow("decisiveness") << "frm你可断吗" << yesNo << QStringList{} << standard;
+        QTest::newRow("self-control") << "frm意志力" << letters(4) << QStringList{}
+                                      << QStringList{"Label6=题号", "Label1=题目", "Label7=A个数", "Label10=D个数"};
+        QTest::newRow("emotional stability") << "frm情绪稳定性1" << QStringList{"是", "不确定", "否"} << QStringList{}
+                                             << QStringList{"Label5=题目"};
+        QTest::newRow("inferiority") << "frm如何克服自卑感" << letters(3) << QStringList{} << standard;
+        QTest::newRow("exam anxiety") << "frm考试焦虑"
+                                      << QStringList{"A：很符合自己的情况", "B：较符合自己的情况", "C：较不符合自己的情况",
+                                                     "D：很不符合自己的情况"}
+                                      << QStringList{} << QStringList{"Lbl题号=题号", "Lbl题目=题目", "Label10=总分"};
+        QTest::newRow("jealousy") << "frm女性嫉妒心理" << letters(4, true) << QStringList{} << standard;
+        QTest::newRow("popularity") << "frm受欢迎的人" << letters(3) << QStringList{}
+                                    << QStringList{"Lbl题号=题号", "Label2=题目", "Lbl总分=总分"};
+        QTest::newRow("true friend") << "frm知心朋友测试" << letters(3) << QStringList{}
+                                     << QStringList{"Lbl题号=题号", "Label2=题目", "Lbl总分=总分"};
+        QTest::newRow("intelligence") << "frm你聪明吗"
+                                      << QStringList{"A：题目所说的意思切合自己的情况", "B：题目所说的意思自己不能确定",
+                                                     "C：题目所说的意思不符合自己的情况"}
+                                      << QStringList{} << QStringList{"Lbl题号=题号", "Lbl题目=题目", "Lbl总分=总分"};
+        QTest::newRow("self-potential") << "frm发挥自我潜能" << letters(3) << QStringList{}
+                                        << QStringList{"Lbl题号=题号", "Lbl题目=题目", "Lbl总分=总分"};
+        QTest::newRow("creativity") << "frm富有创造力" << QStringList{"非常同意", "一般同意", "模棱两可", "不同意", "强烈反对"}
+                                    << QStringList{} << standard;
+        QTest::newRow("creative potential") << "frm自我创造潜力自测" << yesNo << QStringList{}
+                                            << QStringList{"Lbl题号=题号", "Label2=题目", "Lbl总分=总分"};
+        QTest::newRow("logical thinking") << "frm逻辑思维能力测试" << letters(5) << QStringList{}
+                                          << QStringList{"Lbl题号=题号", "Text1=题目", "Lbl总分=总分"};
+        QTest::newRow("logic self-test") << "frm逻辑思考能力测试" << (yesNo + yesNo + yesNo + yesNo)
+                                         << QStringList{"选项1 第%1题", "选项1 第%1题", "选项2 第%1题", "选项2 第%1题",
+                                                        "选项3 第%1题", "选项3 第%1题", "测试题目 第%1题", "测试题目 第%1题"}
+                                         << QStringList{"Lbl题号=题号", "Label2=题目", "Lbl总分=总分"};
+        QTest::newRow("management style") << "frm你的管理方式" << yesNo << QStringList{}
+                                          << QStringList{"Lbl题号=题号", "Label1=题目", "Lbl评价=测试结果"};
+        QTest::newRow("leadership type") << "frm你的领导类型" << yesNo << QStringList{}
+                                         << QStringList{"Lbl题号=题号", "Label1=题目", "Lbl评价=测试结果"};
+        QTest::newRow("management qualities") << "frm具备管理素质" << yesNo << QStringList{} << standard;
+        QTest::newRow("people-judging leader") << "frm知人善任的领导" << yesNo << QStringList{} << standard;
+        QTest::newRow("lovable girl") << "frm惹人喜爱的女孩" << letters(3) << QStringList{} << standard;
+        QTest::newRow("love score") << "frm你的爱情分值" << QStringList{"是", "不知道", "否"} << QStringList{} << standard;
+    }
+    void namesFollowTheItem()
+    {
+        QFETCH(QString, window);
+        QFETCH(QStringList, answers);
+        QFETCH(QStringList, judged);
+        QFETCH(QStringList, displays);
+        TestBank bank(bankSql(window, 3));
+        ScriptedAnswers boxes;
+        const std::unique_ptr<QDialog> dialog = shown(window);
+        const QString itemField = window == "frm气质测试" ? "测试内容" : "测试题目";
+
+        for (int row = 1; row <= 2; ++row) {
+            const QHash<QString, QAccessibleInterface *> tree = accessibleTree(dialog.get());
+            for (int i = 0; i < answers.size(); ++i) {
+                QAccessibleInterface *option = tree.value(QStringLiteral("Option%1").arg(i + 1));
+                QVERIFY(option);
+                QCOMPARE(option->role(), QAccessible::RadioButton);
+                QCOMPARE(option->text(QAccessible::Name), onRow(answers.at(i), row));
+                QCOMPARE(option->text(QAccessible::Description), onRow(judged.value(i), row));
+            }
+            for (const QString &display : displays) {
+                const QString object = display.section(u'=', 0, 0);
+                QAccessibleInterface *shown = tree.value(object);
+                QVERIFY2(shown, qPrintable(object));
+                QCOMPARE(shown->text(QAccessible::Name), display.section(u'=', 1));
+                // The text on show stays readable, as the value (a label's
+                // also as its description), and follows every change.
+                const auto *label = dialog->findChild<QLabel *>(object);
+                const auto *box = dialog->findChild<QTextEdit *>(object);
+                QVERIFY(label || box);
+                const QString text = label ? label->text() : box->toPlainText();
+                QCOMPARE(shown->text(QAccessible::Value), text);
+                if (label)
+                    QCOMPARE(shown->text(QAccessible::Description), text);
+                if (display.section(u'=', 1) == "题目")
+                    QCOMPARE(text, QStringLiteral("%1 第%2题").arg(itemField).arg(row));
+            }
+            if (row == 1) {
+                dialog->findChild<QAbstractButton *>("Option1")->click();
+                dialog->findChild<QAbstractButton *>("Command1")->click();
+            }
+        }
+        QVERIFY(boxes.asked().isEmpty());
+    }
+
+    // On the shipped bank: every button a user can reach is named, and no
+    // two answers on show sound alike.
+    void everyAnswerOnShowTellsItself_data()
+    {
+        QTest::addColumn<QString>("window");
+        for (const BankTable &table : bankTables())
+            QTest::newRow(table.window.data()) << toQString(table.window);
+    }
+    void everyAnswerOnShowTellsItself()
+    {
+        QFETCH(QString, window);
+        useShippedBank();
+        const std::unique_ptr<QDialog> dialog = shown(window);
+        QSet<QString> heard;
+        int answers = 0;
+        for (QAccessibleInterface *node : accessibleTree(dialog.get())) {
+            const QAccessible::Role role = node->role();
+            if ((role != QAccessible::RadioButton && role != QAccessible::PushButton) || node->state().invisible)
+                continue;
+            const QString name = node->text(QAccessible::Name);
+            QVERIFY2(!name.isEmpty(), qPrintable(node->object()->objectName()));
+            if (role != QAccessible::RadioButton)
+                continue;
+            ++answers;
+            // A lone letter says nothing of the answer ("是" does).
+            QVERIFY2(name.size() > 1 || name.at(0).unicode() > 0x7f, qPrintable(name));
+            const QString said = name + u'|' + node->text(QAccessible::Description);
+            QVERIFY2(!heard.contains(said), qPrintable(said));
+            heard << said;
+        }
+        // The logic self-test opens on a page without answers.
+        QCOMPARE(answers > 0, window != "frm逻辑思考能力测试");
+    }
+};
+
+ZENTROVA_TEST_MAIN(AccessibilityTest)
+#include "tst_accessibility.moc"

@@ -1,0 +1,257 @@
+// Renders every window of the program into PNG files, for looking at the
+// layout at each scale and for the pictures in the README and the AppStream
+// metadata. Run through tools/screenshots.sh, which sets the platform and the
+// scale; not installed.
+//
+//   zentrova-screenshots [--check] OUTDIR [--bank FILE]
+//
+// Writes main-window.png (a menu open), splash.png, and for each test window
+// <objectName>-answering.png and, where the test has one, -result.png (the
+// temperament test also -sheet.png and -explanation.png). Texts that look too
+// wide or too tall for their controls are listed on standard error; with
+// --check, any such text makes the run fail.
+
+#include "framework/bankcatalog.h"
+#include "framework/fonts.h"
+#include "framework/messages.h"
+#include "framework/questionbank.h"
+#include "framework/strings.h"
+#include "framework/testwindow.h"
+#include "questionnaires/testwindows.h"
+#include "shell/mainwindow.h"
+#include "shell/splashwindow.h"
+#include "shell/testcatalog.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDialog>
+#include <QDir>
+#include <QImageWriter>
+#include <QLabel>
+#include <QMap>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPainter>
+#include <QRegularExpression>
+
+#include <cstdio>
+#include <memory>
+
+using namespace zentrova;
+
+namespace {
+
+QDir g_out;
+int g_suspects = 0;
+
+void settle()
+{
+    for (int i = 0; i < 3; ++i)
+        QApplication::processEvents();
+}
+
+void save(const QPixmap &picture, const QString &name)
+{
+    const QString path = g_out.filePath(name + QStringLiteral(".png"));
+    QImageWriter writer(path, "png");
+    writer.setQuality(0); // for PNG: the strongest compression, still lossless
+    if (!writer.write(picture.toImage()))
+        std::fprintf(stderr, "cannot write %s: %s\n", qPrintable(path), qPrintable(writer.errorString()));
+}
+
+// Controls whose text needs more room than they have. A rough check: a frame
+// of a label, a style's indicator or a deliberate cover are not weighed.
+void reportTightTexts(const QWidget *window, const QString &state)
+{
+    auto report = [&](const QWidget *control, const QString &text) {
+        ++g_suspects;
+        std::fprintf(stderr, "%s %s: %s does not fit: %s\n", qPrintable(window->objectName()), qPrintable(state),
+                     qPrintable(control->objectName()), qPrintable(text.left(24)));
+    };
+    for (const QLabel *label : window->findChildren<QLabel *>()) {
+        if (!label->isVisibleTo(window) || label->text().isEmpty() || !label->pixmap().isNull())
+            continue;
+        const QRect room = label->contentsRect();
+        if (label->wordWrap()) {
+            if (label->heightForWidth(label->width()) > label->height() + 1)
+                report(label, label->text());
+        } else {
+            // The ink, not the line with its leading, must fit in height.
+            const QFontMetrics metrics = label->fontMetrics();
+            const QRect needed = metrics.boundingRect(room, int(label->alignment()), label->text());
+            if (needed.width() > room.width() || metrics.tightBoundingRect(label->text()).height() > room.height())
+                report(label, label->text());
+        }
+    }
+    for (const QAbstractButton *button : window->findChildren<QAbstractButton *>()) {
+        if (button->isVisibleTo(window) && !button->text().isEmpty() && button->sizeHint().width() > button->width())
+            report(button, button->text());
+    }
+}
+
+// Chooses the first answer of every group of answers on show, as a user
+// would before "下一题".
+void answerWhatIsShown(QWidget *window)
+{
+    QMap<QWidget *, QList<QAbstractButton *>> groups;
+    for (QAbstractButton *button : window->findChildren<QAbstractButton *>(QRegularExpression(QStringLiteral("^Option\\d+$")))) {
+        if (isUsable(button))
+            groups[button->parentWidget()] << button;
+    }
+    for (const QList<QAbstractButton *> &group : std::as_const(groups)) {
+        bool chosen = false;
+        for (QAbstractButton *button : group)
+            chosen = chosen || button->isChecked();
+        if (!chosen)
+            group.first()->click();
+    }
+}
+
+QAbstractButton *button(QWidget *window, const char *name)
+{
+    return window->findChild<QAbstractButton *>(QString::fromLatin1(name));
+}
+
+void clickIfUsable(QAbstractButton *button)
+{
+    if (isUsable(button))
+        button->click();
+}
+
+void shoot(QWidget *window, const QString &state)
+{
+    settle();
+    reportTightTexts(window, state);
+    save(window->grab(), window->objectName() + u'-' + state);
+}
+
+void shootTemperament(QWidget *window)
+{
+    for (int item = 0; item < 60 && isUsable(button(window, "Command1")); ++item) {
+        answerWhatIsShown(window);
+        button(window, "Command1")->click();
+    }
+    shoot(window, QStringLiteral("sheet"));
+    clickIfUsable(button(window, "Command5")); // 统计结果
+    clickIfUsable(button(window, "Command3")); // 提交测试
+    shoot(window, QStringLiteral("result"));
+    clickIfUsable(button(window, "Command5")); // 气质解释
+    shoot(window, QStringLiteral("explanation"));
+}
+
+void shootTestWindow(const QString &name, QWidget *mainWindow)
+{
+    std::unique_ptr<QDialog> window(createTestWindow(name.toStdString(), mainWindow));
+    window->show();
+    settle();
+    answerWhatIsShown(window.get());
+    shoot(window.get(), QStringLiteral("answering"));
+
+    if (name == QStringLiteral("frm气质测试")) {
+        shootTemperament(window.get());
+        return;
+    }
+    // A test without a closing row has no result view.
+    const BankTable *table = bankTableForWindow(name.toStdString());
+    if (!table || table->endNumber == 0)
+        return;
+    for (int press = 0; press <= table->itemCount + 1 && isUsable(button(window.get(), "Command1")); ++press) {
+        answerWhatIsShown(window.get());
+        button(window.get(), "Command1")->click();
+    }
+    clickIfUsable(button(window.get(), "Command3"));
+    shoot(window.get(), QStringLiteral("result"));
+}
+
+// The main window with the first menu and one of its submenus open, drawn
+// where they stand over it.
+void shootMainWindow(MainWindow &mainWindow)
+{
+    mainWindow.show();
+    settle();
+    QAction *first = mainWindow.menuBar()->actions().value(0);
+    QMenu *menu = first ? first->menu() : nullptr;
+    if (menu) {
+        mainWindow.menuBar()->setActiveAction(first);
+        settle();
+        QAction *sub = nullptr;
+        for (QAction *action : menu->actions()) {
+            if (action->objectName() == QStringLiteral("mnuXingxu"))
+                sub = action;
+        }
+        if (sub && sub->menu()) {
+            menu->setActiveAction(sub);
+            sub->menu()->popup(menu->mapToGlobal(menu->actionGeometry(sub).topRight()));
+        }
+        settle();
+    }
+    reportTightTexts(&mainWindow, QStringLiteral("menu open"));
+    QPixmap picture = mainWindow.grab();
+    QPainter painter(&picture);
+    const QPoint origin = mainWindow.mapToGlobal(QPoint());
+    for (QWidget *top : QApplication::topLevelWidgets()) {
+        if (qobject_cast<QMenu *>(top) && top->isVisible())
+            painter.drawPixmap(top->pos() - origin, top->grab());
+    }
+    painter.end();
+    save(picture, QStringLiteral("main-window"));
+    if (menu)
+        menu->close();
+}
+
+void collectTestWindows(std::span<const MenuEntry> entries, QStringList &names)
+{
+    for (const MenuEntry &entry : entries) {
+        if (entry.action == MenuAction::OpenTest)
+            names << toQString(entry.window);
+        collectTestWindows(entry.children, names);
+    }
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QStringList arguments = QCoreApplication::arguments().mid(1);
+    const bool check = arguments.removeAll(QStringLiteral("--check")) > 0;
+    if (const qsizetype bank = arguments.indexOf(QStringLiteral("--bank")); bank >= 0 && bank + 1 < arguments.size()) {
+        setBankFile(arguments.at(bank + 1));
+        arguments.remove(bank, 2);
+    }
+    if (arguments.size() != 1) {
+        std::fprintf(stderr, "usage: zentrova-screenshots [--check] OUTDIR [--bank FILE]\n");
+        return 2;
+    }
+    g_out.setPath(arguments.first());
+    if (!g_out.mkpath(QStringLiteral("."))) {
+        std::fprintf(stderr, "cannot create %s\n", qPrintable(arguments.first()));
+        return 1;
+    }
+    installFontSubstitutions();
+    // Questions are answered Yes (the temperament test asks before it
+    // submits), except the one that would end a test.
+    setMessageAnswerer([](const MessageRequest &request) {
+        if (request.buttons == MessageButtons::Ok) {
+            std::fprintf(stderr, "message box: %s\n", qPrintable(request.text));
+            return MessageAnswer::Ok;
+        }
+        return request.title == QStringLiteral("结束测试确认") ? MessageAnswer::No : MessageAnswer::Yes;
+    });
+
+    MainWindow mainWindow;
+    SplashWindow *splash = SplashWindow::present(&mainWindow);
+    settle();
+    reportTightTexts(splash, QStringLiteral("shown"));
+    save(splash->grab(), QStringLiteral("splash"));
+    splash->close();
+
+    shootMainWindow(mainWindow);
+    QStringList windows;
+    collectTestWindows(testCatalog(), windows);
+    for (const QString &name : std::as_const(windows))
+        shootTestWindow(name, &mainWindow);
+
+    std::fprintf(stderr, "%d control(s) with a text that may not fit\n", g_suspects);
+    return check && g_suspects > 0 ? 1 : 0;
+}
