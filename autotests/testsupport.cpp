@@ -26,7 +26,7 @@ ScriptedAnswers::ScriptedAnswers(QList<MessageAnswer> answers)
         m_asked.append(request);
         if (!m_answers.isEmpty())
             return m_answers.takeFirst();
-        return request.buttons == MessageButtons::Ok ? MessageAnswer::Ok : MessageAnswer::No;
+        return request.buttons == MessageButtons::Ok ? MessageAnswer::Ok : m_yesNoDefault;
     });
 }
 

@@ -30,12 +30,15 @@ public:
     ~ScriptedAnswers();
 
     void push(MessageAnswer answer) { m_answers.append(answer); }
+    // The answer to Yes/No boxes once the script has run out; No unless set.
+    void setYesNoDefault(MessageAnswer answer) { m_yesNoDefault = answer; }
     const QList<MessageRequest> &asked() const { return m_asked; }
     void clear() { m_asked.clear(); }
 
 private:
     QList<MessageAnswer> m_answers;
     QList<MessageRequest> m_asked;
+    MessageAnswer m_yesNoDefault = MessageAnswer::No;
     MessageAnswerer m_previous;
 };
 

@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
   libsqlite3-dev
   clang-14 libclang-rt-14-dev
-  xvfb xauth
+  xvfb xauth valgrind
   desktop-file-utils appstream librsvg2-bin
   fonts-arphic-uming fonts-arphic-ukai fonts-arphic-gbsn00lp fonts-arphic-gkai00mp
   fonts-lxgw-wenkai fonts-wqy-zenhei fontconfig

@@ -1,6 +1,7 @@
 #include "questionbank.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTextEdit>
@@ -24,9 +25,30 @@ QString &bankFileOverride()
     return file;
 }
 
+// Says which of the usual causes keeps the bank from opening, so that the
+// user knows what to put right.
 QString describeOpenFailure(const QString &path)
 {
-    return QStringLiteral("无法打开题库文件“%1”：文件不存在、无法读取或不是有效的题库。").arg(path);
+    const QFileInfo file(path);
+    if (!file.exists())
+        return QStringLiteral("找不到题库文件“%1”。").arg(path);
+    if (file.isDir())
+        return QStringLiteral("“%1”是一个文件夹，不是题库文件。").arg(path);
+    if (!file.isFile())
+        return QStringLiteral("“%1”不是普通文件，不能用作题库。").arg(path);
+    if (!file.isReadable())
+        return QStringLiteral("无法读取题库文件“%1”：没有读取它的权限。").arg(path);
+    return QStringLiteral("题库文件“%1”已损坏，或者不是题库。").arg(path);
+}
+
+bool hasAnyTable(sqlite3 *db)
+{
+    sqlite3_stmt *tables = nullptr;
+    if (sqlite3_prepare_v2(db, "SELECT 1 FROM sqlite_schema WHERE type = 'table' LIMIT 1", -1, &tables, nullptr) != SQLITE_OK)
+        return false;
+    const bool any = sqlite3_step(tables) == SQLITE_ROW;
+    sqlite3_finalize(tables);
+    return any;
 }
 
 void setWidgetText(QWidget *widget, const QString &text)
@@ -108,6 +130,10 @@ bool RecordCursor::open(const QString &path, const QString &table, const QString
         return false;
     };
 
+    // Only a regular file is opened: reading a named pipe would wait for ever
+    // for a writer, and a device holds no bank.
+    if (!QFileInfo(path).isFile())
+        return fail(describeOpenFailure(path));
     // immutable: the file is never created, locked or written.
     const QByteArray uri = QUrl::fromLocalFile(path).toEncoded() + "?mode=ro&immutable=1";
     if (sqlite3_open_v2(uri.constData(), &m_db, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr) != SQLITE_OK)
@@ -126,6 +152,8 @@ bool RecordCursor::open(const QString &path, const QString &table, const QString
     sqlite3_finalize(columns);
     if (step != SQLITE_DONE)
         return fail(describeOpenFailure(path));
+    if (present.isEmpty() && !hasAnyTable(m_db))
+        return fail(QStringLiteral("题库文件“%1”是空的：其中没有任何数据表。").arg(path));
     if (present.isEmpty())
         return fail(QStringLiteral("题库文件“%1”中缺少数据表“%2”。").arg(path, table));
     for (const QString &field : fields) {
