@@ -10,6 +10,7 @@
 #include <QDialog>
 #include <QHash>
 #include <QLabel>
+#include <QRegularExpression>
 #include <QPushButton>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -57,11 +58,15 @@ QString bankSql(const QString &window, int rows, bool closingRow)
 
 // Whether upper lies over lower: their rectangles meet on screen and upper
 // comes later among the siblings that hold them.
+QRect onScreen(const QWidget *widget)
+{
+    return {widget->mapTo(widget->window(), QPoint()), widget->size()};
+}
+
 bool liesOver(QWidget *upper, QWidget *lower)
 {
-    QWidget *window = upper->window();
-    const QRect a(upper->mapTo(window, QPoint()), upper->size());
-    const QRect b(lower->mapTo(window, QPoint()), lower->size());
+    const QRect a = onScreen(upper);
+    const QRect b = onScreen(lower);
     while (lower && lower->parentWidget() != upper->parentWidget())
         lower = lower->parentWidget();
     if (!lower || !a.intersects(b))
@@ -313,16 +318,20 @@ private slots:
                                      << QStringList{"Frame1", "Frame2", "Lbl题号"} << false << QStringList{"Label6", "Label7", "Label9"}
                                      << QStringList{"Frame5=Frame1", "Frame3=Frame2"};
         QTest::newRow("introversion, counts never shown") << "frm性格内向或外向" << QStringList{"Frame4", "Lbl测试结果", "Frame3"}
-                                                          << QStringList{"Frame2", "Lbl总分1", "Lbl总分2"} << false << QStringList{} << QStringList{};
+                                                          << QStringList{"Frame2", "Lbl总分1", "Lbl总分2"} << false << QStringList{"Frame1"} << QStringList{"Frame4|Frame1"};
         QTest::newRow("decisiveness") << "frm你可断吗" << QStringList{"Frame4", "Frame5", "Text1", "Text2", "Text3", "Text4", "Frame3"}
                                       << QStringList{"Frame1", "Frame2", "Label4", "Label6"} << false << QStringList{} << QStringList{};
         QTest::newRow("creative potential") << "frm自我创造潜力自测" << QStringList{"Frame5", "Frame6", "Frame3"}
-                                            << QStringList{"Frame4", "Frame2", "Lbl分数1", "Lbl分数2", "Lbl人数"} << false << QStringList{} << QStringList{};
+                                            << QStringList{"Frame4", "Frame2", "Lbl分数1", "Lbl分数2", "Lbl人数"} << false << QStringList{"Frame1"}
+                                            << QStringList{"Frame5|Frame1", "Frame6|Frame1"};
         QTest::newRow("management style") << "frm你的管理方式" << QStringList{"Frame4", "Lbl评价", "Frame5", "Frame3"}
-                                          << QStringList{"Frame2", "Lbl总分1", "Lbl总分2", "Lbl总分3"} << false << QStringList{} << QStringList{};
+                                          << QStringList{"Frame2", "Lbl总分1", "Lbl总分2", "Lbl总分3"} << false << QStringList{"Frame1"}
+                                          << QStringList{"Frame4>Frame1", "Frame5|Frame1"};
         QTest::newRow("leadership type") << "frm你的领导类型" << QStringList{"Frame5", "Lbl评价", "Frame4", "Frame3"}
-                                         << QStringList{"Frame2", "Lbl总分1", "Lbl总分2", "Lbl总分3"} << false << QStringList{} << QStringList{};
-        QTest::newRow("management qualities") << "frm具备管理素质" << QStringList{"Frame4", "Frame5", "Frame3"} << QStringList{"Frame2"} << true << QStringList{} << QStringList{};
+                                         << QStringList{"Frame2", "Lbl总分1", "Lbl总分2", "Lbl总分3"} << false << QStringList{"Frame1"}
+                                         << QStringList{"Frame5>Label1", "Frame4|Frame1"};
+        QTest::newRow("management qualities") << "frm具备管理素质" << QStringList{"Frame4", "Frame5", "Frame3"} << QStringList{"Frame2"} << true
+                                              << QStringList{"Frame1"} << QStringList{"Frame5>Frame1"};
         QTest::newRow("creativity") << "frm富有创造力" << QStringList{"Frame4", "Frame5", "Frame3"} << QStringList{"Frame2"} << false << QStringList{} << QStringList{};
         QTest::newRow("logical thinking") << "frm逻辑思维能力测试" << QStringList{"Frame5", "Frame3"} << QStringList{"Frame1", "Frame2"} << false << QStringList{} << QStringList{};
     }
@@ -358,13 +367,15 @@ private slots:
                 QVERIFY2(!w.shown(name), qPrintable(QStringLiteral("%1 after press %2").arg(name).arg(press)));
             QCOMPARE(w.button("Command3")->isEnabled(), resultStaysEnabled);
         }
+        // "A>B": A lies over B; "A=B": in the same place; "A|B": beside it.
         for (const QString &cover : covers) {
-            const bool samePlace = cover.contains('=');
-            const QStringList pair = cover.split(samePlace ? '=' : '>');
+            const QStringList pair = cover.split(QRegularExpression("[>=|]"));
             QWidget *upper = w.child(pair.at(0));
             QWidget *lower = w.child(pair.at(1));
-            if (samePlace)
+            if (cover.contains('='))
                 QCOMPARE(upper->geometry(), lower->geometry());
+            else if (cover.contains('|'))
+                QVERIFY2(!onScreen(upper).intersects(onScreen(lower)), qPrintable(cover));
             else
                 QVERIFY2(liesOver(upper, lower), qPrintable(cover));
         }
