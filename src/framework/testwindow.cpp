@@ -19,6 +19,15 @@ TestWindow::TestWindow(QWidget *parent)
     m_cursor.setOnRefresh([this] { nameAnswers(); });
 }
 
+void TestWindow::handOverResult(ShownResult result)
+{
+    if (m_resultHandedOver)
+        return;
+    m_resultHandedOver = true;
+    result.window = objectName();
+    Q_EMIT resultShown(result);
+}
+
 void TestWindow::fixSize()
 {
     setFixedSize(size());

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "questionbank.h"
+#include "shownresult.h"
 
 #include <QDialog>
 #include <QList>
@@ -24,7 +25,14 @@ public:
     // The cursor over this window's table (closed when the bank did not open).
     RecordCursor &cursor() { return m_cursor; }
 
+Q_SIGNALS:
+    // The result view has been shown, with what it shows; sent once.
+    void resultShown(const zentrova::ShownResult &result);
+
 protected:
+    // Sends resultShown() the first time it is called; later calls do nothing.
+    void handOverResult(ShownResult result);
+
     // Fixes the window at its designed size, without minimise and maximise
     // buttons. Call once the layout is set up.
     void fixSize();
@@ -65,6 +73,7 @@ private:
     QList<QAbstractButton *> m_answers;
     QList<QPointer<QWidget>> m_answerShownIn;
     QStringList m_answerTexts;
+    bool m_resultHandedOver = false;
 };
 
 // Unchooses every button of an exclusive group, which clicking cannot do.

@@ -1,0 +1,43 @@
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+// One finished test as kept in the user's record file: what the result view
+// showed, the answers given, who took it, when, and with which bank.
+#pragma once
+
+#include "framework/shownresult.h"
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+namespace zentrova {
+
+struct Record {
+    qint64 id = 0;                      // 0 until stored
+    QString window;                     // objectName of the test window
+    QString caption;                    // its menu caption, "你有几分克制能力？"
+    QDateTime finished;                 // local time, kept with its UTC offset
+    std::optional<int> elapsedMinutes;  // timed tests only
+    QList<ShownResult::Figure> figures; // as the result view shows them
+    // The verdict the view words, or else the band of the catalogue that holds
+    // the total; empty where there is neither.
+    QString verdict;
+    QList<ShownResult::Answer> answers;
+    QString person;                     // empty when no name was set
+    QString programVersion;
+    QString bankSha256;                 // hex, of the bank the test was taken with
+
+    // The figure named 总分 read as a number, where there is one.
+    std::optional<double> total() const;
+    // Figures and verdict in one line: "总分 23　7－15分".
+    QString resultLine() const;
+
+    // A record of a result just shown, finished now.
+    static Record fromShown(const ShownResult &shown, const QString &caption, const QString &person,
+                            const QString &bankSha256);
+};
+
+} // namespace zentrova

@@ -1,0 +1,65 @@
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+// The user's record file: a SQLite database of finished tests, private to the
+// user (0600 in a 0700 folder), marked as ours with an application id so that
+// no other file is ever written by mistake. Every call opens the file, does
+// its work in one transaction and closes it again, so that two running copies
+// of the program can both save; a file that is not ours, damaged, locked or
+// unwritable is left exactly as it was, and error() says why in plain words.
+#pragma once
+
+#include "record.h"
+
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+namespace zentrova {
+
+// A record's line in a listing: what the records window's table shows.
+struct RecordSummary {
+    qint64 id = 0;
+    QDateTime finished;
+    QString person;
+    QString window;
+    QString caption;
+    QString resultLine;
+    std::optional<double> total;
+    std::optional<int> elapsedMinutes;
+};
+
+class RecordStore
+{
+public:
+    // The record file in the user's data folder ($XDG_DATA_HOME/zentrova/records.db).
+    static QString defaultPath();
+
+    explicit RecordStore(QString path = defaultPath());
+
+    const QString &path() const { return m_path; }
+
+    // Stores a record, creating the file and its folder on first use; returns
+    // its id.
+    std::optional<qint64> add(const Record &record);
+
+    // Every record's summary, newest first. A missing file holds no records.
+    std::optional<QList<RecordSummary>> summaries();
+    // Whole records, newest first (for export).
+    std::optional<QList<Record>> records();
+    // One whole record; nullopt with error() when there is none of that id.
+    std::optional<Record> record(qint64 id);
+
+    bool remove(const QList<qint64> &ids);
+    bool removeAll();
+
+    // Why the last call failed, in a plain sentence naming the file.
+    const QString &error() const { return m_error; }
+
+private:
+    QString m_path;
+    QString m_error;
+};
+
+} // namespace zentrova
