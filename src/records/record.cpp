@@ -13,11 +13,9 @@
 #include <QFile>
 #include <QStringList>
 
-namespace zentrova
-{
+namespace zentrova {
 
-namespace
-{
+namespace {
 
 const QString TotalName = QStringLiteral("总分");
 constexpr QChar IdeographicSpace = u'\u3000';

@@ -13,23 +13,22 @@
 
 #include <optional>
 
-namespace zentrova
-{
+namespace zentrova {
 
 struct Record {
-    qint64 id = 0; // 0 until stored
-    QString window; // objectName of the test window
-    QString caption; // its menu caption, "你有几分克制能力？"
-    QDateTime finished; // local time, kept with its UTC offset
-    std::optional<int> elapsedMinutes; // timed tests only
+    qint64 id = 0;                      // 0 until stored
+    QString window;                     // objectName of the test window
+    QString caption;                    // its menu caption, "你有几分克制能力？"
+    QDateTime finished;                 // local time, kept with its UTC offset
+    std::optional<int> elapsedMinutes;  // timed tests only
     QList<ShownResult::Figure> figures; // as the result view shows them
     // The verdict the view words, or else the band of the catalogue that holds
     // the total; empty where there is neither.
     QString verdict;
     QList<ShownResult::Answer> answers;
-    QString person; // empty when no name was set
+    QString person;                     // empty when no name was set
     QString programVersion;
-    QString bankSha256; // hex, of the bank the test was taken with
+    QString bankSha256;                 // hex, of the bank the test was taken with
 
     // The figure named 总分 read as a number, where there is one.
     std::optional<double> total() const;
@@ -37,7 +36,8 @@ struct Record {
     QString resultLine() const;
 
     // A record of a result just shown, finished now.
-    static Record fromShown(const ShownResult &shown, const QString &caption, const QString &person, const QString &bankSha256);
+    static Record fromShown(const ShownResult &shown, const QString &caption, const QString &person,
+                            const QString &bankSha256);
 
     // Equal fields; finished compares the instant (its offset apart).
     friend bool operator==(const Record &, const Record &) = default;

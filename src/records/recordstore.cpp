@@ -16,11 +16,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace zentrova
-{
+namespace zentrova {
 
-namespace
-{
+namespace {
 
 // Marks a SQLite file as a record file of this program ("ZnRc").
 constexpr int ApplicationId = 0x5A6E5263;

@@ -16,8 +16,7 @@
 
 #include <optional>
 
-namespace zentrova
-{
+namespace zentrova {
 
 // A record's line in a listing: what the records window's table shows.
 struct RecordSummary {
