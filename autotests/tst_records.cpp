@@ -19,7 +19,6 @@
 using namespace zentrova;
 using namespace zentrova::testing;
 
-Q_DECLARE_METATYPE(zentrova::Record)
 
 namespace {
 
@@ -121,25 +120,35 @@ private slots:
 
     void roundTrip_data()
     {
-        QTest::addColumn<Record>("record");
-        QTest::newRow("figures, answers, person, elapsed time, +08:00") << sampleRecord();
-        Record several = sampleRecord(QString());
-        several.window = "frm性格内向或外向";
-        several.finished = QDateTime(QDate(2026, 12, 31), QTime(23, 59), Qt::OffsetFromUTC, -(5 * 3600 + 1800));
-        several.elapsedMinutes.reset();
-        several.figures = {{"外向", "7"}, {"内向", "13"}};
-        several.verdict = "内向性格";
-        several.answers = {{"12（2）", "是"}};
-        QTest::newRow("two figures and a verdict, no person, -05:30") << several;
-        Record bare = several;
-        bare.figures.clear();
-        bare.answers.clear();
-        bare.finished = QDateTime(QDate(2026, 1, 1), QTime(0, 0), Qt::UTC);
-        QTest::newRow("a verdict only, UTC") << bare;
+        QTest::addColumn<ShownResult>("shown");
+        QTest::addColumn<QString>("person");
+        QTest::addColumn<QDateTime>("finished"); // invalid: now
+        QTest::addColumn<QString>("verdict");    // as kept
+        const QList<ShownResult::Answer> answers{{"1", "A：是"}, {"2", "B：有时，如此"}};
+        const QDateTime east(QDate(2026, 3, 1), QTime(14, 5, 9, 123), Qt::OffsetFromUTC, 8 * 3600);
+        const QDateTime west(QDate(2026, 12, 31), QTime(23, 59), Qt::OffsetFromUTC, -(5 * 3600 + 1800));
+        QTest::newRow("total in a band, person, elapsed time, +08:00")
+            << ShownResult{"frm你可断吗", 12, {{"总分", "23"}}, {}, answers} << "李雷" << east << "16－25分";
+        QTest::newRow("total under an open band, now")
+            << ShownResult{"frm你的爱情分值", {}, {{"总分", "24分"}}, {}, answers} << "" << QDateTime() << "不足25分";
+        QTest::newRow("total where two bands meet: the first")
+            << ShownResult{"frm逻辑思维能力测试", {}, {{"总分", "25"}}, {}, {}} << "" << QDateTime() << "25个以上";
+        QTest::newRow("total in no band") << ShownResult{"frm你可断吗", {}, {{"总分", "-1"}}, {}, {}} << "" << QDateTime() << "";
+        QTest::newRow("no total shown") << ShownResult{"frm你可断吗", {}, {{"总分", ""}}, {}, {}} << "" << QDateTime() << "";
+        QTest::newRow("the view's verdict, two figures, -05:30")
+            << ShownResult{"frm性格内向或外向", {}, {{"外向", "7"}, {"内向", "13"}}, "内向性格", {{"12（2）", "是"}}} << "" << west
+            << "内向性格";
     }
     void roundTrip()
     {
-        QFETCH(Record, record);
+        QFETCH(ShownResult, shown);
+        QFETCH(QString, person);
+        QFETCH(QDateTime, finished);
+        QFETCH(QString, verdict);
+        Record record = Record::fromShown(shown, "测试", person, QString(64, u'a'));
+        QCOMPARE(record.verdict, verdict);
+        if (finished.isValid())
+            record.finished = finished;
         RecordStore store;
         const QString folder = QFileInfo(store.path()).path();
         QCOMPARE(folder, m_home.filePath("share/zentrova"));
