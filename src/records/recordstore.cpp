@@ -5,8 +5,11 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QFuture>
 #include <QHash>
+#include <QPromise>
 #include <QStandardPaths>
+#include <QThreadPool>
 
 #include <sqlite3.h>
 
@@ -482,6 +485,25 @@ std::optional<qint64> RecordStore::add(const Record &record)
         return std::nullopt;
     }
     return id;
+}
+
+void RecordStore::addInBackground(const Record &record, QObject *context,
+                                  std::function<void(std::optional<qint64> id, const QString &error)> done) const
+{
+    struct Outcome {
+        std::optional<qint64> id;
+        QString error;
+    };
+    auto promise = std::make_shared<QPromise<Outcome>>();
+    promise->future().then(context, [done = std::move(done)](const Outcome &outcome) { done(outcome.id, outcome.error); });
+    promise->start();
+    // The application waits for the pool before it quits, so a result being
+    // saved is kept.
+    QThreadPool::globalInstance()->start([promise, store = *this, record]() mutable {
+        const auto id = store.add(record);
+        promise->addResult(Outcome{id, store.error()});
+        promise->finish();
+    });
 }
 
 std::optional<QList<RecordSummary>> RecordStore::summaries()
