@@ -222,7 +222,7 @@ private slots:
         }
         const QByteArray before = bytesOf(path);
         const QStringList listing = QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
-        if (kind.startsWith("read") || kind == "unreadable") {
+        if (kind.contains("read")) {
             QFile::setPermissions(kind == "read-only folder" ? dir.path() : path,
                                   kind == "unreadable" ? QFile::Permissions() : QFile::ReadOwner | QFile::ExeOwner);
         }
