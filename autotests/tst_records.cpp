@@ -317,7 +317,9 @@ private slots:
         environment.remove("DISPLAY");
         environment.remove("WAYLAND_DISPLAY");
         program.setProcessEnvironment(environment);
-        program.start(qEnvironmentVariable("ZENTROVA_PROGRAM"), arguments);
+        const QString built = qEnvironmentVariable("ZENTROVA_PROGRAM");
+        QVERIFY2(QFileInfo(built).isExecutable(), qPrintable(built));
+        program.start(built, arguments);
         QVERIFY(program.waitForFinished());
         const QString stdOut = QString::fromUtf8(program.readAllStandardOutput());
         const QStringList stdErr = QString::fromUtf8(program.readAllStandardError()).split('\n', Qt::SkipEmptyParts);
