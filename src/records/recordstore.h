@@ -14,7 +14,10 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
 #include <optional>
+
+class QObject;
 
 namespace zentrova {
 
@@ -33,8 +36,12 @@ struct RecordSummary {
 class RecordStore
 {
 public:
-    // The record file in the user's data folder ($XDG_DATA_HOME/zentrova/records.db).
+    // The record file of this run: the one given to setDefaultPath(), or else
+    // the one in the user's data folder ($XDG_DATA_HOME/zentrova/records.db).
     static QString defaultPath();
+    // A record file of the user's choosing (--records) in place of the one in
+    // the data folder; empty goes back to that one.
+    static void setDefaultPath(const QString &path);
 
     explicit RecordStore(QString path = defaultPath());
 
@@ -43,6 +50,12 @@ public:
     // Stores a record, creating the file and its folder on first use; returns
     // its id.
     std::optional<qint64> add(const Record &record);
+    // add() on a worker thread, so that no window waits for the disk: a write
+    // that survives a power cut takes several flushes, each some milliseconds
+    // on a slow disk. done then runs on context's thread with the id, or with
+    // nullopt and what error() would say; not at all if context is gone.
+    void addInBackground(const Record &record, QObject *context,
+                         std::function<void(std::optional<qint64> id, const QString &error)> done) const;
 
     // Every record's summary, newest first. A missing file holds no records.
     std::optional<QList<RecordSummary>> summaries();
@@ -57,9 +70,14 @@ public:
     // Why the last call failed, in a plain sentence naming the file.
     const QString &error() const { return m_error; }
 
+    // How long a call waits for another copy of the program to finish its
+    // write before it gives up.
+    void setBusyTimeout(int milliseconds) { m_busyTimeout = milliseconds; }
+
 private:
     QString m_path;
     QString m_error;
+    int m_busyTimeout = 5000;
 };
 
 } // namespace zentrova
