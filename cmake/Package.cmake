@@ -3,7 +3,7 @@
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME zentrova)
 set(CPACK_PACKAGE_VENDOR "The Zentrova developers")
-set(CPACK_PACKAGE_HOMEPAGE_URL "https://github.com/zentrova/Zentrova")
+set(CPACK_PACKAGE_HOMEPAGE_URL "https://github.com/zentrova/zentrova")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "psychological self-assessment questionnaires in Simplified Chinese")
 set(CPACK_PACKAGE_DESCRIPTION
     "Zentrova offers twenty-two psychological self-assessment questionnaires in

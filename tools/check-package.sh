@@ -8,7 +8,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-app_id=io.github.zentrova.Zentrova
+app_id=io.github.zentrova.zentrova
 preset=dev
 [ "${CI:-}" = "true" ] && preset=ci
 sudo=""

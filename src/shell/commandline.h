@@ -9,7 +9,7 @@
 namespace zentrova {
 
 // The reverse-DNS name of the program: its .desktop file, icon and metadata.
-inline constexpr auto ApplicationId = "io.github.zentrova.Zentrova";
+inline constexpr auto ApplicationId = "io.github.zentrova.zentrova";
 
 struct CommandLine {
     enum class Action {
