@@ -15,3 +15,14 @@ file(RELATIVE_PATH zentrova_link_target ${CMAKE_INSTALL_FULL_BINDIR} ${zentrova_
 file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/bin-link)
 file(CREATE_LINK ${zentrova_link_target} ${CMAKE_BINARY_DIR}/bin-link/zentrova SYMBOLIC)
 install(FILES ${CMAKE_BINARY_DIR}/bin-link/zentrova DESTINATION ${CMAKE_INSTALL_BINDIR})
+
+# Stripping leaves the compiler's .comment section in; Debian's own packages
+# go without it, so a stripped install (as cpack makes) takes it out too.
+install(CODE "
+    if(CMAKE_INSTALL_DO_STRIP)
+        foreach(program ${ZENTROVA_INSTALL_PROGRAMDIR}/zentrova ${CMAKE_INSTALL_BINDIR}/zentrova-bank)
+            execute_process(COMMAND \"${CMAKE_OBJCOPY}\" --remove-section=.comment
+                                    \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/\${program}\"
+                            COMMAND_ERROR_IS_FATAL ANY)
+        endforeach()
+    endif()")
