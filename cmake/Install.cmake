@@ -26,3 +26,8 @@ install(CODE "
                             COMMAND_ERROR_IS_FATAL ANY)
         endforeach()
     endif()")
+
+# Debian wants documents compressed with gzip -9; -n leaves out the name and
+# time stamp, so that every build gives the same bytes. -k keeps the input.
+find_program(GZIP gzip REQUIRED)
+set(ZENTROVA_GZIP ${GZIP} -9nkf)
