@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 The Zentrova developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # The program finds its question bank beside its own executable, so both go
 # into one program folder; bin/ gets a symlink to the program, which Qt
 # resolves to that folder whatever link or working directory it starts from.

@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 The Zentrova developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # The Debian package: cpack -G DEB in the build folder. tools/check-package.sh
 # builds it, installs it, starts the program and removes it again.
 

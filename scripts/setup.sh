@@ -1,4 +1,7 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Zentrova developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Installs every Debian package that building, running and testing Zentrova needs.
 # Idempotent: when everything is already installed it only checks and returns.
 set -euo pipefail

@@ -1,4 +1,7 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Zentrova developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Builds the Debian package, installs it on this machine, checks the installed
 # program from the PATH (headless, on the offscreen platform), then removes the
 # package again and checks that nothing of it is left.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The program's command line. Without options the program starts as it
 // always does; the options are for trying a bank of one's own, for scripts
 // and for packagers.
