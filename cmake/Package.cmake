@@ -64,4 +64,8 @@ add_custom_command(
 add_custom_target(changelog ALL DEPENDS ${changelog}.gz)
 install(FILES ${changelog}.gz DESTINATION ${ZENTROVA_INSTALL_DOCDIR})
 
+# Lintian's notes on the package that are meant as they are, each with its reason.
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/lintian-overrides
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME ${CPACK_PACKAGE_NAME})
+
 include(CPack)

@@ -13,6 +13,7 @@ packages=(
   clang-14 libclang-rt-14-dev
   xvfb xauth valgrind
   desktop-file-utils appstream librsvg2-bin file
+  reuse lintian man-db groff-base
   fonts-arphic-uming fonts-arphic-ukai fonts-arphic-gbsn00lp fonts-arphic-gkai00mp
   fonts-lxgw-wenkai fonts-wqy-zenhei fontconfig
 )
