@@ -2,7 +2,8 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 
 # The Debian package: cpack -G DEB in the build folder. tools/check-package.sh
-# builds it, installs it, starts the program and removes it again.
+# builds it, checks it with lintian, installs it, starts the program and
+# removes it again.
 
 set(ZENTROVA_MAINTAINER_EMAIL "developers@zentrova.org" CACHE STRING
     "Address of the package's maintainer, in its control file, changelog and copyright file")
