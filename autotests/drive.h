@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Driving the program as its user does: a test opened from the main window's
 // menu, its items answered, its result shown and the test left by its own
 // buttons; and a record of a folder that any write into it would change.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Helpers the test suites share: scripted message-box answers, small banks
 // made on the fly, and driving modal windows.
 #pragma once

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Every test window, opened from the menu, over every kind of damaged or
 // unusual bank: the user is told clearly, or the test runs as it should;
 // nothing crashes or hangs, and the bank and its folder stay untouched.

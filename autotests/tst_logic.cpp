@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // What the logical-thinking, creativity, logic self-test and emotional-stability
 // windows do that the other questionnaires do not.
 #include "framework/numbers.h"

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The yes/no tests with rules of their own: the verdicts of the management-
 // style, leadership-type and introversion tests, "是" counted as it is
 // clicked, points read from the bank's 是/否 fields, and result frames laid

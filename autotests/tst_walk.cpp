@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The whole program as a user goes through it: every test opened from the
 // menu, every item answered, the result shown, the test left. Run under the
 // sanitizers and valgrind too. The program folder, a copy of the installed

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Opening a table and moving one row must cost the same on a small and a huge
 // table. Prints the median cost of each on a 10-row and a 1,000,000-row table.
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The cost of one press of "下一题" (tally, clear, move, closing-row check) in
 // a test window, on a 10-row and on a 1,000,000-row table.
 

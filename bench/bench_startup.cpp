@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Start-up as a user meets it: from launching the process to the first item of
 // a test on screen, the test chosen from the menu as soon as the main window
 // shows. The program (main window, splash above it, the self-control test)

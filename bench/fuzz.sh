@@ -1,4 +1,7 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Zentrova developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Builds the libFuzzer targets of fuzz/ with clang and runs each for a fixed
 # time, starting from its corpus in fuzz/corpus/<target> (seeds and inputs of
 # past findings, which are replayed first). Prints executions and findings per

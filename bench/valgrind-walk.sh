@@ -1,4 +1,7 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Zentrova developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Runs the walk through the whole program (autotests/tst_walk: every test
 # opened from the menu, answered, its result shown, left) under valgrind's
 # memcheck, and prints memcheck's summary. Exits non-zero when memcheck

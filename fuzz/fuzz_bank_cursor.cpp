@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Any bytes as a bank file: opening a cursor on it and stepping to the end
 // must neither crash nor hang, and a cursor that opened reads its rows.
 #include "framework/questionbank.h"

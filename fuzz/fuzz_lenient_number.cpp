@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The lenient reading of tallies and scores, on any text: it always gives a
 // finite number, agrees with the strict reading wherever that succeeds, and
 // reads the leading number as the C library does.

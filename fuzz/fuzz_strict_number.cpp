@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The strict reading of item numbers, on any text: what it accepts the
 // lenient reading reads alike, and the plain decimal text the program writes
 // back for the value reads as the same value again.

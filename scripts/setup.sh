@@ -1,4 +1,7 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Zentrova developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Installs every Debian package that building, running and testing Zentrova needs.
 # Idempotent: when everything is already installed it only checks and returns.
 set -euo pipefail
@@ -10,6 +13,7 @@ packages=(
   clang-14 libclang-rt-14-dev
   xvfb xauth valgrind
   desktop-file-utils appstream librsvg2-bin file
+  reuse lintian man-db groff-base
   fonts-arphic-uming fonts-arphic-ukai fonts-arphic-gbsn00lp fonts-arphic-gkai00mp
   fonts-lxgw-wenkai fonts-wqy-zenhei fontconfig
 )

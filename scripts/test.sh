@@ -1,4 +1,7 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Zentrova developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Sets up, builds and runs every test. Under CI, warnings are errors, the fuzz
 # targets run briefly (replaying their regression inputs first), the Debian
 # package is built, installed, started and removed, and the walk through the

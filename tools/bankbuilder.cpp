@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Builds the question bank from its SQL source and checks it against the table
 // catalogue, or checks an existing bank; see bankcheck.h for what is checked.
 //

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Checks a question bank against the table catalogue: schema, numbering,
 // closing rows, and content (scores, the temperament statements, the right
 // answers of the logic questions, and the totals a user can reach against

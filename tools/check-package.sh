@@ -1,14 +1,18 @@
 #!/usr/bin/env bash
-# Builds the Debian package, installs it on this machine, checks the installed
-# program from the PATH (headless, on the offscreen platform), then removes the
-# package again and checks that nothing of it is left.
+# SPDX-FileCopyrightText: 2026 The Zentrova developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
+# Builds the Debian package, checks it with lintian, installs it on this
+# machine, checks the installed program from the PATH (headless, on the
+# offscreen platform), then removes the package again and checks that nothing
+# of it is left.
 #
 # Needs root or sudo. It will not touch a machine where zentrova is already
 # installed. Under CI the ci preset is used, otherwise dev.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-app_id=io.github.zentrova.Zentrova
+app_id=io.github.zentrova.zentrova
 preset=dev
 [ "${CI:-}" = "true" ] && preset=ci
 sudo=""
@@ -50,6 +54,21 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
+
+step "Checking it with lintian"
+# Every tag counts, down to the pedantic and experimental ones, unless the
+# package overrides it with a reason (cmake/lintian-overrides).
+status=0
+lintian --pedantic --display-info --display-experimental --show-overrides "$deb" \
+  >"$work/lintian" 2>"$work/lintian-errors" || status=$?
+# 2 means only that lintian found errors, which the tags below say.
+[ "$status" -eq 0 ] || [ "$status" -eq 2 ] || fail "lintian did not run (status $status): $(cat "$work/lintian-errors")"
+sed 's/^/  /' "$work/lintian"
+count() { grep -c "^$1: " "$work/lintian" || true; }
+echo "lintian: $(count E) errors, $(count W) warnings, $(count I) notes, $(count P) pedantic," \
+  "$(count X) experimental; $(count O) overridden"
+! grep -q '^[EWIPX]: ' "$work/lintian" || fail "lintian has tags without an override"
+ok "lintian --pedantic finds nothing that is not overridden"
 
 step "Installing it"
 apt_get install "$deb"
@@ -96,6 +115,14 @@ for icon in scalable/apps/$app_id.svg 16x16/apps/$app_id.png 48x48/apps/$app_id.
   [ -s "/usr/share/icons/hicolor/$icon" ] || fail "icon $icon is missing"
 done
 ok "desktop entry, metainfo and icons are in place and valid"
+
+for page in zentrova zentrova-bank; do
+  [ "$(man -w "$page")" = "/usr/share/man/man1/$page.1.gz" ] || fail "man does not find the page of $page"
+done
+[ -s /usr/share/doc/zentrova/copyright ] || fail "the copyright file is missing"
+[[ "$(zcat /usr/share/doc/zentrova/changelog.gz)" == "zentrova ($version) "* ]] ||
+  fail "the changelog does not start with version $version"
+ok "manual pages, copyright file and changelog are in place"
 
 step "Removing it"
 apt_get purge zentrova

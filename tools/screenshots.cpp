@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Renders every window of the program into PNG files, for looking at the
 // layout at each scale and for the pictures in the README and the AppStream
 // metadata. Run through tools/screenshots.sh, which sets the platform and the

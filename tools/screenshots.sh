@@ -1,4 +1,7 @@
 #!/bin/sh
+# SPDX-FileCopyrightText: 2026 The Zentrova developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Pictures of every window (main window, splash, each test window answering
 # and showing its result) at 1x and 2x on the offscreen platform, as PNG files
 # in OUTDIR/1x and OUTDIR/2x. Texts that may not fit their controls are listed.

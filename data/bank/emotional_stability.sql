@@ -1,3 +1,6 @@
+-- SPDX-FileCopyrightText: 2026 The Zentrova developers
+-- SPDX-License-Identifier: GPL-3.0-or-later
+
 CREATE TABLE "情绪稳定性表" (
   "测试题目" TEXT,
   "是" TEXT,

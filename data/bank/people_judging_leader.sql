@@ -1,3 +1,6 @@
+-- SPDX-FileCopyrightText: 2026 The Zentrova developers
+-- SPDX-License-Identifier: GPL-3.0-or-later
+
 CREATE TABLE "你是个知人善任的领导吗？" (
   "测试题号" INTEGER,
   "测试题目" TEXT

@@ -1,3 +1,6 @@
+-- SPDX-FileCopyrightText: 2026 The Zentrova developers
+-- SPDX-License-Identifier: GPL-3.0-or-later
+
 CREATE TABLE "你属于哪种气质？" (
   "测试内容" TEXT
 );

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The question bank's table catalogue: which table each test window reads,
 // which of its controls show which field, how many items it has and which
 // item number marks its closing row. The windows, the bank builder's check

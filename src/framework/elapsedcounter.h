@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Shows how long a timed test has been running, in whole minutes, refreshed
 // every second: "测试共用" + minutes + "分钟".
 #pragma once

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Every message box of the program goes through showMessage(), so that the
 // texts stay exact and tests can answer boxes without a real dialog.
 #pragma once

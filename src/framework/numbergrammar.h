@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The shape of a decimal number in text, shared by the program's number
 // readings and the bank checker (which has no Qt), so both accept the same
 // texts: optional sign, digits with at most one point, and an exponent that

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The question bank: a read-only SQLite file "Lumvex.mdb" beside the program,
 // one table per test, read one row at a time through a RecordCursor.
 #pragma once

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The flow shared by the question-bank tests: one item at a time, one chosen
 // answer required before moving on, the answer tallied, the closing row
 // recognised, then the result view.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // What every test window has: a fixed-size modal dialog that owns the cursor
 // over its table in the question bank and lets the user answer from the
 // keyboard.

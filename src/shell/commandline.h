@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The program's command line. Without options the program starts as it
 // always does; the options are for trying a bank of one's own, for scripts
 // and for packagers.
@@ -9,7 +12,7 @@
 namespace zentrova {
 
 // The reverse-DNS name of the program: its .desktop file, icon and metadata.
-inline constexpr auto ApplicationId = "io.github.zentrova.Zentrova";
+inline constexpr auto ApplicationId = "io.github.zentrova.zentrova";
 
 struct CommandLine {
     enum class Action {

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Keeps a window's controls in proportion to its client area. ResizeInit
 // records the client size and, in each control's "Tag" property, the control's
 // left, top, width and height in twips; ResizeForm scales every control from

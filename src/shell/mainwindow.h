@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The program's home: a full-screen window with the product name and the menu
 // from which every test is opened.
 #pragma once

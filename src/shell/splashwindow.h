@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The splash window, shown over the main window at start-up, which serves
 // again as the about box. It closes itself when its countdown runs out.
 #pragma once

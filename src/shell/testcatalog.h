@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The main window's menu tree: groups, sub-groups and the test entries, each
 // entry opening one test window.
 #pragma once

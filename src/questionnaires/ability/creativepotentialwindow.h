@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // "你知道自己的创造潜力吗？": twenty-three yes/no items whose points come from
 // the bank, the total with one interpretation in place of the instructions,
 // and the minutes spent on the test.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // "你富有创造力吗？": 45 statements on a five-step agreement scale, each step
 // worth the points the bank gives it (negative ones included), and the total
 // shown with all five bands.

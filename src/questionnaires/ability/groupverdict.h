@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The management-style and leadership-type tests share their scoring: items
 // fall into three interleaved groups by number (1, 4, 7 … 16; 2, 5, 8 … 17;
 // 3, 6, 9 … 18), each "是" counts one point for the group of the item on

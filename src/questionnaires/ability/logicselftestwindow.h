@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // "逻辑思考能力自测": an opening page, then 19 items of one, two or three
 // statements, each judged "是" or "否". The points of an answer are added the
 // moment it is chosen, and taken back when another answer replaces it; a

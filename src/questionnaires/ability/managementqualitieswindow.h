@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // "你具备管理者的素质吗？": fifty yes/no items, one point per "是", and the
 // total beside all five bands, which are laid over the item.
 #pragma once

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // "你用什么方式进行管理？": eighteen yes/no items in three interleaved groups,
 // a point per "是" for the group of the item on show, and the management
 // style of the group that leads.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // "发挥自我潜能测试": ten three-option items whose scores come from the bank,
 // each item's standing answer counted as it is chosen, and the texts of
 // three score bands.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // "你可断吗？": eleven yes/no items whose points come from the bank, and the
 // total beside all four bands in place of the item.
 #pragma once

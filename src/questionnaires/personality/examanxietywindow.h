@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // "考试焦虑度测试": 33 items on a four-step scale, 3 to 0 points each, and a
 // total read against the reference table of four anxiety levels.
 #pragma once

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // "如何克服自卑感": eleven three-option items worth 1 to 5 points each, and
 // four types of inferiority feeling by score band.
 #pragma once

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // "你的性格是内向还是外向？": twenty yes/no items; "是" on an odd item is an
 // extrovert answer, on an even one an introvert answer, and the verdict
 // compares the two counts, which the user never sees.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // "女性嫉妒心理测试": seven four-option items, scored from the bank's
 // full-width lettered fields, and four jealousy types with a band legend.
 #pragma once

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // "你是个受欢迎的人吗": seven three-option items whose scores come from the
 // bank. The total is the whole result: no bands, no interpretation.
 #pragma once

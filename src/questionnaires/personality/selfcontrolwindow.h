@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // "你有几分克制能力？": eight items, counts of the letters chosen, and the four
 // interpretations side by side.
 #pragma once

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The report of the temperament test: submitting the sheet, and switching
 // between the scoring rules and the explanation of the four temperaments.
 

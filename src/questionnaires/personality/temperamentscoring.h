@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The temperament key: four temperaments of fifteen items each, and the
 // totals worked out afresh from the answers on the score sheet.
 #pragma once

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // "你属于哪种气质？": sixty statements answered on a five-point scale into a
 // score sheet, which can be reviewed item by item before the sheet is
 // submitted; the report then shows the scoring rules and what each

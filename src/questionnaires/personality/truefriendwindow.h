@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // "你有真正的朋友吗？": nine three-option items whose scores come from the
 // bank, and a legend of three score bands.
 #pragma once
