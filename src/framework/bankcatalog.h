@@ -23,6 +23,11 @@ struct ScoreBand {
     std::optional<int> low;  // none: no lower limit
     std::optional<int> high; // none: no upper limit
     bool highIncluded = true;
+
+    bool holds(double total) const
+    {
+        return (!low || total >= *low) && (!high || (highIncluded ? total <= *high : total < *high));
+    }
 };
 
 // How answers add up to the total a test window shows, and the bands it shows
