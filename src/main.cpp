@@ -1,5 +1,6 @@
 #include "framework/fonts.h"
 #include "framework/questionbank.h"
+#include "records/recordstore.h"
 #include "shell/commandline.h"
 #include "shell/mainwindow.h"
 #include "shell/splashwindow.h"
@@ -50,6 +51,7 @@ int main(int argc, char *argv[])
     if (command.action != Action::Run)
         return zentrova::answerCommandLine(command);
     zentrova::setBankFile(command.bankFile);
+    zentrova::RecordStore::setDefaultPath(command.recordsFile);
     zentrova::installFontSubstitutions();
     // The installed icon; none when running from the build tree.
     QApplication::setWindowIcon(QIcon::fromTheme(QString::fromLatin1(zentrova::ApplicationId)));

@@ -38,6 +38,13 @@ struct Record {
     // A record of a result just shown, finished now.
     static Record fromShown(const ShownResult &shown, const QString &caption, const QString &person,
                             const QString &bankSha256);
+
+    // Equal fields; finished compares the instant (its offset apart).
+    friend bool operator==(const Record &, const Record &) = default;
 };
+
+// SHA-256 of a file's bytes as lower-case hex (the bank's, for a record);
+// empty when the file cannot be read.
+QString fileSha256(const QString &path);
 
 } // namespace zentrova

@@ -33,8 +33,12 @@ struct RecordSummary {
 class RecordStore
 {
 public:
-    // The record file in the user's data folder ($XDG_DATA_HOME/zentrova/records.db).
+    // The record file of this run: the one given to setDefaultPath(), or else
+    // the one in the user's data folder ($XDG_DATA_HOME/zentrova/records.db).
     static QString defaultPath();
+    // A record file of the user's choosing (--records) in place of the one in
+    // the data folder; empty goes back to that one.
+    static void setDefaultPath(const QString &path);
 
     explicit RecordStore(QString path = defaultPath());
 
@@ -57,9 +61,14 @@ public:
     // Why the last call failed, in a plain sentence naming the file.
     const QString &error() const { return m_error; }
 
+    // How long a call waits for another copy of the program to finish its
+    // write before it gives up.
+    void setBusyTimeout(int milliseconds) { m_busyTimeout = milliseconds; }
+
 private:
     QString m_path;
     QString m_error;
+    int m_busyTimeout = 5000;
 };
 
 } // namespace zentrova

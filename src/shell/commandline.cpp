@@ -3,6 +3,8 @@
 #include "framework/bankcatalog.h"
 #include "framework/questionbank.h"
 #include "framework/strings.h"
+#include "records/recordexport.h"
+#include "records/recordstore.h"
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
@@ -18,6 +20,9 @@ namespace {
 
 const QString BankOption = QStringLiteral("bank");
 const QString CheckBankOption = QStringLiteral("check-bank");
+const QString RecordsOption = QStringLiteral("records");
+const QString ListRecordsOption = QStringLiteral("list-records");
+const QString ExportRecordsOption = QStringLiteral("export-records");
 
 void setUpParser(QCommandLineParser &parser)
 {
@@ -35,19 +40,58 @@ void setUpParser(QCommandLineParser &parser)
     parser.addOption({CheckBankOption,
                       QStringLiteral("Open every test's table in the question bank (the shipped one, or the "
                                      "--bank file) as the test windows do, report, and exit. Needs no display.")});
+    parser.addOption({RecordsOption,
+                      QStringLiteral("Keep and read the records of finished tests in FILE instead of the record "
+                                     "file in the user's data folder."),
+                      QStringLiteral("FILE")});
+    parser.addOption({ListRecordsOption,
+                      QStringLiteral("Print one line per record, newest first, and exit: id, time finished, person, "
+                                     "test and result, separated by tabs. Needs no display.")});
+    parser.addOption({ExportRecordsOption,
+                      QStringLiteral("Write every record, with its figures and answers, to FILE as CSV (UTF-8) for "
+                                     "spreadsheet programs, and exit. Needs no display."),
+                      QStringLiteral("FILE")});
+}
+
+CommandLine withAction(CommandLine::Action action)
+{
+    CommandLine command;
+    command.action = action;
+    return command;
 }
 
 CommandLine failure(const QString &text)
 {
-    CommandLine command;
-    command.action = CommandLine::Action::Error;
+    CommandLine command = withAction(CommandLine::Action::Error);
     command.errorText = text;
     return command;
+}
+
+// Reads an option that names a file, given at most once, into file as an
+// absolute path; returns what is wrong, if anything.
+QString readFileOption(const QCommandLineParser &parser, const QString &option, QString *file)
+{
+    const QStringList values = parser.values(option);
+    if (values.size() > 1)
+        return QStringLiteral("Give --%1 only once.").arg(option);
+    if (values.isEmpty())
+        return {};
+    if (values.first().isEmpty())
+        return QStringLiteral("--%1 needs a file name.").arg(option);
+    *file = QFileInfo(values.first()).absoluteFilePath();
+    return {};
 }
 
 void print(std::FILE *stream, const QString &text)
 {
     std::fputs(qUtf8Printable(text + u'\n'), stream);
+}
+
+// One line on stderr; the exit code of a failed action.
+int printFailure(const QString &text)
+{
+    print(stderr, QCoreApplication::applicationName() + QStringLiteral(": ") + text);
+    return 1;
 }
 
 } // namespace
@@ -67,22 +111,28 @@ CommandLine parseCommandLine(const QStringList &arguments)
         return failure(parser.errorText());
     // Qt also adds --help-all (help with its own options).
     if (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all")))
-        return {CommandLine::Action::Help, {}, {}};
+        return withAction(CommandLine::Action::Help);
     if (parser.isSet(QStringLiteral("version")))
-        return {CommandLine::Action::Version, {}, {}};
+        return withAction(CommandLine::Action::Version);
     if (!parser.positionalArguments().isEmpty())
         return failure(QStringLiteral("Unexpected argument '%1'.").arg(parser.positionalArguments().first()));
 
     CommandLine command;
-    if (parser.isSet(CheckBankOption))
-        command.action = CommandLine::Action::CheckBank;
-    const QStringList banks = parser.values(BankOption);
-    if (banks.size() > 1)
-        return failure(QStringLiteral("Give --bank only once."));
-    if (!banks.isEmpty()) {
-        if (banks.first().isEmpty())
-            return failure(QStringLiteral("--bank needs a file name."));
-        command.bankFile = QFileInfo(banks.first()).absoluteFilePath();
+    const std::pair<QString, CommandLine::Action> actions[] = {{CheckBankOption, CommandLine::Action::CheckBank},
+                                                               {ListRecordsOption, CommandLine::Action::ListRecords},
+                                                               {ExportRecordsOption, CommandLine::Action::ExportRecords}};
+    for (const auto &[option, action] : actions) {
+        if (!parser.isSet(option))
+            continue;
+        if (command.action != CommandLine::Action::Run)
+            return failure(QStringLiteral("Give only one of --check-bank, --list-records and --export-records."));
+        command.action = action;
+    }
+    for (const auto &[option, file] : {std::pair{BankOption, &command.bankFile}, std::pair{RecordsOption, &command.recordsFile},
+                                       std::pair{ExportRecordsOption, &command.exportFile}}) {
+        const QString problem = readFileOption(parser, option, file);
+        if (!problem.isEmpty())
+            return failure(problem);
     }
     return command;
 }
@@ -95,6 +145,12 @@ int answerCommandLine(const CommandLine &command)
     case CommandLine::Action::CheckBank:
         setBankFile(command.bankFile);
         return checkBank();
+    case CommandLine::Action::ListRecords:
+        RecordStore::setDefaultPath(command.recordsFile);
+        return listRecords();
+    case CommandLine::Action::ExportRecords:
+        RecordStore::setDefaultPath(command.recordsFile);
+        return exportRecords(command.exportFile);
     case CommandLine::Action::Help:
     case CommandLine::Action::Version: {
         // Qt's own output, --help-all included; process() exits after printing.
@@ -133,6 +189,30 @@ int checkBank()
         return 1;
     print(stdout, QStringLiteral("%1: question bank %2: all %3 tables open").arg(name, path).arg(tables.size()));
     return 0;
+}
+
+int listRecords()
+{
+    RecordStore store;
+    const auto summaries = store.summaries();
+    if (!summaries)
+        return printFailure(store.error());
+    for (const RecordSummary &summary : *summaries)
+        print(stdout, listingLine(summary));
+    return 0;
+}
+
+int exportRecords(const QString &file)
+{
+    RecordStore store;
+    // Writing over the record file would lose every record.
+    if (QFileInfo::exists(file) && QFileInfo(file).canonicalFilePath() == QFileInfo(store.path()).canonicalFilePath())
+        return printFailure(QStringLiteral("导出文件“%1”就是测评记录文件本身，没有导出。").arg(file));
+    const auto records = store.records();
+    if (!records)
+        return printFailure(store.error());
+    QString error;
+    return exportCsv(*records, file, &error) ? 0 : printFailure(error);
 }
 
 } // namespace zentrova

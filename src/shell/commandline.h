@@ -13,14 +13,18 @@ inline constexpr auto ApplicationId = "io.github.zentrova.Zentrova";
 
 struct CommandLine {
     enum class Action {
-        Run,       // start the program, with bankFile when one was given
-        CheckBank, // open every table of the bank, report, and exit
+        Run,           // start the program, with bankFile and recordsFile when given
+        CheckBank,     // open every table of the bank, report, and exit
+        ListRecords,   // print a line per record, and exit
+        ExportRecords, // write every record to exportFile as CSV, and exit
         Help,
         Version,
-        Error,     // errorText says what is wrong
+        Error,         // errorText says what is wrong
     };
     Action action = Action::Run;
-    QString bankFile; // absolute; empty for the bank beside the program
+    QString bankFile;    // absolute; empty for the bank beside the program
+    QString recordsFile; // absolute; empty for the one in the user's data folder
+    QString exportFile;  // absolute
     QString errorText;
 };
 
@@ -42,5 +46,12 @@ int answerCommandLine(const CommandLine &command);
 // open it; prints which file that is and what, if anything, fails. 0 when all
 // open, 1 otherwise.
 int checkBank();
+
+// Prints a line per record of the record file, newest first (see
+// listingLine()). 0 when the file could be read (a missing one holds none).
+int listRecords();
+
+// Writes every record of the record file to file as CSV; 0 on success.
+int exportRecords(const QString &file);
 
 } // namespace zentrova

@@ -1,0 +1,98 @@
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#include "record.h"
+
+#include "framework/bankcatalog.h"
+#include "framework/numbergrammar.h"
+#include "framework/numbers.h"
+#include "framework/strings.h"
+
+#include <QCoreApplication>
+#include <QCryptographicHash>
+#include <QFile>
+#include <QStringList>
+
+namespace zentrova {
+
+namespace {
+
+const QString TotalName = QStringLiteral("总分");
+constexpr QChar IdeographicSpace = u'\u3000';
+
+bool bandHolds(const ScoreBand &band, double total)
+{
+    if (band.low && total < *band.low)
+        return false;
+    if (band.high && (band.highIncluded ? total > *band.high : total >= *band.high))
+        return false;
+    return true;
+}
+
+// The catalogue's band that holds the total, the first where bands overlap.
+QString bandText(const QString &window, std::optional<double> total)
+{
+    const BankTable *table = bankTableForWindow(window.toStdString());
+    if (!table || !total)
+        return {};
+    for (const ScoreBand &band : table->scoring.bands) {
+        if (bandHolds(band, *total))
+            return toQString(band.text);
+    }
+    return {};
+}
+
+} // namespace
+
+std::optional<double> Record::total() const
+{
+    for (const ShownResult::Figure &figure : figures) {
+        if (figure.name != TotalName)
+            continue;
+        // Read as the window reads its tally label ("23", "23分"), but a label
+        // that shows no number shows no total, rather than a total of 0.
+        const QStringView text = QStringView(figure.value).trimmed();
+        if (numberPrefixLength(text.utf16(), std::size_t(text.size())) == 0)
+            return std::nullopt;
+        return lenientNumber(figure.value);
+    }
+    return std::nullopt;
+}
+
+QString Record::resultLine() const
+{
+    QStringList parts;
+    for (const ShownResult::Figure &figure : figures)
+        parts << figure.name + u' ' + figure.value;
+    if (!verdict.isEmpty())
+        parts << verdict;
+    return parts.join(IdeographicSpace);
+}
+
+Record Record::fromShown(const ShownResult &shown, const QString &caption, const QString &person, const QString &bankSha256)
+{
+    Record record;
+    record.window = shown.window;
+    record.caption = caption;
+    const QDateTime now = QDateTime::currentDateTime();
+    record.finished = now.toOffsetFromUtc(now.offsetFromUtc());
+    record.elapsedMinutes = shown.elapsedMinutes;
+    record.figures = shown.figures;
+    record.verdict = shown.verdict.isEmpty() ? bandText(shown.window, record.total()) : shown.verdict;
+    record.answers = shown.answers;
+    record.person = person;
+    record.programVersion = QCoreApplication::applicationVersion();
+    record.bankSha256 = bankSha256;
+    return record;
+}
+
+QString fileSha256(const QString &path)
+{
+    QFile file(path);
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    if (!file.open(QIODevice::ReadOnly) || !hash.addData(&file))
+        return {};
+    return QString::fromLatin1(hash.result().toHex());
+}
+
+} // namespace zentrova

@@ -1,0 +1,597 @@
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#include "recordstore.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QStandardPaths>
+
+#include <sqlite3.h>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace zentrova {
+
+namespace {
+
+// Marks a SQLite file as a record file of this program ("ZnRc").
+constexpr int ApplicationId = 0x5A6E5263;
+
+// Step n takes a file from schema version n to n + 1; a new file takes them
+// all. A released step never changes: a new version adds a step.
+const char *const SchemaSteps[] = {
+    R"(CREATE TABLE records (
+           id INTEGER PRIMARY KEY AUTOINCREMENT, -- never reused: an id named once stays that record's
+           window TEXT NOT NULL,
+           caption TEXT NOT NULL,
+           finished_ms INTEGER NOT NULL,         -- milliseconds since 1970 UTC
+           utc_offset INTEGER NOT NULL,          -- seconds east of UTC where it was finished
+           elapsed_minutes INTEGER,
+           verdict TEXT NOT NULL,
+           person TEXT NOT NULL,
+           program_version TEXT NOT NULL,
+           bank_sha256 TEXT NOT NULL);
+       CREATE INDEX records_by_finished ON records (finished_ms);
+       CREATE TABLE figures (
+           record INTEGER NOT NULL REFERENCES records (id) ON DELETE CASCADE,
+           position INTEGER NOT NULL,
+           name TEXT NOT NULL,
+           value TEXT NOT NULL,
+           PRIMARY KEY (record, position)) WITHOUT ROWID;
+       CREATE TABLE answers (
+           record INTEGER NOT NULL REFERENCES records (id) ON DELETE CASCADE,
+           position INTEGER NOT NULL,
+           item TEXT NOT NULL,
+           answer TEXT NOT NULL,
+           PRIMARY KEY (record, position)) WITHOUT ROWID;)",
+};
+constexpr int SchemaVersion = int(std::size(SchemaSteps));
+
+const char *const RecordColumns
+    = "id, window, caption, finished_ms, utc_offset, elapsed_minutes, verdict, person, program_version, bank_sha256";
+const char *const NewestFirst = " ORDER BY finished_ms DESC, id DESC";
+
+QString &defaultPathOverride()
+{
+    static QString path;
+    return path;
+}
+
+// Why a system call failed, as a short clause.
+QString causeOf(int errnum)
+{
+    switch (errnum) {
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("没有权限");
+    case EROFS:
+        return QStringLiteral("它所在的磁盘是只读的");
+    case ENOSPC:
+    case EDQUOT:
+        return QStringLiteral("磁盘空间不足");
+    case EFBIG:
+        return QStringLiteral("文件大小超出了系统允许的上限");
+    case ENOTDIR:
+        return QStringLiteral("路径中有一级不是文件夹");
+    default:
+        return QString::fromLocal8Bit(std::strerror(errnum));
+    }
+}
+
+// Makes the missing folders of a path, each private to the user; folders that
+// exist are left as they are.
+bool makeFolders(const QString &folder)
+{
+    const QByteArray native = QFile::encodeName(folder);
+    if (::mkdir(native.constData(), 0700) == 0 || errno == EEXIST)
+        return true;
+    const QString parent = QFileInfo(folder).path();
+    if (errno != ENOENT || parent == folder)
+        return false;
+    return makeFolders(parent) && (::mkdir(native.constData(), 0700) == 0 || errno == EEXIST);
+}
+
+class Statement
+{
+public:
+    Statement(sqlite3 *db, const QByteArray &sql) { m_code = sqlite3_prepare_v2(db, sql.constData(), -1, &m_statement, nullptr); }
+    ~Statement() { sqlite3_finalize(m_statement); }
+    Statement(const Statement &) = delete;
+    Statement &operator=(const Statement &) = delete;
+
+    void bind(int index, const QString &text)
+    {
+        sqlite3_bind_text16(m_statement, index, text.utf16(), int(text.size() * sizeof(char16_t)), SQLITE_TRANSIENT);
+    }
+    void bind(int index, qint64 value) { sqlite3_bind_int64(m_statement, index, value); }
+    void bind(int index, std::optional<int> value)
+    {
+        if (value)
+            sqlite3_bind_int(m_statement, index, *value);
+        else
+            sqlite3_bind_null(m_statement, index);
+    }
+
+    // A row ready to read; otherwise done, or failed with code() set.
+    bool next()
+    {
+        if (failed())
+            return false;
+        m_code = sqlite3_step(m_statement);
+        return m_code == SQLITE_ROW;
+    }
+    // Runs a statement that returns no rows, ready to run again.
+    bool run()
+    {
+        next();
+        sqlite3_reset(m_statement);
+        return m_code == SQLITE_DONE;
+    }
+    bool failed() const { return m_code != SQLITE_OK && m_code != SQLITE_ROW && m_code != SQLITE_DONE; }
+    int code() const { return m_code; }
+
+    QString text(int column) const
+    {
+        return QString::fromUtf8(
+            reinterpret_cast<const char *>(sqlite3_column_text(m_statement, column)), sqlite3_column_bytes(m_statement, column));
+    }
+    bool isNull(int column) const { return sqlite3_column_type(m_statement, column) == SQLITE_NULL; }
+    qint64 integer(int column) const { return sqlite3_column_int64(m_statement, column); }
+    std::optional<int> optionalInteger(int column) const
+    {
+        if (isNull(column))
+            return std::nullopt;
+        return sqlite3_column_int(m_statement, column);
+    }
+
+private:
+    sqlite3_stmt *m_statement = nullptr;
+    int m_code;
+};
+
+// One connection to the record file for one call, with the call's work in a
+// single transaction. Every failure leaves problem() saying what went wrong,
+// naming the file; closing without commit() rolls back.
+class Connection
+{
+public:
+    Connection(const QString &path, int busyTimeout)
+        : m_path(path)
+        , m_busyTimeout(busyTimeout)
+    {
+    }
+    ~Connection() { sqlite3_close_v2(m_db); }
+    Connection(const Connection &) = delete;
+    Connection &operator=(const Connection &) = delete;
+
+    // Starts a write transaction on a record file of ours, at the current
+    // schema version. A missing file is made first where create is set, and
+    // otherwise left missing: hasRecords() tells.
+    bool beginWriting(bool create)
+    {
+        m_writing = true;
+        const QFileInfo file(m_path);
+        if (!file.exists() && !create)
+            return true;
+        if (!(file.exists() ? isPlainFile(file) : createFile()) || !open(SQLITE_OPEN_READWRITE))
+            return false;
+        if (sqlite3_db_readonly(m_db, "main") == 1) {
+            m_problem = unwritable();
+            return false;
+        }
+        // Deleted records are overwritten, not left readable in free pages.
+        if (!exec("PRAGMA foreign_keys = ON; PRAGMA secure_delete = ON; BEGIN IMMEDIATE") || !checkOurs())
+            return false;
+        if (m_version > SchemaVersion) {
+            m_problem = QStringLiteral("测评记录文件“%1”是较新版本的程序写的，这个版本不能改动它").arg(m_path);
+            return false;
+        }
+        for (int step = m_version; step < SchemaVersion; ++step) {
+            if (!exec(SchemaSteps[step]))
+                return false;
+        }
+        const QByteArray mark = "PRAGMA user_version = " + QByteArray::number(SchemaVersion)
+            + "; PRAGMA application_id = " + QByteArray::number(ApplicationId);
+        if (m_version < SchemaVersion && !exec(mark.constData()))
+            return false;
+        m_version = SchemaVersion;
+        return true;
+    }
+
+    // Starts a read transaction on a record file of ours. A missing or empty
+    // file has no records; a newer version is read where its tables still
+    // read the same.
+    bool beginReading()
+    {
+        const QFileInfo file(m_path);
+        if (!file.exists())
+            return true;
+        return isPlainFile(file) && open(SQLITE_OPEN_READONLY) && exec("BEGIN") && checkOurs();
+    }
+
+    // Whether the file holds our tables (once begun).
+    bool hasRecords() const { return m_version > 0; }
+
+    bool commit() { return exec("COMMIT"); }
+
+    sqlite3 *handle() const { return m_db; }
+
+    // Records the failure of a statement; false for use in conditions.
+    bool failed(const Statement &statement)
+    {
+        m_problem = describe(statement.code());
+        return false;
+    }
+
+    const QString &problem() const { return m_problem; }
+
+private:
+    bool isPlainFile(const QFileInfo &file)
+    {
+        if (file.isDir())
+            m_problem = QStringLiteral("“%1”是一个文件夹，不是测评记录文件").arg(m_path);
+        else if (!file.isFile())
+            m_problem = QStringLiteral("“%1”不是普通文件，不能用作测评记录文件").arg(m_path);
+        return m_problem.isEmpty();
+    }
+
+    // The file and any missing folder, private to the user from the first byte.
+    bool createFile()
+    {
+        const QString folder = QFileInfo(m_path).path();
+        if (!makeFolders(folder)) {
+            m_problem = QStringLiteral("无法创建存放测评记录的文件夹“%1”：%2").arg(folder, causeOf(errno));
+            return false;
+        }
+        const int fd = ::open(QFile::encodeName(m_path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd >= 0) {
+            ::close(fd);
+            return true;
+        }
+        // Another copy of the program may just have made it.
+        if (errno == EEXIST)
+            return true;
+        m_problem = QStringLiteral("无法创建测评记录文件“%1”：%2").arg(m_path, causeOf(errno));
+        return false;
+    }
+
+    bool open(int flags)
+    {
+        // Never created here: a missing file was made above with its mode.
+        const int code = sqlite3_open_v2(QFile::encodeName(m_path).constData(), &m_db, flags, nullptr);
+        if (code != SQLITE_OK) {
+            m_problem = describe(code);
+            return false;
+        }
+        sqlite3_extended_result_codes(m_db, 1);
+        sqlite3_busy_timeout(m_db, m_busyTimeout);
+        return true;
+    }
+
+    bool exec(const char *sql)
+    {
+        const int code = sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr);
+        if (code != SQLITE_OK)
+            m_problem = describe(code);
+        return code == SQLITE_OK;
+    }
+
+    std::optional<qint64> pragma(const char *sql)
+    {
+        Statement statement(m_db, sql);
+        if (!statement.next()) {
+            failed(statement);
+            return std::nullopt;
+        }
+        return statement.integer(0);
+    }
+
+    // Only a file marked as ours is read or written, and only an empty file
+    // (not a single byte) becomes ours. Called in a transaction, whose lock
+    // keeps another copy of the program from writing between the checks.
+    bool checkOurs()
+    {
+        const auto id = pragma("PRAGMA application_id");
+        const auto version = id ? pragma("PRAGMA user_version") : std::nullopt;
+        if (!version)
+            return false;
+        if (*id != ApplicationId && QFileInfo(m_path).size() > 0) {
+            m_problem = QStringLiteral("“%1”不是本程序的测评记录文件，程序没有改动它").arg(m_path);
+            return false;
+        }
+        m_version = int(*version);
+        return true;
+    }
+
+    // Why writing cannot be done: the file or its folder (where the journal
+    // goes) is not writable.
+    QString unwritable() const
+    {
+        const QString folder = QFileInfo(m_path).path();
+        QString cause = QStringLiteral("没有权限");
+        if (::access(QFile::encodeName(m_path).constData(), W_OK) != 0)
+            cause = causeOf(errno);
+        else if (::access(QFile::encodeName(folder).constData(), W_OK) != 0)
+            cause = QStringLiteral("它所在的文件夹“%1”不允许写入").arg(folder);
+        return QStringLiteral("无法写入测评记录文件“%1”：%2").arg(m_path, cause);
+    }
+
+    QString describe(int code) const
+    {
+        switch (code & 0xff) {
+        case SQLITE_BUSY:
+        case SQLITE_LOCKED:
+            return QStringLiteral("测评记录文件“%1”正被另一个程序占用，等了%2秒仍未释放").arg(m_path).arg(m_busyTimeout / 1000.0);
+        case SQLITE_CORRUPT:
+            return QStringLiteral("测评记录文件“%1”已损坏").arg(m_path);
+        case SQLITE_NOTADB:
+            return QStringLiteral("“%1”不是测评记录文件，或者已经损坏").arg(m_path);
+        case SQLITE_FULL:
+            return QStringLiteral("无法写入测评记录文件“%1”：磁盘空间不足").arg(m_path);
+        case SQLITE_READONLY:
+            if (code == SQLITE_READONLY_ROLLBACK || code == SQLITE_READONLY_RECOVERY)
+                return QStringLiteral("测评记录文件“%1”上次没有写完，要等下次保存结果时才能修复").arg(m_path);
+            return unwritable();
+        case SQLITE_CANTOPEN:
+        case SQLITE_PERM:
+            if (m_writing)
+                return unwritable();
+            return QStringLiteral("无法读取测评记录文件“%1”：%2").arg(m_path, causeOf(m_db ? sqlite3_system_errno(m_db) : EACCES));
+        case SQLITE_IOERR:
+            if (m_db && sqlite3_system_errno(m_db) != 0)
+                return QStringLiteral("读写测评记录文件“%1”时出错：%2").arg(m_path, causeOf(sqlite3_system_errno(m_db)));
+            break;
+        }
+        return QStringLiteral("读写测评记录文件“%1”时出错：%2").arg(m_path, QString::fromUtf8(sqlite3_errstr(code)));
+    }
+
+    QString m_path;
+    int m_busyTimeout;
+    sqlite3 *m_db = nullptr;
+    bool m_writing = false;
+    int m_version = 0;
+    QString m_problem;
+};
+
+QDateTime finishedAt(qint64 milliseconds, int utcOffset)
+{
+    return QDateTime::fromMSecsSinceEpoch(milliseconds, Qt::OffsetFromUTC, utcOffset);
+}
+
+// Whole records, newest first: all of them, or the one of that id.
+std::optional<QList<Record>> readRecords(Connection &db, std::optional<qint64> id)
+{
+    const QByteArray where = id ? " WHERE id = ?1" : "";
+    const QByteArray whereRecord = id ? " WHERE record = ?1" : "";
+    Statement rows(db.handle(), "SELECT " + QByteArray(RecordColumns) + " FROM records" + where + NewestFirst);
+    Statement figures(db.handle(), "SELECT record, name, value FROM figures" + whereRecord + " ORDER BY record, position");
+    Statement answers(db.handle(), "SELECT record, item, answer FROM answers" + whereRecord + " ORDER BY record, position");
+    if (id) {
+        for (Statement *statement : {&rows, &figures, &answers})
+            statement->bind(1, *id);
+    }
+
+    QList<Record> records;
+    QHash<qint64, qsizetype> index;
+    while (rows.next()) {
+        Record record;
+        record.id = rows.integer(0);
+        record.window = rows.text(1);
+        record.caption = rows.text(2);
+        record.finished = finishedAt(rows.integer(3), int(rows.integer(4)));
+        record.elapsedMinutes = rows.optionalInteger(5);
+        record.verdict = rows.text(6);
+        record.person = rows.text(7);
+        record.programVersion = rows.text(8);
+        record.bankSha256 = rows.text(9);
+        index.insert(record.id, records.size());
+        records.append(record);
+    }
+    while (figures.next())
+        records[index.value(figures.integer(0))].figures.append({figures.text(1), figures.text(2)});
+    while (answers.next())
+        records[index.value(answers.integer(0))].answers.append({answers.text(1), answers.text(2)});
+    for (const Statement *statement : {&rows, &figures, &answers}) {
+        if (statement->failed()) {
+            db.failed(*statement);
+            return std::nullopt;
+        }
+    }
+    return records;
+}
+
+const QString NotSaved = QStringLiteral("本次结果没有保存。");
+const QString NotRead = QStringLiteral("无法读取其中的记录。");
+const QString NotRemoved = QStringLiteral("记录没有删除。");
+
+// A failed call as the user reads it: what went wrong, and what it cost.
+QString told(const Connection &db, const QString &consequence)
+{
+    return db.problem() + u'，' + consequence;
+}
+
+} // namespace
+
+QString RecordStore::defaultPath()
+{
+    const QString &path = defaultPathOverride();
+    if (!path.isEmpty())
+        return path;
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/records.db");
+}
+
+void RecordStore::setDefaultPath(const QString &path)
+{
+    defaultPathOverride() = path;
+}
+
+RecordStore::RecordStore(QString path)
+    : m_path(std::move(path))
+{
+}
+
+std::optional<qint64> RecordStore::add(const Record &record)
+{
+    m_error.clear();
+    Connection db(m_path, m_busyTimeout);
+    if (!db.beginWriting(true)) {
+        m_error = told(db, NotSaved);
+        return std::nullopt;
+    }
+    Statement insert(db.handle(),
+        "INSERT INTO records (window, caption, finished_ms, utc_offset, elapsed_minutes, verdict, person, "
+        "program_version, bank_sha256) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9)");
+    insert.bind(1, record.window);
+    insert.bind(2, record.caption);
+    insert.bind(3, record.finished.toMSecsSinceEpoch());
+    insert.bind(4, qint64(record.finished.offsetFromUtc()));
+    insert.bind(5, record.elapsedMinutes);
+    insert.bind(6, record.verdict);
+    insert.bind(7, record.person);
+    insert.bind(8, record.programVersion);
+    insert.bind(9, record.bankSha256);
+    bool stored = insert.run() || db.failed(insert);
+    const qint64 id = sqlite3_last_insert_rowid(db.handle());
+
+    Statement figure(db.handle(), "INSERT INTO figures (record, position, name, value) VALUES (?1, ?2, ?3, ?4)");
+    for (qsizetype i = 0; stored && i < record.figures.size(); ++i) {
+        figure.bind(1, id);
+        figure.bind(2, qint64(i));
+        figure.bind(3, record.figures[i].name);
+        figure.bind(4, record.figures[i].value);
+        stored = figure.run() || db.failed(figure);
+    }
+    Statement answer(db.handle(), "INSERT INTO answers (record, position, item, answer) VALUES (?1, ?2, ?3, ?4)");
+    for (qsizetype i = 0; stored && i < record.answers.size(); ++i) {
+        answer.bind(1, id);
+        answer.bind(2, qint64(i));
+        answer.bind(3, record.answers[i].item);
+        answer.bind(4, record.answers[i].answer);
+        stored = answer.run() || db.failed(answer);
+    }
+    if (!stored || !db.commit()) {
+        m_error = told(db, NotSaved);
+        return std::nullopt;
+    }
+    return id;
+}
+
+std::optional<QList<RecordSummary>> RecordStore::summaries()
+{
+    m_error.clear();
+    Connection db(m_path, m_busyTimeout);
+    if (!db.beginReading()) {
+        m_error = told(db, NotRead);
+        return std::nullopt;
+    }
+    QList<RecordSummary> summaries;
+    if (!db.hasRecords())
+        return summaries;
+    // One pass: a record's row comes once per figure, its figures in order.
+    Statement rows(db.handle(),
+        "SELECT r.id, r.finished_ms, r.utc_offset, r.person, r.window, r.caption, r.elapsed_minutes, r.verdict, "
+        "f.name, f.value FROM records r LEFT JOIN figures f ON f.record = r.id "
+        "ORDER BY r.finished_ms DESC, r.id DESC, f.position");
+    Record shown; // figures and verdict of the last summary, for its result line
+    auto finishLast = [&] {
+        if (!summaries.isEmpty()) {
+            summaries.last().resultLine = shown.resultLine();
+            summaries.last().total = shown.total();
+        }
+    };
+    while (rows.next()) {
+        const qint64 id = rows.integer(0);
+        if (summaries.isEmpty() || summaries.last().id != id) {
+            finishLast();
+            summaries.append({id, finishedAt(rows.integer(1), int(rows.integer(2))), rows.text(3), rows.text(4), rows.text(5), {},
+                std::nullopt, rows.optionalInteger(6)});
+            shown.figures.clear();
+            shown.verdict = rows.text(7);
+        }
+        if (!rows.isNull(8))
+            shown.figures.append({rows.text(8), rows.text(9)});
+    }
+    finishLast();
+    if (rows.failed()) {
+        db.failed(rows);
+        m_error = told(db, NotRead);
+        return std::nullopt;
+    }
+    return summaries;
+}
+
+std::optional<QList<Record>> RecordStore::records()
+{
+    m_error.clear();
+    Connection db(m_path, m_busyTimeout);
+    if (!db.beginReading()) {
+        m_error = told(db, NotRead);
+        return std::nullopt;
+    }
+    if (!db.hasRecords())
+        return QList<Record>();
+    auto records = readRecords(db, std::nullopt);
+    if (!records)
+        m_error = told(db, NotRead);
+    return records;
+}
+
+std::optional<Record> RecordStore::record(qint64 id)
+{
+    m_error.clear();
+    Connection db(m_path, m_busyTimeout);
+    if (!db.beginReading()) {
+        m_error = told(db, NotRead);
+        return std::nullopt;
+    }
+    const auto found = db.hasRecords() ? readRecords(db, id) : QList<Record>();
+    if (!found) {
+        m_error = told(db, NotRead);
+        return std::nullopt;
+    }
+    if (found->isEmpty()) {
+        m_error = QStringLiteral("测评记录文件“%1”中没有编号为 %2 的记录。").arg(m_path).arg(id);
+        return std::nullopt;
+    }
+    return found->first();
+}
+
+bool RecordStore::remove(const QList<qint64> &ids)
+{
+    m_error.clear();
+    Connection db(m_path, m_busyTimeout);
+    bool removed = db.beginWriting(false);
+    if (removed && db.hasRecords()) {
+        Statement remove(db.handle(), "DELETE FROM records WHERE id = ?1");
+        for (qsizetype i = 0; removed && i < ids.size(); ++i) {
+            remove.bind(1, ids[i]);
+            removed = remove.run() || db.failed(remove);
+        }
+        removed = removed && db.commit();
+    }
+    if (!removed)
+        m_error = told(db, NotRemoved);
+    return removed;
+}
+
+bool RecordStore::removeAll()
+{
+    m_error.clear();
+    Connection db(m_path, m_busyTimeout);
+    bool removed = db.beginWriting(false);
+    if (removed && db.hasRecords()) {
+        Statement remove(db.handle(), "DELETE FROM records");
+        removed = (remove.run() || db.failed(remove)) && db.commit();
+    }
+    if (!removed)
+        m_error = told(db, NotRemoved);
+    return removed;
+}
+
+} // namespace zentrova
