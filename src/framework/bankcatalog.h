@@ -24,6 +24,8 @@ struct ScoreBand {
     std::optional<int> high; // none: no upper limit
     bool highIncluded = true;
 
+    // Whether a total falls in the band; the record's band and the records
+    // window's chart both ask this.
     bool holds(double total) const
     {
         return (!low || total >= *low) && (!high || (highIncluded ? total <= *high : total < *high));
