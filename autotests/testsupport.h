@@ -10,6 +10,7 @@
 #include <QTest>
 
 #include <QList>
+#include <QStandardPaths>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -114,6 +115,7 @@ struct OpenedWindow {
 #define ZENTROVA_TEST_MAIN(TestClass)                                                                                                      \
     int main(int argc, char *argv[])                                                                                                       \
     {                                                                                                                                      \
+        QStandardPaths::setTestModeEnabled(true); /* never the user's records or settings */                                             \
         QApplication app(argc, argv);                                                                                                      \
         zentrova::installFontSubstitutions();                                                                                              \
         TestClass test;                                                                                                                    \

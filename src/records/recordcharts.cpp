@@ -10,11 +10,9 @@
 
 #include <algorithm>
 
-namespace zentrova
-{
+namespace zentrova {
 
-namespace
-{
+namespace {
 
 const QColor LineColours[] = {QColor(0, 128, 128), QColor(0xc0, 0x39, 0x2b), QColor(0x29, 0x80, 0xb9), QColor(0x8e, 0x44, 0xad),
     QColor(0xd3, 0x8b, 0x00), QColor(0x27, 0xae, 0x60)};

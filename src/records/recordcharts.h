@@ -9,8 +9,7 @@
 #include <QList>
 #include <QWidget>
 
-namespace zentrova
-{
+namespace zentrova {
 
 class TotalsChart : public QWidget
 {

@@ -24,11 +24,9 @@
 
 #include <map>
 
-namespace zentrova
-{
+namespace zentrova {
 
-namespace
-{
+namespace {
 
 enum Column { Finished, Person, Test, Result, Elapsed, ColumnCount };
 

@@ -16,8 +16,7 @@ class QComboBox;
 class QSortFilterProxyModel;
 class QTableView;
 
-namespace zentrova
-{
+namespace zentrova {
 
 class BandCountChart;
 class RecordsFilter;

@@ -17,11 +17,9 @@
 #include <QStandardPaths>
 #include <QWidget>
 
-namespace zentrova
-{
+namespace zentrova {
 
-namespace
-{
+namespace {
 
 const QString Title = QStringLiteral("测评报告");
 

@@ -16,8 +16,7 @@ class QAction;
 class QPrinter;
 class QWidget;
 
-namespace zentrova
-{
+namespace zentrova {
 
 // Asks for the file to save a report to, suggesting a name; empty when the
 // user cancels. Tests replace it (an empty asker restores the file dialog);

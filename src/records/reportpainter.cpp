@@ -16,11 +16,9 @@
 #include <algorithm>
 #include <cmath>
 
-namespace zentrova
-{
+namespace zentrova {
 
-namespace
-{
+namespace {
 
 // The page is laid out in tenths of a millimetre, whatever it is drawn on;
 // fonts are sized in the same unit, so that text keeps its place on a screen,

@@ -12,8 +12,7 @@
 class QPainter;
 class QRectF;
 
-namespace zentrova
-{
+namespace zentrova {
 
 // Paints the report as an A4 page fitted into target, centred, its
 // proportions kept. The page's white is left to the caller.
