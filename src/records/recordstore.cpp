@@ -5,8 +5,11 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QFuture>
 #include <QHash>
+#include <QPromise>
 #include <QStandardPaths>
+#include <QThreadPool>
 
 #include <sqlite3.h>
 
@@ -309,21 +312,21 @@ private:
         return true;
     }
 
-    // Why writing cannot be done: the file or its folder (where the journal
-    // goes) is not writable.
+    // Why the file cannot be written: its mode, its disk, or its folder,
+    // where the journal goes.
     QString unwritable() const
     {
-        const QString folder = QFileInfo(m_path).path();
-        QString cause = QStringLiteral("没有权限");
-        if (::access(QFile::encodeName(m_path).constData(), W_OK) != 0)
-            cause = causeOf(errno);
-        else if (::access(QFile::encodeName(folder).constData(), W_OK) != 0)
-            cause = QStringLiteral("它所在的文件夹“%1”不允许写入").arg(folder);
-        return QStringLiteral("无法写入测评记录文件“%1”：%2").arg(m_path, cause);
+        const int fileAccess = ::access(QFile::encodeName(m_path).constData(), W_OK) == 0 ? 0 : errno;
+        if (fileAccess == 0 && ::access(QFile::encodeName(QFileInfo(m_path).path()).constData(), W_OK) != 0)
+            return QStringLiteral("测评记录文件“%1”所在的文件夹不允许写入").arg(m_path);
+        if (fileAccess == 0 || fileAccess == EACCES || fileAccess == EPERM)
+            return QStringLiteral("没有写入测评记录文件“%1”的权限").arg(m_path);
+        return QStringLiteral("无法写入测评记录文件“%1”：%2").arg(m_path, causeOf(fileAccess));
     }
 
     QString describe(int code) const
     {
+        const int errnum = m_db ? sqlite3_system_errno(m_db) : 0;
         switch (code & 0xff) {
         case SQLITE_BUSY:
         case SQLITE_LOCKED:
@@ -342,10 +345,12 @@ private:
         case SQLITE_PERM:
             if (m_writing)
                 return unwritable();
-            return QStringLiteral("无法读取测评记录文件“%1”：%2").arg(m_path, causeOf(m_db ? sqlite3_system_errno(m_db) : EACCES));
+            if (errnum == EACCES || errnum == EPERM)
+                return QStringLiteral("没有读取测评记录文件“%1”的权限").arg(m_path);
+            [[fallthrough]];
         case SQLITE_IOERR:
-            if (m_db && sqlite3_system_errno(m_db) != 0)
-                return QStringLiteral("读写测评记录文件“%1”时出错：%2").arg(m_path, causeOf(sqlite3_system_errno(m_db)));
+            if (errnum != 0)
+                return QStringLiteral("读写测评记录文件“%1”时出错：%2").arg(m_path, causeOf(errnum));
             break;
         }
         return QStringLiteral("读写测评记录文件“%1”时出错：%2").arg(m_path, QString::fromUtf8(sqlite3_errstr(code)));
@@ -480,6 +485,25 @@ std::optional<qint64> RecordStore::add(const Record &record)
         return std::nullopt;
     }
     return id;
+}
+
+void RecordStore::addInBackground(const Record &record, QObject *context,
+                                  std::function<void(std::optional<qint64> id, const QString &error)> done) const
+{
+    struct Outcome {
+        std::optional<qint64> id;
+        QString error;
+    };
+    auto promise = std::make_shared<QPromise<Outcome>>();
+    promise->future().then(context, [done = std::move(done)](const Outcome &outcome) { done(outcome.id, outcome.error); });
+    promise->start();
+    // The application waits for the pool before it quits, so a result being
+    // saved is kept.
+    QThreadPool::globalInstance()->start([promise, store = *this, record]() mutable {
+        const auto id = store.add(record);
+        promise->addResult(Outcome{id, store.error()});
+        promise->finish();
+    });
 }
 
 std::optional<QList<RecordSummary>> RecordStore::summaries()

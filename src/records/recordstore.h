@@ -14,7 +14,10 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
 #include <optional>
+
+class QObject;
 
 namespace zentrova {
 
@@ -47,6 +50,12 @@ public:
     // Stores a record, creating the file and its folder on first use; returns
     // its id.
     std::optional<qint64> add(const Record &record);
+    // add() on a worker thread, so that no window waits for the disk: a write
+    // that survives a power cut takes several flushes, each some milliseconds
+    // on a slow disk. done then runs on context's thread with the id, or with
+    // nullopt and what error() would say; not at all if context is gone.
+    void addInBackground(const Record &record, QObject *context,
+                         std::function<void(std::optional<qint64> id, const QString &error)> done) const;
 
     // Every record's summary, newest first. A missing file holds no records.
     std::optional<QList<RecordSummary>> summaries();

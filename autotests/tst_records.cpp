@@ -1,0 +1,357 @@
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#include "records/recordstore.h"
+#include "shell/commandline.h"
+#include "testsupport.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QProcess>
+#include <QtTest>
+
+#include <sqlite3.h>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <unistd.h>
+
+using namespace zentrova;
+using namespace zentrova::testing;
+
+
+namespace {
+
+Record sampleRecord(const QString &person = QStringLiteral("李雷, \"小李\"\n二班"))
+{
+    Record record;
+    record.window = "frm你可断吗";
+    record.caption = "你可断吗？";
+    record.finished = QDateTime(QDate(2026, 3, 1), QTime(14, 5, 9, 123), Qt::OffsetFromUTC, 8 * 3600);
+    record.elapsedMinutes = 12;
+    record.figures = {{"总分", "23"}};
+    record.verdict = "16－25分";
+    record.answers = {{"1", "A：是"}, {"2", "B：有时，如此"}};
+    record.person = person;
+    record.programVersion = "1.0";
+    record.bankSha256 = QString(64, u'a');
+    return record;
+}
+
+QByteArray bytesOf(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+void sql(const QString &path, const char *statements)
+{
+    sqlite3 *db = nullptr;
+    sqlite3_open(QFile::encodeName(path).constData(), &db);
+    QCOMPARE(sqlite3_exec(db, statements, nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
+}
+
+int modeOf(const QString &path)
+{
+    return int(QFileInfo(path).permissions() & (QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup
+                                                | QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther | QFile::WriteOther | QFile::ExeOther));
+}
+
+constexpr int Private = int(QFile::ReadOwner | QFile::WriteOwner);
+
+// Records as a spreadsheet reads them (RFC 4180).
+QList<QStringList> parseCsv(const QString &text)
+{
+    QList<QStringList> rows{{}};
+    QString field;
+    bool quoted = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (quoted && c == u'"' && i + 1 < text.size() && text[i + 1] == u'"')
+            field += text[++i];
+        else if (c == u'"')
+            quoted = !quoted;
+        else if (!quoted && (c == u',' || c == u'\n')) {
+            rows.last() << field;
+            field.clear();
+            if (c == u'\n')
+                rows << QStringList();
+        } else if (quoted || c != u'\r')
+            field += c;
+    }
+    rows.removeLast(); // after the closing line break
+    return rows;
+}
+
+// A second copy of the program saving: the child of twoCopiesSaveAtOnce.
+int addRecords(const QString &path, int count, const QString &person)
+{
+    RecordStore store(path);
+    for (int i = 0; i < count; ++i) {
+        if (!store.add(sampleRecord(person)))
+            return 1;
+    }
+    return 0;
+}
+
+} // namespace
+
+class RecordsTest : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_home;
+
+private slots:
+    void initTestCase()
+    {
+        setApplicationIdentity();
+        // No test touches the records of whoever runs it.
+        qputenv("XDG_DATA_HOME", QFile::encodeName(m_home.filePath("share")));
+    }
+
+    void roundTrip_data()
+    {
+        QTest::addColumn<ShownResult>("shown");
+        QTest::addColumn<QString>("person");
+        QTest::addColumn<QDateTime>("finished"); // invalid: now
+        QTest::addColumn<QString>("verdict");    // as kept
+        const QList<ShownResult::Answer> answers{{"1", "A：是"}, {"2", "B：有时，如此"}};
+        const QDateTime east(QDate(2026, 3, 1), QTime(14, 5, 9, 123), Qt::OffsetFromUTC, 8 * 3600);
+        const QDateTime west(QDate(2026, 12, 31), QTime(23, 59), Qt::OffsetFromUTC, -(5 * 3600 + 1800));
+        QTest::newRow("total in a band, person, elapsed time, +08:00")
+            << ShownResult{"frm你可断吗", 12, {{"总分", "23"}}, {}, answers} << "李雷" << east << "16－25分";
+        QTest::newRow("total under an open band, now")
+            << ShownResult{"frm你的爱情分值", {}, {{"总分", "24分"}}, {}, answers} << "" << QDateTime() << "不足25分";
+        QTest::newRow("total where two bands meet: the first")
+            << ShownResult{"frm逻辑思维能力测试", {}, {{"总分", "25"}}, {}, {}} << "" << QDateTime() << "25个以上";
+        QTest::newRow("total in no band") << ShownResult{"frm你可断吗", {}, {{"总分", "-1"}}, {}, {}} << "" << QDateTime() << "";
+        QTest::newRow("no total shown") << ShownResult{"frm你可断吗", {}, {{"总分", ""}}, {}, {}} << "" << QDateTime() << "";
+        QTest::newRow("the view's verdict, two figures, -05:30")
+            << ShownResult{"frm性格内向或外向", {}, {{"外向", "7"}, {"内向", "13"}}, "内向性格", {{"12（2）", "是"}}} << "" << west
+            << "内向性格";
+    }
+    void roundTrip()
+    {
+        QFETCH(ShownResult, shown);
+        QFETCH(QString, person);
+        QFETCH(QDateTime, finished);
+        QFETCH(QString, verdict);
+        Record record = Record::fromShown(shown, "测试", person, QString(64, u'a'));
+        QCOMPARE(record.verdict, verdict);
+        if (finished.isValid())
+            record.finished = finished;
+        RecordStore store;
+        const QString folder = QFileInfo(store.path()).path();
+        QCOMPARE(folder, m_home.filePath("share/zentrova"));
+        store.removeAll();
+        const auto first = store.add(record);
+        std::optional<qint64> second; // saved as the shell saves a result
+        store.addInBackground(record, this, [&](std::optional<qint64> id, const QString &) { second = id; });
+        QThreadPool::globalInstance()->waitForDone();
+        QCoreApplication::processEvents();
+        QVERIFY2(first && second, qPrintable(store.error()));
+        QVERIFY(store.remove({*first}));
+
+        record.id = *second;
+        const auto back = store.record(*second);
+        QVERIFY2(back, qPrintable(store.error()));
+        QCOMPARE(*back, record);
+        QCOMPARE(back->finished.offsetFromUtc(), record.finished.offsetFromUtc());
+        QVERIFY(!store.record(*first));
+        const auto summaries = store.summaries();
+        QVERIFY(summaries && summaries->size() == 1);
+        QCOMPARE(summaries->first().resultLine, record.resultLine());
+        QCOMPARE(summaries->first().total, record.total());
+        QCOMPARE(modeOf(store.path()), Private);
+        QCOMPARE(modeOf(folder), Private | int(QFile::ExeOwner));
+    }
+
+    void refusesAndKeepsEveryByte_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("says");
+        QTest::addColumn<bool>("readable"); // whether the records can still be listed
+        QTest::newRow("damaged") << "damaged" << "已损坏" << false;
+        QTest::newRow("the question bank") << "bank" << "不是本程序的测评记录文件" << false;
+        QTest::newRow("another program's database") << "foreign" << "不是本程序的测评记录文件" << false;
+        QTest::newRow("a text file") << "text" << "不是测评记录文件" << false;
+        QTest::newRow("a folder") << "folder" << "文件夹" << false;
+        QTest::newRow("written by a newer version") << "newer" << "较新版本" << true;
+        QTest::newRow("locked by another copy") << "locked" << "占用" << true;
+        QTest::newRow("disk full (file size limit)") << "full" << "超出" << true;
+        QTest::newRow("read-only file") << "read-only" << "权限" << true;
+        QTest::newRow("unreadable file") << "unreadable" << "权限" << false;
+        QTest::newRow("read-only folder, new file") << "read-only folder" << "权限" << true;
+    }
+    void refusesAndKeepsEveryByte()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, says);
+        QFETCH(bool, readable);
+        if (kind.contains("read") && geteuid() == 0)
+            QSKIP("root reads and writes whatever the file modes say");
+        QTemporaryDir dir;
+        const QString path = dir.filePath(kind == "bank" ? "Lumvex.mdb" : "records.db");
+        if (kind == "bank") {
+            QVERIFY(QFile::copy(shippedBankPath(), path));
+        } else if (kind == "foreign") {
+            sql(path, "CREATE TABLE notes (text); INSERT INTO notes VALUES ('mine');");
+        } else if (kind == "text") {
+            writeFile(path, "SQLite format 3? No, a shopping list.\n");
+        } else if (kind == "folder") {
+            QVERIFY(QDir().mkdir(path));
+        } else if (kind != "read-only folder") {
+            QVERIFY(RecordStore(path).add(sampleRecord()));
+        }
+        if (kind == "damaged") {
+            QByteArray bytes = bytesOf(path);
+            for (qsizetype i = 4096; i < bytes.size(); ++i)
+                bytes[i] = char(i * 7);
+            writeFile(path, bytes);
+        } else if (kind == "newer") {
+            sql(path, "PRAGMA user_version = 2");
+        }
+        const QByteArray before = bytesOf(path);
+        const QStringList listing = QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+        if (kind.startsWith("read") || kind == "unreadable") {
+            QFile::setPermissions(kind == "read-only folder" ? dir.path() : path,
+                                  kind == "unreadable" ? QFile::Permissions() : QFile::ReadOwner | QFile::ExeOwner);
+        }
+        sqlite3 *other = nullptr; // another copy of the program, halfway through a write
+        if (kind == "locked") {
+            sqlite3_open(QFile::encodeName(path).constData(), &other);
+            QCOMPARE(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+        }
+
+        RecordStore store(path);
+        store.setBusyTimeout(0);
+        rlimit limit;
+        getrlimit(RLIMIT_FSIZE, &limit);
+        if (kind == "full") {
+            std::signal(SIGXFSZ, SIG_IGN);
+            rlimit full = limit;
+            full.rlim_cur = 1024;
+            setrlimit(RLIMIT_FSIZE, &full);
+        }
+        const bool added = store.add(sampleRecord()).has_value();
+        setrlimit(RLIMIT_FSIZE, &limit);
+        const QString error = store.error();
+        const bool listed = store.summaries().has_value();
+        sqlite3_close(other);
+        QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+
+        QVERIFY(!added);
+        QVERIFY2(error.contains(path) && error.contains(says) && error.endsWith("本次结果没有保存。"), qPrintable(error));
+        QCOMPARE(listed, readable);
+        QVERIFY2(listed || store.error().contains(path), qPrintable(store.error()));
+        QVERIFY(bytesOf(path) == before);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), listing);
+    }
+
+    void twoCopiesSaveAtOnce()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("new/records.db"); // both make it
+        constexpr int Each = 40;
+        QProcess copies[2];
+        for (int i = 0; i < 2; ++i)
+            copies[i].start(QCoreApplication::applicationFilePath(), {"--add-records", path, QString::number(Each), QString::number(i)});
+        for (QProcess &copy : copies) {
+            QVERIFY(copy.waitForFinished(60000));
+            QCOMPARE(copy.exitCode(), 0);
+        }
+        const auto summaries = RecordStore(path).summaries();
+        QVERIFY(summaries);
+        QCOMPARE(summaries->size(), 2 * Each);
+        QCOMPARE(std::count_if(summaries->begin(), summaries->end(), [](const RecordSummary &s) { return s.person == "0"; }), Each);
+    }
+
+    void commandLine_data()
+    {
+        QTest::addColumn<QStringList>("arguments"); // RECORDS, TEXT, OUT stand for files of the test
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("output"); // on stdout; or what the one line on stderr names
+        QTest::addColumn<bool>("exported");
+        const QString line = "\t2026-03-01T14:05:09+08:00\t李雷, \"小李\" 二班\t你可断吗？\t总分 23　16－25分";
+        QTest::newRow("list") << QStringList{"--records", "RECORDS", "--list-records"} << 0 << "2" + line + "\n1" + line + "\n" << false;
+        QTest::newRow("list, no record file yet") << QStringList{"--records", "OUT", "--list-records"} << 0 << "" << false;
+        QTest::newRow("list, not a record file") << QStringList{"--records", "TEXT", "--list-records"} << 1 << "TEXT" << false;
+        QTest::newRow("export") << QStringList{"--records", "RECORDS", "--export-records", "OUT"} << 0 << "" << true;
+        QTest::newRow("export, not a record file") << QStringList{"--records", "TEXT", "--export-records", "OUT"} << 1 << "TEXT" << false;
+        QTest::newRow("export into a missing folder") << QStringList{"--records", "RECORDS", "--export-records", "OUT/x.csv"} << 1
+                                                      << "OUT/x.csv" << false;
+        QTest::newRow("export over the record file") << QStringList{"--records", "RECORDS", "--export-records", "RECORDS"} << 1
+                                                     << "RECORDS" << false;
+        QTest::newRow("export without a file name") << QStringList{"--export-records"} << 1 << "--export-records" << false;
+    }
+    void commandLine()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, exitCode);
+        QFETCH(QString, output);
+        QFETCH(bool, exported);
+        QTemporaryDir dir;
+        const QString records = dir.filePath("records.db"), text = dir.filePath("notes.txt"), out = dir.filePath("导出.csv");
+        RecordStore store(records);
+        QVERIFY(store.add(sampleRecord()) && store.add(sampleRecord()));
+        writeFile(text, "not records");
+        const QByteArray recordBytes = bytesOf(records);
+        auto fill = [&](QString s) { return s.replace("RECORDS", records).replace("TEXT", text).replace("OUT", out); };
+        for (QString &argument : arguments)
+            argument = fill(argument);
+        output = fill(output);
+
+        QProcess program;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove("QT_QPA_PLATFORM"); // none of these needs a display
+        environment.remove("DISPLAY");
+        environment.remove("WAYLAND_DISPLAY");
+        program.setProcessEnvironment(environment);
+        program.start(qEnvironmentVariable("ZENTROVA_PROGRAM"), arguments);
+        QVERIFY(program.waitForFinished());
+        const QString stdOut = QString::fromUtf8(program.readAllStandardOutput());
+        const QStringList stdErr = QString::fromUtf8(program.readAllStandardError()).split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(program.exitCode(), exitCode);
+        if (exitCode == 0) {
+            QCOMPARE(stdOut, output);
+        } else {
+            QVERIFY2(!stdErr.isEmpty() && stdErr.first().contains(output), qPrintable(stdErr.join('\n')));
+        }
+        QCOMPARE(bytesOf(records), recordBytes);
+        QCOMPARE(QFileInfo::exists(out), exported);
+        if (!exported)
+            return;
+        const QByteArray csv = bytesOf(out);
+        QVERIFY(csv.startsWith("\xEF\xBB\xBF"));
+        const QList<QStringList> rows = parseCsv(QString::fromUtf8(csv.mid(3)));
+        QCOMPARE(rows.size(), 3);
+        QCOMPARE(rows[0], (QStringList{"编号", "完成时间", "UTC偏移", "受测者", "测试", "用时（分钟）", "总分", "评语或分数段", "答案",
+                                       "程序版本", "题库SHA-256"}));
+        QCOMPARE(rows[1], (QStringList{"1", "2026-03-01 14:05:09", "+08:00", "李雷, \"小李\"\n二班", "你可断吗？", "12", "23", "16－25分",
+                                       "1:A：是; 2:B：有时，如此", "1.0", QString(64, u'a')}));
+        QCOMPARE(modeOf(out), Private);
+    }
+};
+
+int main(int argc, char *argv[])
+{
+    if (argc == 5 && qstrcmp(argv[1], "--add-records") == 0) {
+        QCoreApplication app(argc, argv);
+        return addRecords(QString::fromLocal8Bit(argv[2]), atoi(argv[3]), QString::fromLocal8Bit(argv[4]));
+    }
+    QCoreApplication app(argc, argv);
+    RecordsTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_records.moc"
