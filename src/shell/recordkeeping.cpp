@@ -83,20 +83,24 @@ void RecordKeeping::watch(TestWindow *window, const QString &caption)
 void RecordKeeping::keep(TestWindow *window, const QString &caption, const ShownResult &shown)
 {
     auto record = std::make_shared<Record>(Record::fromShown(shown, caption, person(), bankSha256()));
-    if (autoSave()) {
-        RecordStore store;
-        if (const std::optional<qint64> id = store.add(*record)) {
-            record->id = *id;
-            if (m_recordsWindow)
-                m_recordsWindow->reload();
-        } else {
-            showMessage(window, QStringLiteral("这次的测评结果没能保存，但仍显示在窗口中。\n原因：%1。").arg(store.error()), Title,
-                MessageButtons::Ok);
-        }
-    }
     // The result view offers the report of this result, kept or not.
     new ReportActions(window, [record] { return std::optional<Record>(*record); });
     window->setContextMenuPolicy(Qt::ActionsContextMenu);
+    if (!autoSave())
+        return;
+    // Written off the user-interface thread; a failure is told over the test
+    // window, or over the main window once the test has been left.
+    RecordStore().addInBackground(
+        *record, this, [this, record, shownIn = QPointer<QWidget>(window)](std::optional<qint64> id, const QString &error) {
+            if (id) {
+                record->id = *id;
+                if (m_recordsWindow)
+                    m_recordsWindow->reload();
+                return;
+            }
+            showMessage(shownIn ? shownIn.data() : m_main,
+                QStringLiteral("这次的测评结果没能保存，但仍显示在窗口中。\n原因：%1。").arg(error), Title, MessageButtons::Ok);
+        });
 }
 
 RecordsWindow *RecordKeeping::recordsWindow() const
