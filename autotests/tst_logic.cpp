@@ -441,8 +441,8 @@ private slots:
         QTest::newRow("three statements") << 11 << QList<int>{1, 3, 5} << 21;
         QTest::newRow("three statements, all 否") << 20 << QList<int>{2, 4, 6} << 42;
         QTest::newRow("the chosen answer again counts nothing") << 2 << QList<int>{7, 7, 7} << 1;
-        QTest::newRow("changing one's mind counts both") << 2 << QList<int>{7, 8} << 3;
-        QTest::newRow("and changing back counts again") << 4 << QList<int>{1, 2, 1, 3} << 8;
+        QTest::newRow("changing one's mind counts the new answer") << 2 << QList<int>{7, 8} << 2;
+        QTest::newRow("and changing back, the first") << 4 << QList<int>{1, 2, 1, 3} << 5;
     }
     void selfTestScoresOnChoosing()
     {

@@ -1,6 +1,8 @@
+#include "drive.h"
 #include "framework/bankcatalog.h"
 #include "framework/clock.h"
 #include "framework/elapsedcounter.h"
+#include "framework/numbers.h"
 #include "framework/questionnaireform.h"
 #include "framework/strings.h"
 #include "questionnaires/testwindows.h"
@@ -447,24 +449,70 @@ private slots:
         }
     }
 
-    void selfPotentialScoresOnClick()
+    // In the tests that score on the click only the standing answer counts.
+    // Answered with changes of mind on every item (and statement), a window
+    // shows at every step the tallies of one answered straight, and ends at
+    // the same result.
+    void standingAnswerCounts_data()
     {
-        TestBank bank(bankSql("frm发挥自我潜能", 10, true));
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QStringList>("tallies");
+        QTest::addColumn<QString>("result");
+        QTest::newRow("introversion") << "frm性格内向或外向" << QStringList{"Lbl总分1", "Lbl总分2"} << "Lbl测试结果";
+        QTest::newRow("self-potential") << "frm发挥自我潜能" << QStringList{"Lbl总分"} << "Lbl总分";
+        QTest::newRow("logic self-test") << "frm逻辑思考能力测试" << QStringList{"Lbl总分"} << "Lbl总分";
+        QTest::newRow("management style") << "frm你的管理方式" << QStringList{"Lbl总分1", "Lbl总分2", "Lbl总分3"} << "Lbl评价";
+        QTest::newRow("leadership type") << "frm你的领导类型" << QStringList{"Lbl总分1", "Lbl总分2", "Lbl总分3"} << "Lbl评价";
+    }
+    void standingAnswerCounts()
+    {
+        QFETCH(QString, window);
+        QFETCH(QStringList, tallies);
+        QFETCH(QString, result);
+        useShippedBank();
         ScriptedAnswers answers;
-        const OpenedWindow w("frm发挥自我潜能");
-        w.choose(1);
-        QCOMPARE(w.text("Lbl总分"), "1");
-        w.choose(3); // A then C: both count
-        QCOMPARE(w.text("Lbl总分"), "4");
-        w.choose(3); // the chosen option again: no change
-        QCOMPARE(w.text("Lbl总分"), "4");
-        w.next();
-        QCOMPARE(w.text("Lbl总分"), "4"); // "下一题" adds nothing
-        w.next();                         // nothing chosen: the prompt, and the total stays
-        QCOMPARE(answers.asked().size(), 1);
-        QCOMPARE(w.text("Lbl总分"), "4");
-        w.choose(2);
-        QCOMPARE(w.text("Lbl总分"), "6");
+        const OpenedWindow straight(window);
+        const OpenedWindow changing(window);
+        // As numbers: a count taken back to nothing reads "0" where it was empty.
+        auto counts = [&tallies](const OpenedWindow &w) {
+            QList<double> numbers;
+            for (const QString &text : w.texts(tallies))
+                numbers << lenientNumber(text);
+            return numbers;
+        };
+        for (int item = 0; changing.shown("Command1") && item <= itemCount(window); ++item) {
+            const QList<QList<QAbstractButton *>> once = optionGroups(straight.window.get());
+            const QList<QList<QAbstractButton *>> changed = optionGroups(changing.window.get());
+            QCOMPARE(changed.size(), once.size());
+            for (qsizetype group = 0; group < once.size(); ++group) {
+                // The answer that stands varies with the item and the statement.
+                const qsizetype standing = (item + group) % once[group].size();
+                const qsizetype other = (standing + 1) % once[group].size();
+                once[group][standing]->click();
+                changed[group][other]->click();
+                const QList<double> withOther = counts(changing);
+                changed[group][standing]->click(); // the other's points are taken back at once
+                QCOMPARE(counts(changing), counts(straight));
+                changed[group][other]->click(); // and back again
+                QCOMPARE(counts(changing), withOther);
+                changed[group][standing]->click();
+                changed[group][standing]->click(); // the chosen answer again adds nothing
+                QCOMPARE(counts(changing), counts(straight));
+            }
+            // Leaving the item fixes its answer: "下一题" takes nothing back.
+            const QList<double> answered = counts(changing);
+            straight.next();
+            changing.next();
+            QCOMPARE(counts(changing), answered);
+        }
+        QVERIFY(!changing.shown("Command1"));
+
+        straight.click("Command3");
+        changing.click("Command3");
+        QVERIFY(!changing.text(result).isEmpty());
+        QCOMPARE(changing.text(result), straight.text(result));
+        QCOMPARE(counts(changing), counts(straight));
+        QVERIFY(answers.asked().isEmpty());
     }
 
     void minutes_data()

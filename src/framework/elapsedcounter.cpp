@@ -40,7 +40,8 @@ void ElapsedCounter::tick()
     // The clock starts again at midnight; the test has not gone back in time.
     if (elapsed < 0)
         elapsed += SecondsPerDay;
-    m_label->setText(QStringLiteral("测试共用%1分钟").arg(minutesFor(elapsed)));
+    m_minutes = minutesFor(elapsed);
+    m_label->setText(QStringLiteral("测试共用%1分钟").arg(*m_minutes));
 }
 
 int ElapsedCounter::minutesFor(float elapsedSeconds)

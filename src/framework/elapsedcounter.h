@@ -4,6 +4,8 @@
 
 #include <QObject>
 
+#include <optional>
+
 class QLabel;
 class QTimer;
 
@@ -21,6 +23,9 @@ public:
     void arm();
     void tick();
 
+    // The minutes on show; nullopt before the first tick has shown any.
+    std::optional<int> minutes() const { return m_minutes; }
+
     // Minutes shown for the seconds elapsed: rounded down below 600 seconds,
     // to the nearest (a half to even) from then on, in single precision.
     static int minutesFor(float elapsedSeconds);
@@ -30,6 +35,7 @@ private:
     QTimer *m_timer;
     float m_start = 0;
     bool m_started = false;
+    std::optional<int> m_minutes;
 };
 
 } // namespace zentrova

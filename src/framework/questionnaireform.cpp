@@ -9,6 +9,7 @@
 
 #include <QAbstractButton>
 #include <QLabel>
+#include <QScopedValueRollback>
 
 #include <cmath>
 
@@ -34,7 +35,9 @@ void QuestionnaireForm::load(const Setup &setup)
     m_itemNumber = setup.itemNumber;
     m_close = setup.close;
     m_scores = setup.scores;
-    m_total = setup.total;
+    m_total = setup.total ? setup.total : findChild<QLabel *>(QStringLiteral("Lbl总分"));
+    m_tallies = setup.tallies;
+    m_verdict = setup.verdict;
     if (const BankTable *table = bankTableForWindow(objectName().toStdString()))
         m_endNumber = table->endNumber;
 
@@ -44,19 +47,21 @@ void QuestionnaireForm::load(const Setup &setup)
     if (auto *end = button("Command2"))
         connect(end, &QAbstractButton::clicked, this, &QuestionnaireForm::askToEnd);
     if (auto *result = button("Command3"))
-        connect(result, &QAbstractButton::clicked, this, &QuestionnaireForm::showResult);
+        connect(result, &QAbstractButton::clicked, this, &QuestionnaireForm::showAndHandOverResult);
     if (auto *close = button("Command4"))
         connect(close, &QAbstractButton::clicked, this, &QuestionnaireForm::closeFromResult);
 
     setAnswerButtons(m_options);
     setAnswerTexts(setup.answerTexts.isEmpty() ? boundAnswerTexts() : setup.answerTexts);
-    nameDisplay(m_total ? m_total : findChild<QLabel *>(QStringLiteral("Lbl总分")), QStringLiteral("总分"));
-    nameDisplay(setup.verdict, QStringLiteral("测试结果"));
+    nameDisplay(m_total, QStringLiteral("总分"));
+    for (const auto &[name, tally] : m_tallies)
+        nameDisplay(tally, name);
+    nameDisplay(m_verdict, QStringLiteral("测试结果"));
     fixSize();
     openBank();
     if (setup.elapsedTime) {
-        auto *counter = new ElapsedCounter(setup.elapsedTime, this);
-        counter->arm();
+        m_counter = new ElapsedCounter(setup.elapsedTime, this);
+        m_counter->arm();
     }
 }
 
@@ -92,6 +97,7 @@ void QuestionnaireForm::next()
         showMessage(this, missing, QStringLiteral("答题错误"), MessageButtons::Ok);
         return;
     }
+    m_answers += givenAnswers(m_itemNumber ? m_itemNumber->text().trimmed() : QString());
     if (const int chosen = chosenOption(); chosen >= 0)
         tally(chosen);
     // Once the answer is tallied, a failure ends the press quietly and keeps
@@ -144,6 +150,14 @@ bool QuestionnaireForm::closesOnRowLeft() const
     return false;
 }
 
+QList<ShownResult::Answer> QuestionnaireForm::givenAnswers(const QString &item) const
+{
+    const int chosen = chosenOption();
+    if (chosen < 0)
+        return {};
+    return {{item, answerWords(m_options.at(chosen))}};
+}
+
 void QuestionnaireForm::tally(int chosen)
 {
     if (m_total && chosen < m_scores.size())
@@ -162,6 +176,33 @@ void QuestionnaireForm::enterFinishedState()
         option->hide();
 }
 
+void QuestionnaireForm::showAndHandOverResult()
+{
+    showResult();
+    ShownResult shown = shownResult();
+    if (!shown.figures.isEmpty() || !shown.verdict.isEmpty())
+        handOverResult(std::move(shown));
+}
+
+// The labels the Setup names, as far as the result view shows them.
+ShownResult QuestionnaireForm::shownResult() const
+{
+    auto onShow = [this](const QLabel *label) { return label && label->isVisibleTo(this); };
+    ShownResult shown;
+    if (onShow(m_total))
+        shown.figures.append({QStringLiteral("总分"), m_total->text()});
+    for (const auto &[name, tally] : m_tallies) {
+        if (onShow(tally))
+            shown.figures.append({name, tally->text()});
+    }
+    if (onShow(m_verdict))
+        shown.verdict = m_verdict->text();
+    if (m_counter)
+        shown.elapsedMinutes = m_counter->minutes();
+    shown.answers = m_answers;
+    return shown;
+}
+
 void QuestionnaireForm::closeFromResult()
 {
     if (m_close == CloseMode::Direct)
@@ -170,11 +211,13 @@ void QuestionnaireForm::closeFromResult()
         askToEnd();
 }
 
-void QuestionnaireForm::scoreWhenChosen(QAbstractButton *option, std::function<void()> score)
+void QuestionnaireForm::scoreWhenChosen(QAbstractButton *option, std::function<void(int sign)> score)
 {
-    connect(option, &QAbstractButton::toggled, this, [score = std::move(score)](bool chosen) {
+    connect(option, &QAbstractButton::toggled, this, [this, score = std::move(score)](bool chosen) {
         if (chosen)
-            score();
+            score(+1);
+        else if (!m_clearingOptions)
+            score(-1);
     });
 }
 
@@ -194,6 +237,7 @@ int QuestionnaireForm::chosenOption() const
 
 void QuestionnaireForm::clearOptions()
 {
+    const QScopedValueRollback clearing(m_clearingOptions, true);
     clearChoice(m_options);
 }
 

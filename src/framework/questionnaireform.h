@@ -7,6 +7,11 @@
 // base finds the standard controls by name: Command1 "下一题", Command2
 // "结束测试", Command3 (result), Command4 (close, in the result area),
 // Frame2 (next/end buttons) and Frame3 (result/close buttons).
+//
+// Once Command3 has shown the result, the flow hands over what the view
+// shows (TestWindow::handOverResult()): the total, the tallies and the
+// verdict the Setup names, the minutes of a timed test, and the answers kept
+// at each accepted "下一题". A window only says which of its labels show what.
 #pragma once
 
 #include "testwindow.h"
@@ -16,11 +21,14 @@
 
 #include <functional>
 #include <optional>
+#include <utility>
 
 class QAbstractButton;
 class QLabel;
 
 namespace zentrova {
+
+class ElapsedCounter;
 
 class QuestionnaireForm : public TestWindow
 {
@@ -39,8 +47,8 @@ public:
         // label: scores[i] belongs to options[i], and "下一题" adds the
         // chosen one to total.
         QList<QLabel *> scores = {};
-        // The label holding the total, named "总分" for screen readers
-        // (Lbl总分 where none is given).
+        // The label holding the total, named "总分" for screen readers and
+        // in the result handed over (Lbl总分 where none is given).
         QLabel *total = nullptr;
         // Where the result is written in words, named for screen readers.
         QLabel *verdict = nullptr;
@@ -48,6 +56,10 @@ public:
         // catalogue binds to the answer's 选项 field; for screen readers (see
         // TestWindow::setAnswerTexts()).
         QList<QWidget *> answerTexts = {};
+        // Counts the result view shows besides the total, each with the name
+        // the view gives it ("A个数"), in the order shown; for screen readers
+        // and the result handed over.
+        QList<std::pair<QString, QLabel *>> tallies = {};
     };
 
     // The answer prompts, each naming the options the window offers.
@@ -82,8 +94,19 @@ protected:
     /// every option.
     virtual void enterFinishedState();
 
-    /// Command3: shows the result frames and interpretation texts.
+    /// Command3: shows the result frames and interpretation texts, and writes
+    /// the verdict where the test has one. The flow then hands over what the
+    /// labels named in the Setup show; a view that shows none of them (a
+    /// Command3 that only leaves the test) hands over nothing.
     virtual void showResult() = 0;
+
+    /// The answers given on the item being left, kept when "下一题" accepts
+    /// them, before anything changes: item is the item number as shown
+    /// (empty where the window shows none). The default gives the chosen
+    /// option in its own words (answerWords()), or nothing when none is
+    /// chosen. An override for a window whose options form several groups
+    /// gives one answer per group on show, in order, and must change nothing.
+    virtual QList<ShownResult::Answer> givenAnswers(const QString &item) const;
 
     /// Decides whether "下一题" may leave the current item. Returns the text of
     /// the "答题错误" box when something is left unanswered, or an empty string
@@ -110,12 +133,16 @@ protected:
     /// checked.
     virtual bool closesOnRowLeft() const;
 
-    // For tests that score on the click rather than at "下一题": runs score
-    // each time option becomes chosen. Changing one's mind on an item scores
-    // both answers and nothing is taken back; choosing the answer already
-    // chosen scores nothing again, and the unchoosing that "下一题" does is
-    // not a choice. Every such test follows this one rule.
-    void scoreWhenChosen(QAbstractButton *option, std::function<void()> score);
+    // For tests that score on the click rather than at "下一题": only the
+    // answer standing counts. score(+1) runs when option becomes chosen, and
+    // score(-1) when the user unchooses it by choosing another answer of the
+    // same item, so that the earlier answer's points are taken back at once
+    // and the tallies always show the standing answers. Choosing the answer
+    // already chosen changes nothing; the unchoosing that "下一题" does takes
+    // nothing back, so leaving the item fixes its answer. score weighs the
+    // answer by the item on show, which is the same for both calls. Every
+    // such test follows this one rule.
+    void scoreWhenChosen(QAbstractButton *option, std::function<void(int sign)> score);
 
     // Adds weight to the number a tally label holds and writes it back.
     static void addToTally(QLabel *tally, double weight);
@@ -128,6 +155,8 @@ private:
     QList<QWidget *> boundAnswerTexts() const;
     bool advance();
     std::optional<int> shownItemNumber() const;
+    void showAndHandOverResult();
+    ShownResult shownResult() const;
     void closeFromResult();
 
     QList<QAbstractButton *> m_options;
@@ -137,6 +166,11 @@ private:
     int m_endNumber = 0;
     QList<QLabel *> m_scores;
     QLabel *m_total = nullptr;
+    QList<std::pair<QString, QLabel *>> m_tallies;
+    QLabel *m_verdict = nullptr;
+    ElapsedCounter *m_counter = nullptr;
+    QList<ShownResult::Answer> m_answers;
+    bool m_clearingOptions = false;
 };
 
 } // namespace zentrova

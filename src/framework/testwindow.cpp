@@ -182,6 +182,12 @@ void clearChoice(const QList<QAbstractButton *> &buttons)
     }
 }
 
+QString answerWords(const QAbstractButton *button)
+{
+    const QString name = button->accessibleName();
+    return name.isEmpty() ? button->text().trimmed() : name;
+}
+
 bool isUsable(const QAbstractButton *button)
 {
     return button && button->isEnabled() && button->isVisibleTo(button->window());

@@ -79,6 +79,10 @@ private:
 // Unchooses every button of an exclusive group, which clicking cannot do.
 void clearChoice(const QList<QAbstractButton *> &buttons);
 
+// The answer a button stands for, in its own words: its screen-reader name
+// where it has one ("A：很符合自己的情况"), else its caption ("是").
+QString answerWords(const QAbstractButton *button);
+
 // A usable button: shown (as far as its parents go) and enabled.
 bool isUsable(const QAbstractButton *button);
 

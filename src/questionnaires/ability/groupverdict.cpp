@@ -8,13 +8,13 @@
 
 namespace zentrova {
 
-void countYesForGroup(const QLabel *itemNumber, const GroupTallies &tallies)
+void countYesForGroup(const QLabel *itemNumber, const GroupTallies &tallies, int sign)
 {
     const auto number = strictNumber(itemNumber->text());
     if (!number || *number < 1 || *number > 18 || std::floor(*number) != *number)
         return;
     QLabel *tally = tallies.at((static_cast<int>(*number) - 1) % 3);
-    tally->setText(plainNumber(lenientNumber(tally->text()) + 1));
+    tally->setText(plainNumber(lenientNumber(tally->text()) + sign));
 }
 
 int leadingGroup(const GroupTallies &tallies)

@@ -12,10 +12,10 @@ namespace zentrova {
 
 using GroupTallies = std::array<QLabel *, 3>;
 
-// Counts one "是" for the item whose number itemNumber shows. A number
-// outside the groups, or a caption that is no number at all (a bank that did
-// not open), counts nothing.
-void countYesForGroup(const QLabel *itemNumber, const GroupTallies &tallies);
+// Counts one "是" (sign +1), or takes one back (-1), for the item whose
+// number itemNumber shows. A number outside the groups, or a caption that is
+// no number at all (a bank that did not open), counts nothing.
+void countYesForGroup(const QLabel *itemNumber, const GroupTallies &tallies, int sign);
 
 // Index of the group with the most points; a tie goes to the earlier group.
 int leadingGroup(const GroupTallies &tallies);

@@ -11,7 +11,7 @@ LeadershipTypeWindow::LeadershipTypeWindow(QWidget *parent)
     ui->setupUi(this);
     // Item 18 is the closing row, where "是" is hidden: the third group has
     // five answerable items against six in the others.
-    scoreWhenChosen(ui->Option1, [this] { countYesForGroup(ui->Lbl题号, tallies()); });
+    scoreWhenChosen(ui->Option1, [this](int sign) { countYesForGroup(ui->Lbl题号, tallies(), sign); });
     load({.options = {ui->Option1, ui->Option2},
           .prompt = PromptYesNo,
           .itemNumber = ui->Lbl题号,

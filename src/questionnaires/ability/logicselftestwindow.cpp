@@ -35,7 +35,7 @@ LogicSelfTestWindow::LogicSelfTestWindow(QWidget *parent)
         {ui->Option1, ui->Lbl分1}, {ui->Option2, ui->Lbl分2}, {ui->Option3, ui->Lbl分3}, {ui->Option4, ui->Lbl分4},
         {ui->Option5, ui->Lbl分5}, {ui->Option6, ui->Lbl分6}, {ui->Option7, ui->Lbl分1}, {ui->Option8, ui->Lbl分2}};
     for (const auto &[option, points] : scored)
-        scoreWhenChosen(option, [this, points] { addToTally(ui->Lbl总分, lenientNumber(points->text())); });
+        scoreWhenChosen(option, [this, points](int sign) { addToTally(ui->Lbl总分, sign * lenientNumber(points->text())); });
 
     // "开始" becomes "下一题" on the first press, whether or not the press is
     // accepted. Connected before the flow's own handler, so it runs first.
@@ -69,6 +69,25 @@ QString LogicSelfTestWindow::unansweredPrompt() const
             : PromptEachGroup;
     }
     return {};
+}
+
+// One answer per statement on show: item "12（2）" is the second statement of
+// item 12. A lone statement is the item itself and answers as item "12".
+QList<ShownResult::Answer> LogicSelfTestWindow::givenAnswers(const QString &item) const
+{
+    if (m_layout == Layout::None)
+        return {};
+    if (m_layout == Layout::OneStatement)
+        return QuestionnaireForm::givenAnswers(item);
+    const std::pair<QAbstractButton *, QAbstractButton *> statements[] = {
+        {ui->Option1, ui->Option2}, {ui->Option3, ui->Option4}, {ui->Option5, ui->Option6}};
+    const int shown = m_layout == Layout::TwoStatements ? 2 : 3;
+    QList<ShownResult::Answer> answers;
+    for (int s = 0; s < shown; ++s) {
+        const auto [yes, no] = statements[s];
+        answers.append({QStringLiteral("%1（%2）").arg(item).arg(s + 1), answerWords(yes->isChecked() ? yes : no)});
+    }
+    return answers;
 }
 
 void LogicSelfTestWindow::leavingItem(std::optional<int> number)

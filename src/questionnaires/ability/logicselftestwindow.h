@@ -1,6 +1,7 @@
 // "逻辑思考能力自测": an opening page, then 19 items of one, two or three
 // statements, each judged "是" or "否". The points of an answer are added the
-// moment it is chosen; a lower total is better.
+// moment it is chosen, and taken back when another answer replaces it; a
+// lower total is better.
 #pragma once
 
 #include "framework/questionnaireform.h"
@@ -25,6 +26,7 @@ protected:
     QString unansweredPrompt() const override;
     void leavingItem(std::optional<int> number) override;
     bool closesOnRowLeft() const override;
+    QList<ShownResult::Answer> givenAnswers(const QString &item) const override;
     void showResult() override;
 
 private:

@@ -9,7 +9,7 @@ ManagementStyleWindow::ManagementStyleWindow(QWidget *parent)
     , ui(std::make_unique<Ui::ManagementStyleWindow>())
 {
     ui->setupUi(this);
-    scoreWhenChosen(ui->Option1, [this] { countYesForGroup(ui->Lbl题号, tallies()); });
+    scoreWhenChosen(ui->Option1, [this](int sign) { countYesForGroup(ui->Lbl题号, tallies(), sign); });
     load({.options = {ui->Option1, ui->Option2},
           .prompt = PromptYesNo,
           .itemNumber = ui->Lbl题号,

@@ -19,7 +19,7 @@ SelfPotentialWindow::SelfPotentialWindow(QWidget *parent)
     const std::pair<QRadioButton *, QLabel *> scored[] = {
         {ui->Option1, ui->Label3}, {ui->Option2, ui->Label4}, {ui->Option3, ui->Label5}};
     for (const auto &[option, score] : scored)
-        scoreWhenChosen(option, [this, score] { addToTally(ui->Lbl总分, lenientNumber(score->text())); });
+        scoreWhenChosen(option, [this, score](int sign) { addToTally(ui->Lbl总分, sign * lenientNumber(score->text())); });
 
     load({.options = {ui->Option1, ui->Option2, ui->Option3},
           .prompt = PromptAToC,

@@ -1,5 +1,6 @@
 // "发挥自我潜能测试": ten three-option items whose scores come from the bank,
-// added up as the options are chosen, and the texts of three score bands.
+// each item's standing answer counted as it is chosen, and the texts of
+// three score bands.
 #pragma once
 
 #include "framework/questionnaireform.h"

@@ -16,12 +16,12 @@ IntroversionWindow::IntroversionWindow(QWidget *parent)
     // "是" on items 1, 3 … 19 counts as extrovert, on any other item as
     // introvert. Without a readable item number (a bank that did not open)
     // there is nothing to count.
-    scoreWhenChosen(ui->Option1, [this] {
+    scoreWhenChosen(ui->Option1, [this](int sign) {
         const auto number = strictNumber(ui->Lbl题号->text());
         if (!number)
             return;
         const bool odd = *number >= 1 && *number <= 19 && std::fmod(*number, 2) == 1;
-        addToTally(odd ? ui->Lbl总分1 : ui->Lbl总分2, 1);
+        addToTally(odd ? ui->Lbl总分1 : ui->Lbl总分2, sign);
     });
     load({.options = {ui->Option1, ui->Option2},
           .prompt = PromptYesNo,

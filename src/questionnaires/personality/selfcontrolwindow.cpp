@@ -2,10 +2,6 @@
 
 #include "ui_selfcontrolwindow.h"
 
-#include "framework/accessibility.h"
-
-#include <utility>
-
 namespace zentrova {
 
 SelfControlWindow::SelfControlWindow(QWidget *parent)
@@ -13,14 +9,14 @@ SelfControlWindow::SelfControlWindow(QWidget *parent)
     , ui(std::make_unique<Ui::SelfControlWindow>())
 {
     ui->setupUi(this);
+    // Each count is named by the caption beside it ("A个数").
     load({.options = {ui->Option1, ui->Option2, ui->Option3, ui->Option4},
           .prompt = PromptAToD,
-          .itemNumber = ui->Label6});
-    // Each count is read out by the caption beside it ("A个数").
-    const std::pair<QLabel *, QLabel *> counts[] = {
-        {ui->Label7, ui->Label12_0}, {ui->Label8, ui->Label12_1}, {ui->Label9, ui->Label12_2}, {ui->Label10, ui->Label12_3}};
-    for (const auto &[count, caption] : counts)
-        nameDisplay(count, caption->text());
+          .itemNumber = ui->Label6,
+          .tallies = {{ui->Label12_0->text(), ui->Label7},
+                      {ui->Label12_1->text(), ui->Label8},
+                      {ui->Label12_2->text(), ui->Label9},
+                      {ui->Label12_3->text(), ui->Label10}}});
 }
 
 SelfControlWindow::~SelfControlWindow() = default;

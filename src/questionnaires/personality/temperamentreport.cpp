@@ -26,6 +26,7 @@ void TemperamentWindow::submit()
     ui->Frame2->hide();
     ui->Frame3->show();
     ui->Text1->setPlainText(QString::fromUtf8(TemperamentRulesText));
+    handOverResult(shownResult());
 }
 
 void TemperamentWindow::explain()

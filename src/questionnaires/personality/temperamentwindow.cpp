@@ -80,9 +80,7 @@ TemperamentWindow::TemperamentWindow(QWidget *parent)
     // The sheet read aloud: each cell by its item, each total by its temperament.
     for (int item = 1; item <= ItemCount; ++item)
         nameDisplay(cell(item), QStringLiteral("第%1题得分").arg(item));
-    const std::pair<QLabel *, QLabel *> totals[] = {
-        {ui->Label5, ui->Label75}, {ui->Label6, ui->Label76}, {ui->Label7, ui->Label77}, {ui->Label8, ui->Label78}};
-    for (const auto &[total, temperament] : totals)
+    for (const auto &[total, temperament] : totalCells())
         nameDisplay(total, temperament->text() + QStringLiteral("总分"));
     fixSize();
 
@@ -97,6 +95,26 @@ TemperamentWindow::~TemperamentWindow() = default;
 QList<QAbstractButton *> TemperamentWindow::optionButtons() const
 {
     return {ui->Option1, ui->Option2, ui->Option3, ui->Option4, ui->Option5};
+}
+
+QList<std::pair<QLabel *, QLabel *>> TemperamentWindow::totalCells() const
+{
+    return {{ui->Label5, ui->Label75}, {ui->Label6, ui->Label76}, {ui->Label7, ui->Label77}, {ui->Label8, ui->Label78}};
+}
+
+// Items left unanswered on the sheet have no answer to give.
+ShownResult TemperamentWindow::shownResult() const
+{
+    ShownResult shown;
+    for (const auto &[total, temperament] : totalCells())
+        shown.figures.append({temperament->text(), total->text()});
+    const QList<QAbstractButton *> options = optionButtons();
+    for (int item = 1; item <= ItemCount; ++item) {
+        const qsizetype option = AnswerScores.indexOf(cell(item)->text());
+        if (option >= 0)
+            shown.answers.append({numberLabel(item)->text(), answerWords(options.at(option))});
+    }
+    return shown;
 }
 
 void TemperamentWindow::setCellColour(int index, const QColor &colour)
@@ -173,9 +191,9 @@ void TemperamentWindow::computeTotals()
     for (const QLabel *c : std::as_const(m_cells))
         answers << c->text();
     const std::array<double, 4> totals = temperamentTotals(answers);
-    const QList<QLabel *> totalCells = {ui->Label5, ui->Label6, ui->Label7, ui->Label8};
+    const QList<std::pair<QLabel *, QLabel *>> cells = totalCells();
     for (int band = 0; band < 4; ++band)
-        totalCells[band]->setText(plainNumber(totals[band]));
+        cells[band].first->setText(plainNumber(totals[band]));
 }
 
 // Items are recalled by double-clicking their numbers, once these are enabled.

@@ -10,6 +10,7 @@
 #include <QList>
 
 #include <memory>
+#include <utility>
 
 class QLabel;
 
@@ -57,6 +58,12 @@ private:
     void endOfSheet();
     void setCellColour(int index, const QColor &colour);
     QList<QAbstractButton *> optionButtons() const;
+    // Each temperament's total cell with the label that names it, in the
+    // order of the sheet's bands.
+    QList<std::pair<QLabel *, QLabel *>> totalCells() const;
+    // What the submitted report shows: the four totals named as the sheet
+    // names them, and the answers on the sheet.
+    ShownResult shownResult() const;
 
     std::unique_ptr<Ui::TemperamentWindow> ui;
     QList<QLabel *> m_cells;
