@@ -6,7 +6,6 @@
 // a result is never lost to a record file that cannot be written.
 
 #include "drive.h"
-#include "framework/testwindow.h"
 #include "records/recordstore.h"
 #include "records/recordswindow.h"
 #include "records/reportactions.h"
@@ -58,12 +57,6 @@ Record exampleRecord(const QString &window, const QString &caption)
     record.finished = QDateTime(QDate(2026, 3, 5), QTime(14, 30), Qt::OffsetFromUTC, 8 * 3600);
     record.programVersion = QStringLiteral("1.0");
     return record;
-}
-
-// A result as the self-control window's view would hand it over.
-ShownResult selfControlResult()
-{
-    return {QStringLiteral("frm意志力"), std::nullopt, {{QStringLiteral("A"), QStringLiteral("3")}}, {}, {{QStringLiteral("1"), QStringLiteral("A：是")}}};
 }
 
 QFileDevice::Permissions privateFile()
@@ -223,7 +216,7 @@ private slots:
         const QString pdf = m_dir->filePath(QStringLiteral("结果.pdf"));
         const QString printed = m_dir->filePath(QStringLiteral("打印.pdf"));
         setSaveFileAsker([&](QWidget *, const QString &suggested) {
-            return suggested.contains(QStringLiteral("你有几分克制能力？")) ? pdf : QString();
+            return suggested.contains(QStringLiteral("考试焦虑度测试")) ? pdf : QString();
         });
         setPrintSetup([&](QWidget *, QPrinter &printer) {
             printer.setOutputFileName(printed);
@@ -232,8 +225,9 @@ private slots:
 
         ScriptedAnswers answers;
         QString said;
-        QVERIFY(openFromMenu(main, QStringLiteral("frm意志力"), [&](QDialog *window) {
-            Q_EMIT qobject_cast<TestWindow *>(window)->resultShown(selfControlResult());
+        QVERIFY(openFromMenu(main, QStringLiteral("frm考试焦虑"), [&](QDialog *window) {
+            answerItems(window, [](int) { return 0; }, pressesToFinish(QStringLiteral("frm考试焦虑")));
+            QVERIFY(showResult(window));
             // Kept on a worker thread: wait for the outcome.
             if (kept)
                 QTRY_VERIFY(RecordStore().summaries().value_or(QList<RecordSummary>()).size() == kept);
@@ -254,8 +248,8 @@ private slots:
         QCOMPARE(summaries ? int(summaries->size()) : 0, kept);
         QCOMPARE(QFileInfo(RecordStore::defaultPath()).isFile(), kept > 0);
         for (const QString &file : {pdf, printed})
-            QVERIFY2(pdfText(file).contains(QStringLiteral("你有几分克制能力？")) && pdfText(file).contains(QStringLiteral("A3")),
-                     qPrintable(file));
+            QVERIFY2(pdfText(file).contains(QStringLiteral("考试焦虑度测试")) && pdfText(file).contains(QStringLiteral("总分99结论75－99")),
+                     qPrintable(pdfText(file)));
         QCOMPARE(QFile::permissions(pdf), privateFile());
     }
 
