@@ -99,30 +99,30 @@ private slots:
         banded.verdict = QStringLiteral("25－49");
         banded.person = QStringLiteral("张小明");
         for (int item = 1; item <= 33; ++item)
-            banded.answers.append({QString::number(item), item == 33 ? QStringLiteral("D：很不符合自己的情况") : QStringLiteral("A：很符合")});
+            banded.answers.append(
+                {QString::number(item), item == 33 ? QStringLiteral("D：很不符合自己的情况") : QStringLiteral("A：很符合")});
         QTest::newRow("total and bands") << banded
-                                         << QStringList{"考试焦虑度测试", "张小明", "总分41", "25－49", "50－74", "33．D：很不符合自己的情况",
-                                                        "2026年3月5日14:30（UTC+08:00）", "本结果仅供参考，不构成任何心理诊断。"};
+                                         << QStringList {"考试焦虑度测试", "张小明", "总分41", "25－49", "50－74",
+                                                "33．D：很不符合自己的情况", "2026年3月5日14:30（UTC+08:00）",
+                                                "本结果仅供参考，不构成任何心理诊断。"};
 
         Record verdict = exampleRecord(QStringLiteral("frm性格内向或外向"), QStringLiteral("你的性格是内向还是外向？"));
         verdict.verdict = QStringLiteral("你的性格偏于外向，乐于与人交往。");
         verdict.elapsedMinutes = 7;
         verdict.answers = {{QStringLiteral("1"), QStringLiteral("是")}, {QStringLiteral("2"), QStringLiteral("否")}};
         QTest::newRow("verdict only") << verdict
-                                      << QStringList{"你的性格是内向还是外向？", "你的性格偏于外向，乐于与人交往。", "7分钟", "未填写",
-                                                     "2．否"};
+                                      << QStringList {
+                                             "你的性格是内向还是外向？", "你的性格偏于外向，乐于与人交往。", "7分钟", "未填写", "2．否"};
 
         Record temperament = exampleRecord(QStringLiteral("frm气质测试"), QStringLiteral("你属于哪种气质？"));
-        temperament.figures = {{QStringLiteral("胆汁质"), QStringLiteral("12")},
-                               {QStringLiteral("多血质"), QStringLiteral("-3")},
-                               {QStringLiteral("粘液质"), QStringLiteral("5")},
-                               {QStringLiteral("抑郁质"), QStringLiteral("0")}};
+        temperament.figures = {{QStringLiteral("胆汁质"), QStringLiteral("12")}, {QStringLiteral("多血质"), QStringLiteral("-3")},
+            {QStringLiteral("粘液质"), QStringLiteral("5")}, {QStringLiteral("抑郁质"), QStringLiteral("0")}};
         temperament.verdict = QStringLiteral("胆汁质");
         temperament.person = QStringLiteral("李华");
         for (int item = 1; item <= 60; ++item)
             temperament.answers.append({QString::number(item), QString::number(item % 5 - 2)});
         QTest::newRow("temperament, sixty answers")
-            << temperament << QStringList{"胆汁质12", "多血质-3", "粘液质5", "抑郁质0", "李华", "1．-1", "60．-2", "诊断"};
+            << temperament << QStringList {"胆汁质12", "多血质-3", "粘液质5", "抑郁质0", "李华", "1．-1", "60．-2", "诊断"};
     }
     void reportText()
     {
@@ -215,9 +215,8 @@ private slots:
         main.findChild<QAction *>(QStringLiteral("mnuRecordsAutoSave"))->setChecked(autoSave);
         const QString pdf = m_dir->filePath(QStringLiteral("结果.pdf"));
         const QString printed = m_dir->filePath(QStringLiteral("打印.pdf"));
-        setSaveFileAsker([&](QWidget *, const QString &suggested) {
-            return suggested.contains(QStringLiteral("考试焦虑度测试")) ? pdf : QString();
-        });
+        setSaveFileAsker(
+            [&](QWidget *, const QString &suggested) { return suggested.contains(QStringLiteral("考试焦虑度测试")) ? pdf : QString(); });
         setPrintSetup([&](QWidget *, QPrinter &printer) {
             printer.setOutputFileName(printed);
             return true;
@@ -226,7 +225,8 @@ private slots:
         ScriptedAnswers answers;
         QString said;
         QVERIFY(openFromMenu(main, QStringLiteral("frm考试焦虑"), [&](QDialog *window) {
-            answerItems(window, [](int) { return 0; }, pressesToFinish(QStringLiteral("frm考试焦虑")));
+            answerItems(
+                window, [](int) { return 0; }, pressesToFinish(QStringLiteral("frm考试焦虑")));
             QVERIFY(showResult(window));
             // Kept on a worker thread: wait for the outcome.
             if (kept)
@@ -249,7 +249,7 @@ private slots:
         QCOMPARE(QFileInfo(RecordStore::defaultPath()).isFile(), kept > 0);
         for (const QString &file : {pdf, printed})
             QVERIFY2(pdfText(file).contains(QStringLiteral("考试焦虑度测试")) && pdfText(file).contains(QStringLiteral("总分99结论75－99")),
-                     qPrintable(pdfText(file)));
+                qPrintable(pdfText(file)));
         QCOMPARE(QFile::permissions(pdf), privateFile());
     }
 
@@ -260,12 +260,18 @@ private slots:
         QTest::addColumn<QString>("file");
         QTest::addColumn<bool>("damaged");
         QTest::addColumn<QString>("error");
-        QTest::newRow("pdf") << "1" << "r.pdf" << false << "";
-        QTest::newRow("png") << "1" << "r.PNG" << false << "";
-        QTest::newRow("no such record") << "7" << "r.pdf" << false << "7";
-        QTest::newRow("unknown kind of file") << "1" << "r.txt" << false << ".pdf";
-        QTest::newRow("folder that is not there") << "1" << "missing/r.pdf" << false << "missing/r.pdf";
-        QTest::newRow("damaged record file") << "1" << "r.pdf" << true << "records.db";
+        QTest::newRow("pdf") << "1"
+                             << "r.pdf" << false << "";
+        QTest::newRow("png") << "1"
+                             << "r.PNG" << false << "";
+        QTest::newRow("no such record") << "7"
+                                        << "r.pdf" << false << "7";
+        QTest::newRow("unknown kind of file") << "1"
+                                              << "r.txt" << false << ".pdf";
+        QTest::newRow("folder that is not there") << "1"
+                                                  << "missing/r.pdf" << false << "missing/r.pdf";
+        QTest::newRow("damaged record file") << "1"
+                                             << "r.pdf" << true << "records.db";
     }
     void reportVerb()
     {

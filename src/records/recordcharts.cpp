@@ -5,6 +5,7 @@
 
 #include "framework/numbers.h"
 
+#include <QDateTime>
 #include <QMap>
 #include <QPainter>
 
@@ -59,18 +60,28 @@ void TotalsChart::paintEvent(QPaintEvent *)
     if (m_points.size() < 2)
         return;
 
-    // One colour per person, in order of their first record.
-    QList<QString> people;
-    for (const Point &point : m_points) {
-        if (!people.contains(point.person))
-            people << point.person;
-    }
+    // A line for each of the people with the most records, as many as there
+    // are colours; the person filter shows anyone else.
+    QMap<QString, int> counts;
+    for (const Point &point : m_points)
+        ++counts[point.person];
+    QList<QString> people = counts.keys();
+    std::stable_sort(people.begin(), people.end(), [&](const QString &a, const QString &b) { return counts[a] > counts[b]; });
+    const qsizetype others = std::max<qsizetype>(0, people.size() - qsizetype(std::size(LineColours)));
+    people.resize(people.size() - others);
+
     // The legend, right of the title.
     int legendRight = inner.right();
+    if (others > 0) {
+        const QString more = QStringLiteral("另%1人").arg(others);
+        painter.setPen(palette().color(QPalette::WindowText));
+        painter.drawText(QRect(inner.left(), inner.top(), inner.width(), metrics.height()), Qt::AlignRight, more);
+        legendRight -= metrics.horizontalAdvance(more) + 10;
+    }
     for (qsizetype i = people.size() - 1; i >= 0; --i) {
         const QString name = personName(people[i]);
         const int width = metrics.horizontalAdvance(name);
-        painter.setPen(LineColours[i % std::size(LineColours)]);
+        painter.setPen(LineColours[i]);
         painter.drawText(QRect(legendRight - width, inner.top(), width, metrics.height()), Qt::AlignLeft, name);
         painter.fillRect(
             QRect(legendRight - width - 14, inner.top() + metrics.height() / 2 - 1, 10, 3), LineColours[i % std::size(LineColours)]);
@@ -86,7 +97,7 @@ void TotalsChart::paintEvent(QPaintEvent *)
         low -= 1;
         high += 1;
     }
-    qint64 first = earliest->finished.toMSecsSinceEpoch(), last = latest->finished.toMSecsSinceEpoch();
+    qint64 first = earliest->finished, last = latest->finished;
     if (first == last) {
         first -= 43'200'000;
         last += 43'200'000;
@@ -96,7 +107,7 @@ void TotalsChart::paintEvent(QPaintEvent *)
     const int labelWidth = std::max(metrics.horizontalAdvance(lowText), metrics.horizontalAdvance(highText)) + 6;
     const QRect plot = inner.adjusted(labelWidth, metrics.height() + 8, -4, -metrics.height() - 4);
     const auto at = [&](const Point &point) {
-        return QPointF(plot.left() + double(point.finished.toMSecsSinceEpoch() - first) / double(last - first) * plot.width(),
+        return QPointF(plot.left() + double(point.finished - first) / double(last - first) * plot.width(),
             plot.bottom() - (point.total - low) / (high - low) * plot.height());
     };
 
@@ -107,19 +118,34 @@ void TotalsChart::paintEvent(QPaintEvent *)
     painter.drawText(QRect(inner.left(), plot.top() - metrics.height() / 2, labelWidth - 4, metrics.height()), Qt::AlignRight, highText);
     painter.drawText(QRect(inner.left(), plot.bottom() - metrics.height() / 2, labelWidth - 4, metrics.height()), Qt::AlignRight, lowText);
     const QRect dates(plot.left(), plot.bottom() + 2, plot.width(), metrics.height());
-    painter.drawText(dates, Qt::AlignLeft, earliest->finished.toString(QStringLiteral("yyyy-MM-dd")));
-    painter.drawText(dates, Qt::AlignRight, latest->finished.toString(QStringLiteral("yyyy-MM-dd")));
+    const QString dateFormat = QStringLiteral("yyyy-MM-dd");
+    painter.drawText(dates, Qt::AlignLeft, QDateTime::fromMSecsSinceEpoch(earliest->finished).toString(dateFormat));
+    painter.drawText(dates, Qt::AlignRight, QDateTime::fromMSecsSinceEpoch(latest->finished).toString(dateFormat));
 
     for (qsizetype i = 0; i < people.size(); ++i) {
         QList<Point> own;
         std::copy_if(m_points.begin(), m_points.end(), std::back_inserter(own), [&](const Point &p) { return p.person == people[i]; });
         std::sort(own.begin(), own.end(), [](const Point &a, const Point &b) { return a.finished < b.finished; });
-        const QColor colour = LineColours[i % std::size(LineColours)];
+        // Points that fall on one column of pixels are drawn as their mean:
+        // the cost stays with the chart's width, not with the records.
         QPolygonF line;
-        for (const Point &point : own)
-            line << at(point);
+        int inColumn = 0;
+        for (const Point &point : own) {
+            const QPointF here = at(point);
+            if (!line.isEmpty() && int(line.last().x()) == int(here.x())) {
+                line.last().ry() += (here.y() - line.last().y()) / ++inColumn;
+            } else {
+                line << here;
+                inColumn = 1;
+            }
+        }
+        const QColor colour = LineColours[i];
         painter.setPen(QPen(colour, 2));
-        painter.drawPolyline(line);
+        // Segment by segment: a long zigzag stroked as one path costs far more.
+        for (qsizetype j = 1; j < line.size(); ++j)
+            painter.drawLine(line[j - 1], line[j]);
+        if (line.size() * 6 > plot.width())
+            continue; // dots only where they stand apart
         painter.setBrush(colour);
         for (const QPointF &dot : line)
             painter.drawEllipse(dot, 2.5, 2.5);

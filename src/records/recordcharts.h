@@ -5,7 +5,6 @@
 // over time, a line per person, and how many records fall in each band.
 #pragma once
 
-#include <QDateTime>
 #include <QList>
 #include <QWidget>
 
@@ -17,7 +16,7 @@ class TotalsChart : public QWidget
 
 public:
     struct Point {
-        QDateTime finished;
+        qint64 finished; // milliseconds since the epoch
         QString person; // empty when no name was set
         double total;
     };

@@ -355,7 +355,7 @@ void RecordsWindow::updateCharts()
     QList<TotalsChart::Point> points;
     for (const RecordSummary &summary : m_model->summaries()) {
         if (summary.window == test && summary.total && (!person.isValid() || summary.person == person.toString()))
-            points.append({summary.finished, summary.person, *summary.total});
+            points.append({summary.finished.toMSecsSinceEpoch(), summary.person, *summary.total});
     }
     QList<BandCountChart::Bar> bars;
     if (const BankTable *table = bankTableForWindow(test.toStdString())) {
