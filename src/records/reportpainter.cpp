@@ -231,7 +231,7 @@ double bandChart(QPainter &painter, double y, const std::vector<ScoreBand> &band
     painter.setBrush(Qt::NoBrush);
     painter.setFont(song(10, true));
     painter.setPen(QColor(0xc0, 0x39, 0x2b));
-    const double labelWidth = 500;
+    const double labelWidth = QFontMetricsF(painter.font()).horizontalAdvance(totalText) + 10;
     const double labelLeft = std::clamp(mark - labelWidth / 2, Margin, Margin + Width - labelWidth);
     painter.drawText(QRectF(labelLeft, y, labelWidth, MarkHeight - 50), Qt::AlignCenter, totalText);
     return MarkHeight + BarHeight + 50;
