@@ -6,6 +6,7 @@
 // a result is never lost to a record file that cannot be written.
 
 #include "drive.h"
+#include "records/recordcharts.h"
 #include "records/recordstore.h"
 #include "records/recordswindow.h"
 #include "records/reportactions.h"
@@ -14,6 +15,8 @@
 #include "testsupport.h"
 
 #include <QAction>
+#include <QComboBox>
+#include <QInputDialog>
 #include <QPrinter>
 #include <QProcess>
 #include <QSettings>
@@ -155,26 +158,45 @@ private slots:
             record.person = day == 2 ? QStringLiteral("李华") : QString();
             ids << *store.add(record);
         }
+        Record verdictOnly = exampleRecord(QStringLiteral("frm性格内向或外向"), QStringLiteral("你的性格是内向还是外向？"));
+        verdictOnly.finished = verdictOnly.finished.addDays(4);
+        verdictOnly.verdict = QStringLiteral("你的性格偏于外向。");
+        ids << *store.add(verdictOnly);
+
         RecordsWindow window;
         window.show();
         auto *table = window.findChild<QTableView *>(QStringLiteral("tblRecords"));
-        QCOMPARE(table->model()->rowCount(), 3);
+        auto *totals = window.findChild<TotalsChart *>(QStringLiteral("totalsChart"));
+        QCOMPARE(table->model()->rowCount(), 4);
         QVERIFY(window.shownRecord());
         QCOMPARE(window.shownRecord()->id, ids.last()); // newest first, and shown
-        QCOMPARE(window.shownRecord()->figures.first().value, QStringLiteral("60"));
-        QVERIFY(window.findChild<QWidget *>(QStringLiteral("totalsChart"))->isVisible());
+        QVERIFY(!totals->isVisible()); // a test without totals
 
-        table->selectRow(1);
+        auto *test = window.findChild<QComboBox *>(QStringLiteral("cboTest"));
+        test->setCurrentIndex(test->findText(QStringLiteral("考试焦虑度测试")));
+        QCOMPARE(table->model()->rowCount(), 3);
+        QCOMPARE(window.shownRecord()->figures.first().value, QStringLiteral("60"));
+        QCOMPARE(totals->points().size(), 3);
+        QList<int> perBand;
+        for (const BandCountChart::Bar &bar : window.findChild<BandCountChart *>(QStringLiteral("bandChart"))->bars())
+            perBand << bar.count;
+        QCOMPARE(perBand, QList<int>({1, 1, 1, 0})); // 20, 40, 60 in 0－24, 25－49, 50－74, 75－99
+        auto *person = window.findChild<QComboBox *>(QStringLiteral("cboPerson"));
+        person->setCurrentIndex(person->findText(QStringLiteral("李华")));
+        QCOMPARE(table->model()->rowCount(), 1);
         QCOMPARE(window.shownRecord()->person, QStringLiteral("李华"));
+
+        // Delete the one record on show.
         ScriptedAnswers answers({MessageAnswer::No, MessageAnswer::Yes});
         window.deleteSelected();
-        QCOMPARE(table->model()->rowCount(), 3);
+        QCOMPARE(store.summaries()->size(), 4);
         window.deleteSelected();
         QCOMPARE(answers.asked().size(), 2);
         QCOMPARE(answers.asked().first().title, QStringLiteral("删除测评记录"));
-        QCOMPARE(table->model()->rowCount(), 2);
-        QCOMPARE(store.summaries()->size(), 2);
+        QCOMPARE(store.summaries()->size(), 3);
         QVERIFY(!store.record(ids[1]));
+        QCOMPARE(person->currentIndex(), 0); // no 李华 left: everyone
+        QCOMPARE(table->model()->rowCount(), 2);
 
         // A file that is no record file: said once, nothing shown, nothing written.
         QFile text(m_dir->filePath(QStringLiteral("notes.txt")));
@@ -198,9 +220,10 @@ private slots:
         QTest::addColumn<bool>("writable");
         QTest::addColumn<int>("kept");
         QTest::addColumn<int>("messages");
-        QTest::newRow("saving on") << true << true << 1 << 0;
-        QTest::newRow("saving off") << false << true << 0 << 0;
-        QTest::newRow("file cannot be written") << true << false << 0 << 1;
+        QTest::addColumn<QString>("person");
+        QTest::newRow("saving on, a name set") << true << true << 1 << 0 << "王小明";
+        QTest::newRow("saving off") << false << true << 0 << 0 << "";
+        QTest::newRow("file cannot be written") << true << false << 0 << 1 << "";
     }
     void keepingResults()
     {
@@ -208,11 +231,19 @@ private slots:
         QFETCH(bool, writable);
         QFETCH(int, kept);
         QFETCH(int, messages);
+        QFETCH(QString, person);
         useShippedBank();
         if (!writable) // a folder stands where the file would be
             QVERIFY(QDir().mkpath(RecordStore::defaultPath()));
         MainWindow main;
         main.findChild<QAction *>(QStringLiteral("mnuRecordsAutoSave"))->setChecked(autoSave);
+        if (!person.isEmpty()) {
+            whenModal([&](QWidget *dialog) {
+                qobject_cast<QInputDialog *>(dialog)->setTextValue(person);
+                qobject_cast<QInputDialog *>(dialog)->accept();
+            });
+            main.findChild<QAction *>(QStringLiteral("mnuRecordsPerson"))->trigger();
+        }
         const QString pdf = m_dir->filePath(QStringLiteral("结果.pdf"));
         const QString printed = m_dir->filePath(QStringLiteral("打印.pdf"));
         setSaveFileAsker(
@@ -246,6 +277,8 @@ private slots:
             QVERIFY2(said.contains(RecordStore::defaultPath()), qPrintable(said));
         const std::optional<QList<RecordSummary>> summaries = RecordStore().summaries();
         QCOMPARE(summaries ? int(summaries->size()) : 0, kept);
+        if (kept)
+            QCOMPARE(summaries->first().person, person);
         QCOMPARE(QFileInfo(RecordStore::defaultPath()).isFile(), kept > 0);
         for (const QString &file : {pdf, printed})
             QVERIFY2(pdfText(file).contains(QStringLiteral("考试焦虑度测试")) && pdfText(file).contains(QStringLiteral("总分99结论75－99")),

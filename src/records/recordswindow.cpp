@@ -317,8 +317,13 @@ void RecordsWindow::applyFilters()
 {
     const QVariant person = m_personChoice->currentData();
     m_filter->setFilters(m_testChoice->currentData().toString(), person.isValid() ? std::optional(person.toString()) : std::nullopt);
-    if (!m_table->selectionModel()->currentIndex().isValid() && m_filter->rowCount() > 0)
+    // The record on show is the one selected, so that 删除所选 deletes what
+    // the user sees, also when filtering moved the current row.
+    QItemSelectionModel *selection = m_table->selectionModel();
+    if (!selection->currentIndex().isValid() && m_filter->rowCount() > 0)
         m_table->selectRow(0);
+    else if (selection->currentIndex().isValid() && !selection->isRowSelected(selection->currentIndex().row()))
+        selection->select(selection->currentIndex(), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     showCurrentRecord();
 }
 
