@@ -15,6 +15,7 @@
 #include "testsupport.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QComboBox>
 #include <QInputDialog>
 #include <QPrinter>
@@ -268,6 +269,8 @@ private slots:
             QVERIFY(QTest::qWaitForWindowActive(window));
             QTest::keyClick(window, Qt::Key_S, Qt::ControlModifier);
             QTest::keyClick(window, Qt::Key_P, Qt::ControlModifier);
+            window->findChild<QAction *>(QStringLiteral("actReportCopyImage"))->trigger();
+            QCOMPARE(QGuiApplication::clipboard()->image().width(), 1240);
             answers.clear();
             window->reject();
         }));
@@ -284,6 +287,21 @@ private slots:
             QVERIFY2(pdfText(file).contains(QStringLiteral("考试焦虑度测试")) && pdfText(file).contains(QStringLiteral("总分99结论75－99")),
                 qPrintable(pdfText(file)));
         QCOMPARE(QFile::permissions(pdf), privateFile());
+    }
+
+    // Deleting every record asks first, and No keeps them.
+    void deleteAllAsksFirst()
+    {
+        QVERIFY(RecordStore().add(exampleRecord(QStringLiteral("frm考试焦虑"), QStringLiteral("考试焦虑度测试"))));
+        MainWindow main;
+        QAction *deleteAll = main.findChild<QAction *>(QStringLiteral("mnuRecordsDeleteAll"));
+        ScriptedAnswers answers({MessageAnswer::No, MessageAnswer::Yes});
+        deleteAll->trigger();
+        QCOMPARE(RecordStore().summaries()->size(), 1);
+        deleteAll->trigger();
+        QCOMPARE(RecordStore().summaries()->size(), 0);
+        QCOMPARE(answers.asked().size(), 2);
+        QCOMPARE(answers.asked().first().title, QStringLiteral("删除全部记录"));
     }
 
     // --report through the program itself, without a display.
