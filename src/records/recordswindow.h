@@ -13,7 +13,6 @@
 #include <optional>
 
 class QComboBox;
-class QSortFilterProxyModel;
 class QTableView;
 
 namespace zentrova {
