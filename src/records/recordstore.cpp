@@ -188,7 +188,8 @@ public:
             m_problem = unwritable();
             return false;
         }
-        // Deleted records are overwritten, not left readable in free pages.
+        // Foreign keys for the cascade to figures and answers; deleted records
+        // are overwritten, not left readable in free pages.
         if (!exec("PRAGMA foreign_keys = ON; PRAGMA secure_delete = ON; BEGIN IMMEDIATE") || !checkOurs())
             return false;
         if (m_version > SchemaVersion) {
@@ -411,6 +412,23 @@ std::optional<QList<Record>> readRecords(Connection &db, std::optional<qint64> i
     return records;
 }
 
+// Stores the figures or the answers of a record, in order.
+template<typename Pair>
+bool insertInOrder(Connection &db, const QByteArray &tableAndColumns, qint64 record, const QList<Pair> &pairs, QString Pair::*first,
+                   QString Pair::*second)
+{
+    Statement insert(db.handle(), "INSERT INTO " + tableAndColumns + " VALUES (?1, ?2, ?3, ?4)");
+    for (qsizetype i = 0; i < pairs.size(); ++i) {
+        insert.bind(1, record);
+        insert.bind(2, qint64(i));
+        insert.bind(3, pairs[i].*first);
+        insert.bind(4, pairs[i].*second);
+        if (!insert.run())
+            return db.failed(insert);
+    }
+    return true;
+}
+
 const QString NotSaved = QStringLiteral("本次结果没有保存。");
 const QString NotRead = QStringLiteral("无法读取其中的记录。");
 const QString NotRemoved = QStringLiteral("记录没有删除。");
@@ -461,26 +479,14 @@ std::optional<qint64> RecordStore::add(const Record &record)
     insert.bind(7, record.person);
     insert.bind(8, record.programVersion);
     insert.bind(9, record.bankSha256);
-    bool stored = insert.run() || db.failed(insert);
+    const bool inserted = insert.run() || db.failed(insert);
     const qint64 id = sqlite3_last_insert_rowid(db.handle());
-
-    Statement figure(db.handle(), "INSERT INTO figures (record, position, name, value) VALUES (?1, ?2, ?3, ?4)");
-    for (qsizetype i = 0; stored && i < record.figures.size(); ++i) {
-        figure.bind(1, id);
-        figure.bind(2, qint64(i));
-        figure.bind(3, record.figures[i].name);
-        figure.bind(4, record.figures[i].value);
-        stored = figure.run() || db.failed(figure);
-    }
-    Statement answer(db.handle(), "INSERT INTO answers (record, position, item, answer) VALUES (?1, ?2, ?3, ?4)");
-    for (qsizetype i = 0; stored && i < record.answers.size(); ++i) {
-        answer.bind(1, id);
-        answer.bind(2, qint64(i));
-        answer.bind(3, record.answers[i].item);
-        answer.bind(4, record.answers[i].answer);
-        stored = answer.run() || db.failed(answer);
-    }
-    if (!stored || !db.commit()) {
+    if (!inserted
+        || !insertInOrder(db, "figures (record, position, name, value)", id, record.figures, &ShownResult::Figure::name,
+                          &ShownResult::Figure::value)
+        || !insertInOrder(db, "answers (record, position, item, answer)", id, record.answers, &ShownResult::Answer::item,
+                          &ShownResult::Answer::answer)
+        || !db.commit()) {
         m_error = told(db, NotSaved);
         return std::nullopt;
     }
