@@ -13,6 +13,7 @@
 #include <QTest>
 
 #include <QList>
+#include <QStandardPaths>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -117,6 +118,7 @@ struct OpenedWindow {
 #define ZENTROVA_TEST_MAIN(TestClass)                                                                                                      \
     int main(int argc, char *argv[])                                                                                                       \
     {                                                                                                                                      \
+        QStandardPaths::setTestModeEnabled(true); /* never the user's records or settings */                                             \
         QApplication app(argc, argv);                                                                                                      \
         zentrova::installFontSubstitutions();                                                                                              \
         TestClass test;                                                                                                                    \

@@ -12,7 +12,7 @@ packages=(
   libsqlite3-dev
   clang-14 libclang-rt-14-dev
   xvfb xauth valgrind
-  desktop-file-utils appstream librsvg2-bin file
+  desktop-file-utils appstream librsvg2-bin file poppler-utils
   reuse lintian man-db groff-base
   fonts-arphic-uming fonts-arphic-ukai fonts-arphic-gbsn00lp fonts-arphic-gkai00mp
   fonts-lxgw-wenkai fonts-wqy-zenhei fontconfig

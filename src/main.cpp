@@ -37,6 +37,13 @@ int main(int argc, char *argv[])
         arguments << QString::fromLocal8Bit(argv[i]);
     zentrova::CommandLine command = zentrova::parseCommandLine(arguments);
     using Action = zentrova::CommandLine::Action;
+    if (command.action == Action::Report) {
+        // Drawing text takes a GUI application, but a report needs no screen.
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        QApplication app(argc, argv);
+        zentrova::installFontSubstitutions();
+        return zentrova::answerCommandLine(command);
+    }
     if (command.action != Action::Run && !(command.action == Action::Error && haveDisplay())) {
         QCoreApplication app(argc, argv);
         return zentrova::answerCommandLine(command);

@@ -10,9 +10,10 @@
 //
 // Writes main-window.png (a menu open), splash.png, and for each test window
 // <objectName>-answering.png and, where the test has one, -result.png (the
-// temperament test also -sheet.png and -explanation.png). Texts that look too
-// wide or too tall for their controls are listed on standard error; with
-// --check, any such text makes the run fail.
+// temperament test also -sheet.png and -explanation.png), and records-window.png
+// over a few made-up records. Texts that look too wide or too tall for their
+// controls are listed on standard error; with --check, any such text makes the
+// run fail.
 
 #include "framework/bankcatalog.h"
 #include "framework/fonts.h"
@@ -21,6 +22,8 @@
 #include "framework/strings.h"
 #include "framework/testwindow.h"
 #include "questionnaires/testwindows.h"
+#include "records/recordstore.h"
+#include "records/recordswindow.h"
 #include "shell/mainwindow.h"
 #include "shell/splashwindow.h"
 #include "shell/testcatalog.h"
@@ -36,6 +39,8 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QRegularExpression>
+#include <QTableView>
+#include <QTemporaryDir>
 
 #include <cstdio>
 #include <memory>
@@ -53,13 +58,18 @@ void settle()
         QApplication::processEvents();
 }
 
-void save(const QPixmap &picture, const QString &name)
+void save(const QImage &picture, const QString &name)
 {
     const QString path = g_out.filePath(name + QStringLiteral(".png"));
     QImageWriter writer(path, "png");
     writer.setQuality(0); // for PNG: the strongest compression, still lossless
-    if (!writer.write(picture.toImage()))
+    if (!writer.write(picture))
         std::fprintf(stderr, "cannot write %s: %s\n", qPrintable(path), qPrintable(writer.errorString()));
+}
+
+void save(const QPixmap &picture, const QString &name)
+{
+    save(picture.toImage(), name);
 }
 
 // Controls whose text needs more room than they have. A rough check: a frame
@@ -202,6 +212,77 @@ void shootMainWindow(MainWindow &mainWindow)
         menu->close();
 }
 
+// The picture in the 256 colours it uses most, every pixel taking the
+// nearest: a window's flat colours stay exact, text edges come close, and the
+// file shrinks to a fraction, as a picture in the README should.
+QImage inFewColours(const QImage &picture)
+{
+    const QImage image = picture.convertToFormat(QImage::Format_RGB32);
+    QHash<QRgb, int> counts;
+    for (int y = 0; y < image.height(); ++y) {
+        const auto *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x)
+            ++counts[line[x]];
+    }
+    QList<QRgb> colours = counts.keys();
+    std::sort(colours.begin(), colours.end(), [&](QRgb a, QRgb b) { return counts[a] > counts[b]; });
+    colours.resize(std::min<qsizetype>(colours.size(), 256));
+    const auto distance = [](QRgb a, QRgb b) {
+        const int r = qRed(a) - qRed(b), g = qGreen(a) - qGreen(b), bl = qBlue(a) - qBlue(b);
+        return r * r + g * g + bl * bl;
+    };
+    QHash<QRgb, int> nearest;
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it) {
+        const auto best = std::min_element(
+            colours.cbegin(), colours.cend(), [&](QRgb a, QRgb b) { return distance(a, it.key()) < distance(b, it.key()); });
+        nearest.insert(it.key(), int(best - colours.cbegin()));
+    }
+    QImage reduced(image.size(), QImage::Format_Indexed8);
+    reduced.setColorTable(colours);
+    for (int y = 0; y < image.height(); ++y) {
+        const auto *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
+        uchar *out = reduced.scanLine(y);
+        for (int x = 0; x < image.width(); ++x)
+            out[x] = uchar(nearest.value(line[x]));
+    }
+    return reduced;
+}
+
+// The records window over a few records made up for the picture, kept in a
+// record file of its own that goes when the picture is taken.
+void shootRecordsWindow()
+{
+    QTemporaryDir folder;
+    RecordStore::setDefaultPath(folder.filePath(QStringLiteral("records.db")));
+    RecordStore store;
+    const QStringList options = {QStringLiteral("A：很符合自己的情况"), QStringLiteral("B：比较符合自己的情况"),
+        QStringLiteral("C：较不符合自己的情况"), QStringLiteral("D：很不符合自己的情况")};
+    const QStringList people = {QStringLiteral("王小明"), QStringLiteral("李华"), QStringLiteral("张丽")};
+    const QDateTime start(QDate(2026, 3, 2), QTime(9, 30), Qt::OffsetFromUTC, 8 * 3600);
+    for (int i = 0; i < 9; ++i) {
+        ShownResult shown {
+            QStringLiteral("frm考试焦虑"), std::nullopt, {{QStringLiteral("总分"), QString::number(70 - 4 * i - 9 * (i % 3))}}, {}, {}};
+        for (int item = 1; item <= 33; ++item)
+            shown.answers.append({QString::number(item), options.at((item * 7 + i) % 4)});
+        Record record = Record::fromShown(shown, QStringLiteral("考试焦虑度测试"), people.at(i % 3), {});
+        record.finished = start.addDays(i * 4).addSecs(i * 1500);
+        store.add(record);
+    }
+    ShownResult shown {QStringLiteral("frm性格内向或外向"), std::nullopt, {}, QStringLiteral("你的性格偏于外向。"), {}};
+    Record introversion = Record::fromShown(shown, QStringLiteral("你的性格是内向还是外向？"), people.at(1), {});
+    introversion.finished = start.addDays(37);
+    store.add(introversion);
+
+    RecordsWindow window;
+    window.resize(1000, 560);
+    window.show();
+    window.findChild<QTableView *>(QStringLiteral("tblRecords"))->selectRow(1);
+    settle();
+    reportTightTexts(&window, QStringLiteral("listing"));
+    save(inFewColours(window.grab().toImage()), QStringLiteral("records-window"));
+    RecordStore::setDefaultPath({});
+}
+
 void collectTestWindows(std::span<const MenuEntry> entries, QStringList &names)
 {
     for (const MenuEntry &entry : entries) {
@@ -254,6 +335,7 @@ int main(int argc, char *argv[])
     collectTestWindows(testCatalog(), windows);
     for (const QString &name : std::as_const(windows))
         shootTestWindow(name, &mainWindow);
+    shootRecordsWindow();
 
     std::fprintf(stderr, "%d control(s) with a text that may not fit\n", g_suspects);
     return check && g_suspects > 0 ? 1 : 0;

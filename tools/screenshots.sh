@@ -3,7 +3,7 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 
 # Pictures of every window (main window, splash, each test window answering
-# and showing its result) at 1x and 2x on the offscreen platform, as PNG files
+# and showing its result, the records window) at 1x and 2x on the offscreen platform, as PNG files
 # in OUTDIR/1x and OUTDIR/2x. Texts that may not fit their controls are listed.
 #
 #   tools/screenshots.sh OUTDIR [BUILDDIR]     (BUILDDIR: build/dev)
@@ -40,5 +40,6 @@ done
 if $update_docs; then
     cp "$out/1x/main-window.png" data/desktop/screenshots/main-window.png
     cp "$out/1x/frm考试焦虑-answering.png" data/desktop/screenshots/test-window.png
+    cp "$out/1x/records-window.png" data/desktop/screenshots/records-window.png
     ls -l data/desktop/screenshots
 fi

@@ -26,6 +26,13 @@ struct ScoreBand {
     std::optional<int> low;  // none: no lower limit
     std::optional<int> high; // none: no upper limit
     bool highIncluded = true;
+
+    // Whether a total falls in the band; the record's band and the records
+    // window's chart both ask this.
+    bool holds(double total) const
+    {
+        return (!low || total >= *low) && (!high || (highIncluded ? total <= *high : total < *high));
+    }
 };
 
 // How answers add up to the total a test window shows, and the bands it shows

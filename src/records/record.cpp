@@ -20,15 +20,6 @@ namespace {
 const QString TotalName = QStringLiteral("总分");
 constexpr QChar IdeographicSpace = u'\u3000';
 
-bool bandHolds(const ScoreBand &band, double total)
-{
-    if (band.low && total < *band.low)
-        return false;
-    if (band.high && (band.highIncluded ? total > *band.high : total >= *band.high))
-        return false;
-    return true;
-}
-
 // The catalogue's band that holds the total, the first where bands overlap.
 QString bandText(const QString &window, std::optional<double> total)
 {
@@ -36,7 +27,7 @@ QString bandText(const QString &window, std::optional<double> total)
     if (!table || !total)
         return {};
     for (const ScoreBand &band : table->scoring.bands) {
-        if (bandHolds(band, *total))
+        if (band.holds(*total))
             return toQString(band.text);
     }
     return {};

@@ -8,6 +8,7 @@
 #include "framework/strings.h"
 #include "records/recordexport.h"
 #include "records/recordstore.h"
+#include "records/reportpainter.h"
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
@@ -26,6 +27,7 @@ const QString CheckBankOption = QStringLiteral("check-bank");
 const QString RecordsOption = QStringLiteral("records");
 const QString ListRecordsOption = QStringLiteral("list-records");
 const QString ExportRecordsOption = QStringLiteral("export-records");
+const QString ReportOption = QStringLiteral("report");
 
 void setUpParser(QCommandLineParser &parser)
 {
@@ -54,6 +56,11 @@ void setUpParser(QCommandLineParser &parser)
                       QStringLiteral("Write every record, with its figures and answers, to FILE as CSV (UTF-8) for "
                                      "spreadsheet programs, and exit. Needs no display."),
                       QStringLiteral("FILE")});
+    parser.addOption({ReportOption,
+                      QStringLiteral("Write the report of the record with this id (as --list-records shows it) to "
+                                     "FILE, a .pdf or .png file, and exit. Needs no display."),
+                      QStringLiteral("ID")});
+    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("With --report: the file to write."), QStringLiteral("[FILE]"));
 }
 
 CommandLine withAction(CommandLine::Action action)
@@ -117,18 +124,19 @@ CommandLine parseCommandLine(const QStringList &arguments)
         return withAction(CommandLine::Action::Help);
     if (parser.isSet(QStringLiteral("version")))
         return withAction(CommandLine::Action::Version);
-    if (!parser.positionalArguments().isEmpty())
+    if (!parser.positionalArguments().isEmpty() && !parser.isSet(ReportOption))
         return failure(QStringLiteral("Unexpected argument '%1'.").arg(parser.positionalArguments().first()));
 
     CommandLine command;
     const std::pair<QString, CommandLine::Action> actions[] = {{CheckBankOption, CommandLine::Action::CheckBank},
                                                                {ListRecordsOption, CommandLine::Action::ListRecords},
-                                                               {ExportRecordsOption, CommandLine::Action::ExportRecords}};
+                                                               {ExportRecordsOption, CommandLine::Action::ExportRecords},
+                                                               {ReportOption, CommandLine::Action::Report}};
     for (const auto &[option, action] : actions) {
         if (!parser.isSet(option))
             continue;
         if (command.action != CommandLine::Action::Run)
-            return failure(QStringLiteral("Give only one of --check-bank, --list-records and --export-records."));
+            return failure(QStringLiteral("Give only one of --check-bank, --list-records, --export-records and --report."));
         command.action = action;
     }
     for (const auto &[option, file] : {std::pair{BankOption, &command.bankFile}, std::pair{RecordsOption, &command.recordsFile},
@@ -136,6 +144,14 @@ CommandLine parseCommandLine(const QStringList &arguments)
         const QString problem = readFileOption(parser, option, file);
         if (!problem.isEmpty())
             return failure(problem);
+    }
+    if (command.action == CommandLine::Action::Report) {
+        bool isNumber = false;
+        command.reportId = parser.value(ReportOption).toLongLong(&isNumber);
+        if (!isNumber || command.reportId <= 0 || parser.positionalArguments().size() != 1)
+            return failure(QStringLiteral("--report needs a record id, as --list-records shows it, and a .pdf or .png file: "
+                                          "--report ID FILE."));
+        command.reportFile = QFileInfo(parser.positionalArguments().first()).absoluteFilePath();
     }
     return command;
 }
@@ -154,6 +170,9 @@ int answerCommandLine(const CommandLine &command)
     case CommandLine::Action::ExportRecords:
         RecordStore::setDefaultPath(command.recordsFile);
         return exportRecords(command.exportFile);
+    case CommandLine::Action::Report:
+        RecordStore::setDefaultPath(command.recordsFile);
+        return writeRecordReport(command.reportId, command.reportFile);
     case CommandLine::Action::Help:
     case CommandLine::Action::Version: {
         // Qt's own output, --help-all included; process() exits after printing.
@@ -216,6 +235,16 @@ int exportRecords(const QString &file)
         return printFailure(store.error());
     QString error;
     return exportCsv(*records, file, &error) ? 0 : printFailure(error);
+}
+
+int writeRecordReport(qint64 id, const QString &file)
+{
+    RecordStore store;
+    const std::optional<Record> record = store.record(id);
+    if (!record)
+        return printFailure(store.error());
+    QString error;
+    return writeReport(*record, file, &error) ? 0 : printFailure(error);
 }
 
 } // namespace zentrova

@@ -20,6 +20,7 @@ struct CommandLine {
         CheckBank,     // open every table of the bank, report, and exit
         ListRecords,   // print a line per record, and exit
         ExportRecords, // write every record to exportFile as CSV, and exit
+        Report,        // write the report of record reportId to reportFile, and exit
         Help,
         Version,
         Error,         // errorText says what is wrong
@@ -28,6 +29,8 @@ struct CommandLine {
     QString bankFile;    // absolute; empty for the bank beside the program
     QString recordsFile; // absolute; empty for the one in the user's data folder
     QString exportFile;  // absolute
+    qint64 reportId = 0;
+    QString reportFile; // absolute
     QString errorText;
 };
 
@@ -56,5 +59,9 @@ int listRecords();
 
 // Writes every record of the record file to file as CSV; 0 on success.
 int exportRecords(const QString &file);
+
+// Writes the report of one record to file (.pdf or .png); 0 on success.
+// Needs a QGuiApplication: text is drawn.
+int writeRecordReport(qint64 id, const QString &file);
 
 } // namespace zentrova

@@ -4,9 +4,11 @@
 #include "mainwindow.h"
 
 #include "framework/strings.h"
+#include "framework/testwindow.h"
+#include "questionnaires/testwindows.h"
+#include "recordkeeping.h"
 #include "splashwindow.h"
 #include "testcatalog.h"
-#include "questionnaires/testwindows.h"
 #include "ui_mainwindow.h"
 
 #include <QApplication>
@@ -32,6 +34,7 @@ MainWindow::MainWindow(QWidget *parent)
     teal.setColor(QPalette::Window, QColor(0, 128, 128));
     ui->centralwidget->setPalette(teal);
     addEntries(menuBar(), testCatalog());
+    m_records = new RecordKeeping(this);
 
     // Record the design layout before the window takes the whole screen;
     // every resize of the client area from then on rescales it.
@@ -76,8 +79,11 @@ void MainWindow::openTest(std::string_view window)
 {
     // A fresh instance each time: reopening a test starts it afresh.
     std::unique_ptr<QDialog> dialog(createTestWindow(window, this));
-    if (dialog)
-        dialog->exec();
+    if (!dialog)
+        return;
+    if (auto *test = qobject_cast<TestWindow *>(dialog.get()))
+        m_records->watch(test, toQString(testCaption(window)));
+    dialog->exec();
 }
 
 void MainWindow::showAbout()

@@ -22,6 +22,7 @@ class MainWindow;
 namespace zentrova {
 
 struct MenuEntry;
+class RecordKeeping;
 
 class MainWindow : public QMainWindow
 {
@@ -35,6 +36,7 @@ public:
     void openTest(std::string_view window);
 
     const LayoutScaler &layoutScaler() const { return m_scaler; }
+    RecordKeeping &recordKeeping() const { return *m_records; }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -48,6 +50,7 @@ private:
 
     std::unique_ptr<Ui::MainWindow> ui;
     LayoutScaler m_scaler;
+    RecordKeeping *m_records = nullptr;
     bool m_frameFitted = false; // the frame was known when the window was fitted
 };
 

@@ -94,4 +94,24 @@ std::span<const MenuEntry> testCatalog()
     return MenuBar;
 }
 
+namespace {
+
+std::string_view captionIn(std::span<const MenuEntry> entries, std::string_view window)
+{
+    for (const MenuEntry &entry : entries) {
+        if (entry.action == MenuAction::OpenTest && entry.window == window)
+            return entry.caption;
+        if (const std::string_view caption = captionIn(entry.children, window); !caption.empty())
+            return caption;
+    }
+    return {};
+}
+
+} // namespace
+
+std::string_view testCaption(std::string_view window)
+{
+    return captionIn(MenuBar, window);
+}
+
 } // namespace zentrova

@@ -23,4 +23,8 @@ struct MenuEntry {
 // The menu bar's menus, in order.
 std::span<const MenuEntry> testCatalog();
 
+// The caption of the menu entry that opens the window ("你有几分克制能力？");
+// empty for a window no entry opens.
+std::string_view testCaption(std::string_view window);
+
 } // namespace zentrova

@@ -1,0 +1,374 @@
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+// Reports, the records window and the keeping of results from the menu: what
+// a user reads in a saved report, what the window lists and deletes, and that
+// a result is never lost to a record file that cannot be written.
+
+#include "drive.h"
+#include "records/recordcharts.h"
+#include "records/recordstore.h"
+#include "records/recordswindow.h"
+#include "records/reportactions.h"
+#include "records/reportpainter.h"
+#include "shell/mainwindow.h"
+#include "testsupport.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QComboBox>
+#include <QInputDialog>
+#include <QPrinter>
+#include <QProcess>
+#include <QSettings>
+#include <QTableView>
+#include <QThreadPool>
+#include <QtTest>
+
+using namespace zentrova;
+using namespace zentrova::testing;
+
+Q_DECLARE_METATYPE(zentrova::Record)
+
+namespace {
+
+QString run(const QString &program, const QStringList &arguments, int *exitCode = nullptr, QString *errors = nullptr)
+{
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForFinished(60000))
+        qFatal("%s did not finish", qPrintable(program));
+    if (exitCode)
+        *exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    if (errors)
+        *errors = QString::fromUtf8(process.readAllStandardError());
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+// The text a PDF reader finds, in the order it was drawn, as one line: the
+// layout's spaces and breaks taken out.
+QString pdfText(const QString &path)
+{
+    QString text = run(QStringLiteral("pdftotext"), {QStringLiteral("-raw"), path, QStringLiteral("-")});
+    return text.remove(QRegularExpression(QStringLiteral("\\s")));
+}
+
+Record exampleRecord(const QString &window, const QString &caption)
+{
+    Record record;
+    record.window = window;
+    record.caption = caption;
+    record.finished = QDateTime(QDate(2026, 3, 5), QTime(14, 30), Qt::OffsetFromUTC, 8 * 3600);
+    record.programVersion = QStringLiteral("1.0");
+    return record;
+}
+
+QFileDevice::Permissions privateFile()
+{
+    return QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser | QFileDevice::WriteUser;
+}
+
+} // namespace
+
+class ReportsTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_dir->isValid());
+        QSettings(QStringLiteral("zentrova"), QStringLiteral("zentrova")).clear();
+        RecordStore::setDefaultPath(m_dir->filePath(QStringLiteral("records.db")));
+    }
+
+    void cleanup()
+    {
+        RecordStore::setDefaultPath({});
+        setSaveFileAsker({});
+        setPrintSetup({});
+        QVERIFY(visibleTopLevels().isEmpty());
+    }
+
+    // What a reader of the PDF finds, for records of each shape, and that
+    // no one else may read it.
+    void reportText_data()
+    {
+        QTest::addColumn<Record>("record");
+        QTest::addColumn<QStringList>("expected");
+
+        Record banded = exampleRecord(QStringLiteral("frm考试焦虑"), QStringLiteral("考试焦虑度测试"));
+        banded.figures = {{QStringLiteral("总分"), QStringLiteral("41")}};
+        banded.verdict = QStringLiteral("25－49");
+        banded.person = QStringLiteral("张小明");
+        for (int item = 1; item <= 33; ++item)
+            banded.answers.append(
+                {QString::number(item), item == 33 ? QStringLiteral("D：很不符合自己的情况") : QStringLiteral("A：很符合")});
+        QTest::newRow("total and bands") << banded
+                                         << QStringList {"考试焦虑度测试", "张小明", "总分41", "25－49", "50－74",
+                                                "33．D：很不符合自己的情况", "2026年3月5日14:30（UTC+08:00）",
+                                                "本结果仅供参考，不构成任何心理诊断。"};
+
+        Record verdict = exampleRecord(QStringLiteral("frm性格内向或外向"), QStringLiteral("你的性格是内向还是外向？"));
+        verdict.verdict = QStringLiteral("你的性格偏于外向，乐于与人交往。");
+        verdict.elapsedMinutes = 7;
+        verdict.answers = {{QStringLiteral("1"), QStringLiteral("是")}, {QStringLiteral("2"), QStringLiteral("否")}};
+        QTest::newRow("verdict only") << verdict
+                                      << QStringList {
+                                             "你的性格是内向还是外向？", "你的性格偏于外向，乐于与人交往。", "7分钟", "未填写", "2．否"};
+
+        Record temperament = exampleRecord(QStringLiteral("frm气质测试"), QStringLiteral("你属于哪种气质？"));
+        temperament.figures = {{QStringLiteral("胆汁质"), QStringLiteral("12")}, {QStringLiteral("多血质"), QStringLiteral("-3")},
+            {QStringLiteral("粘液质"), QStringLiteral("5")}, {QStringLiteral("抑郁质"), QStringLiteral("0")}};
+        temperament.verdict = QStringLiteral("胆汁质");
+        temperament.person = QStringLiteral("李华");
+        for (int item = 1; item <= 60; ++item)
+            temperament.answers.append({QString::number(item), QString::number(item % 5 - 2)});
+        QTest::newRow("temperament, sixty answers")
+            << temperament << QStringList {"胆汁质12", "多血质-3", "粘液质5", "抑郁质0", "李华", "1．-1", "60．-2", "诊断"};
+    }
+    void reportText()
+    {
+        QFETCH(Record, record);
+        QFETCH(QStringList, expected);
+        const QString pdf = m_dir->filePath(QStringLiteral("报告.pdf"));
+        QString error;
+        QVERIFY2(writeReport(record, pdf, &error), qPrintable(error));
+        QCOMPARE(QFile::permissions(pdf), privateFile());
+        const QString text = pdfText(pdf);
+        for (const QString &part : expected)
+            QVERIFY2(text.contains(part), qPrintable(part + " missing from: " + text));
+        // Every font travels inside the file, so any reader shows the Chinese.
+        const QStringList fonts = run(QStringLiteral("pdffonts"), {pdf}).split(u'\n', Qt::SkipEmptyParts).mid(2);
+        QVERIFY(!fonts.isEmpty());
+        for (const QString &font : fonts)
+            QVERIFY2(font.contains(QRegularExpression(QStringLiteral("\\byes\\s+(yes|no)\\s+yes\\b"))), qPrintable(font));
+    }
+
+    // The window lists a stored record, shows its report, and deletes only
+    // when the user says Yes.
+    void recordsWindow()
+    {
+        RecordStore store;
+        QList<qint64> ids;
+        for (int day = 1; day <= 3; ++day) {
+            Record record = exampleRecord(QStringLiteral("frm考试焦虑"), QStringLiteral("考试焦虑度测试"));
+            record.finished = record.finished.addDays(day);
+            record.figures = {{QStringLiteral("总分"), QString::number(20 * day)}};
+            record.person = day == 2 ? QStringLiteral("李华") : QString();
+            ids << *store.add(record);
+        }
+        Record verdictOnly = exampleRecord(QStringLiteral("frm性格内向或外向"), QStringLiteral("你的性格是内向还是外向？"));
+        verdictOnly.finished = verdictOnly.finished.addDays(4);
+        verdictOnly.verdict = QStringLiteral("你的性格偏于外向。");
+        ids << *store.add(verdictOnly);
+
+        RecordsWindow window;
+        window.show();
+        auto *table = window.findChild<QTableView *>(QStringLiteral("tblRecords"));
+        auto *totals = window.findChild<TotalsChart *>(QStringLiteral("totalsChart"));
+        QCOMPARE(table->model()->rowCount(), 4);
+        QVERIFY(window.shownRecord());
+        QCOMPARE(window.shownRecord()->id, ids.last()); // newest first, and shown
+        QVERIFY(!totals->isVisible()); // a test without totals
+
+        auto *test = window.findChild<QComboBox *>(QStringLiteral("cboTest"));
+        test->setCurrentIndex(test->findText(QStringLiteral("考试焦虑度测试")));
+        QCOMPARE(table->model()->rowCount(), 3);
+        QCOMPARE(window.shownRecord()->figures.first().value, QStringLiteral("60"));
+        QCOMPARE(totals->points().size(), 3);
+        QList<int> perBand;
+        for (const BandCountChart::Bar &bar : window.findChild<BandCountChart *>(QStringLiteral("bandChart"))->bars())
+            perBand << bar.count;
+        QCOMPARE(perBand, QList<int>({1, 1, 1, 0})); // 20, 40, 60 in 0－24, 25－49, 50－74, 75－99
+        auto *person = window.findChild<QComboBox *>(QStringLiteral("cboPerson"));
+        person->setCurrentIndex(person->findText(QStringLiteral("李华")));
+        QCOMPARE(table->model()->rowCount(), 1);
+        QCOMPARE(window.shownRecord()->person, QStringLiteral("李华"));
+
+        // Delete the one record on show.
+        ScriptedAnswers answers({MessageAnswer::No, MessageAnswer::Yes});
+        window.deleteSelected();
+        QCOMPARE(store.summaries()->size(), 4);
+        window.deleteSelected();
+        QCOMPARE(answers.asked().size(), 2);
+        QCOMPARE(answers.asked().first().title, QStringLiteral("删除测评记录"));
+        QCOMPARE(store.summaries()->size(), 3);
+        QVERIFY(!store.record(ids[1]));
+        QCOMPARE(person->currentIndex(), 0); // no 李华 left: everyone
+        QCOMPARE(table->model()->rowCount(), 2);
+
+        // A file that is no record file: said once, nothing shown, nothing written.
+        QFile text(m_dir->filePath(QStringLiteral("notes.txt")));
+        QVERIFY(text.open(QIODevice::WriteOnly));
+        text.write("not a record file\n");
+        text.close();
+        RecordStore::setDefaultPath(text.fileName());
+        answers.clear();
+        RecordsWindow broken;
+        QCOMPARE(answers.asked().size(), 1);
+        QCOMPARE(broken.findChild<QTableView *>(QStringLiteral("tblRecords"))->model()->rowCount(), 0);
+        QVERIFY(!broken.shownRecord());
+    }
+
+    // A result shown in a test window opened from the menu: kept or not as
+    // the menu says, and a file that cannot be written costs no result and is
+    // said once. Either way the result view saves and prints this result.
+    void keepingResults_data()
+    {
+        QTest::addColumn<bool>("autoSave");
+        QTest::addColumn<bool>("writable");
+        QTest::addColumn<int>("kept");
+        QTest::addColumn<int>("messages");
+        QTest::addColumn<QString>("person");
+        QTest::newRow("saving on, a name set") << true << true << 1 << 0 << "王小明";
+        QTest::newRow("saving off") << false << true << 0 << 0 << "";
+        QTest::newRow("file cannot be written") << true << false << 0 << 1 << "";
+    }
+    void keepingResults()
+    {
+        QFETCH(bool, autoSave);
+        QFETCH(bool, writable);
+        QFETCH(int, kept);
+        QFETCH(int, messages);
+        QFETCH(QString, person);
+        useShippedBank();
+        if (!writable) // a folder stands where the file would be
+            QVERIFY(QDir().mkpath(RecordStore::defaultPath()));
+        MainWindow main;
+        main.findChild<QAction *>(QStringLiteral("mnuRecordsAutoSave"))->setChecked(autoSave);
+        if (!person.isEmpty()) {
+            whenModal([&](QWidget *dialog) {
+                qobject_cast<QInputDialog *>(dialog)->setTextValue(person);
+                qobject_cast<QInputDialog *>(dialog)->accept();
+            });
+            main.findChild<QAction *>(QStringLiteral("mnuRecordsPerson"))->trigger();
+        }
+        const QString pdf = m_dir->filePath(QStringLiteral("结果.pdf"));
+        const QString printed = m_dir->filePath(QStringLiteral("打印.pdf"));
+        setSaveFileAsker(
+            [&](QWidget *, const QString &suggested) { return suggested.contains(QStringLiteral("考试焦虑度测试")) ? pdf : QString(); });
+        setPrintSetup([&](QWidget *, QPrinter &printer) {
+            printer.setOutputFileName(printed);
+            return true;
+        });
+
+        ScriptedAnswers answers;
+        QString said;
+        QVERIFY(openFromMenu(main, QStringLiteral("frm考试焦虑"), [&](QDialog *window) {
+            answerItems(
+                window, [](int) { return 0; }, pressesToFinish(QStringLiteral("frm考试焦虑")));
+            QVERIFY(showResult(window));
+            // Kept on a worker thread: wait for the outcome.
+            if (kept)
+                QTRY_VERIFY(RecordStore().summaries().value_or(QList<RecordSummary>()).size() == kept);
+            QTRY_COMPARE(int(answers.asked().size()), messages);
+            said = answers.asked().isEmpty() ? QString() : answers.asked().first().text;
+            window->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(window));
+            QTest::keyClick(window, Qt::Key_S, Qt::ControlModifier);
+            QTest::keyClick(window, Qt::Key_P, Qt::ControlModifier);
+            window->findChild<QAction *>(QStringLiteral("actReportCopyImage"))->trigger();
+            QCOMPARE(QGuiApplication::clipboard()->image().width(), 1240);
+            answers.clear();
+            window->reject();
+        }));
+        QThreadPool::globalInstance()->waitForDone();
+        QVERIFY(answers.asked().isEmpty()); // said once, and only then
+        if (messages)
+            QVERIFY2(said.contains(RecordStore::defaultPath()), qPrintable(said));
+        const std::optional<QList<RecordSummary>> summaries = RecordStore().summaries();
+        QCOMPARE(summaries ? int(summaries->size()) : 0, kept);
+        if (kept)
+            QCOMPARE(summaries->first().person, person);
+        QCOMPARE(QFileInfo(RecordStore::defaultPath()).isFile(), kept > 0);
+        for (const QString &file : {pdf, printed})
+            QVERIFY2(pdfText(file).contains(QStringLiteral("考试焦虑度测试")) && pdfText(file).contains(QStringLiteral("总分99结论75－99")),
+                qPrintable(pdfText(file)));
+        QCOMPARE(QFile::permissions(pdf), privateFile());
+    }
+
+    // Deleting every record asks first, and No keeps them.
+    void deleteAllAsksFirst()
+    {
+        QVERIFY(RecordStore().add(exampleRecord(QStringLiteral("frm考试焦虑"), QStringLiteral("考试焦虑度测试"))));
+        MainWindow main;
+        QAction *deleteAll = main.findChild<QAction *>(QStringLiteral("mnuRecordsDeleteAll"));
+        ScriptedAnswers answers({MessageAnswer::No, MessageAnswer::Yes});
+        deleteAll->trigger();
+        QCOMPARE(RecordStore().summaries()->size(), 1);
+        deleteAll->trigger();
+        QCOMPARE(RecordStore().summaries()->size(), 0);
+        QCOMPARE(answers.asked().size(), 2);
+        QCOMPARE(answers.asked().first().title, QStringLiteral("删除全部记录"));
+    }
+
+    // --report through the program itself, without a display.
+    void reportVerb_data()
+    {
+        QTest::addColumn<QString>("id");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<bool>("damaged");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("pdf") << "1"
+                             << "r.pdf" << false << "";
+        QTest::newRow("png") << "1"
+                             << "r.PNG" << false << "";
+        QTest::newRow("no such record") << "7"
+                                        << "r.pdf" << false << "7";
+        QTest::newRow("unknown kind of file") << "1"
+                                              << "r.txt" << false << ".pdf";
+        QTest::newRow("folder that is not there") << "1"
+                                                  << "missing/r.pdf" << false << "missing/r.pdf";
+        QTest::newRow("damaged record file") << "1"
+                                             << "r.pdf" << true << "records.db";
+    }
+    void reportVerb()
+    {
+        QFETCH(QString, id);
+        QFETCH(QString, file);
+        QFETCH(bool, damaged);
+        QFETCH(QString, error);
+        Record record = exampleRecord(QStringLiteral("frm考试焦虑"), QStringLiteral("考试焦虑度测试"));
+        record.figures = {{QStringLiteral("总分"), QStringLiteral("41")}};
+        QVERIFY(RecordStore().add(record) == 1);
+        if (damaged) {
+            QFile db(RecordStore::defaultPath());
+            QVERIFY(db.open(QIODevice::ReadWrite));
+            db.seek(100);
+            db.write(QByteArray(4000, '\xff'));
+        }
+        const QString output = m_dir->filePath(file);
+        int exitCode = 0;
+        QString errors;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        environment.remove(QStringLiteral("DISPLAY"));
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_dir->path()); // else Qt warns of its absence
+        QProcess program;
+        program.setProcessEnvironment(environment);
+        program.start(qEnvironmentVariable("ZENTROVA_PROGRAM"), {"--records", RecordStore::defaultPath(), "--report", id, output});
+        QVERIFY(program.waitForFinished(60000));
+        exitCode = program.exitCode();
+        errors = QString::fromUtf8(program.readAllStandardError()).trimmed();
+        if (error.isEmpty()) {
+            QVERIFY2(exitCode == 0, qPrintable(errors));
+            QCOMPARE(QFile::permissions(output), privateFile());
+            if (file.endsWith(".pdf"))
+                QVERIFY(pdfText(output).contains(QStringLiteral("总分41")));
+            else
+                QCOMPARE(QImage(output).width(), 1240);
+        } else {
+            QVERIFY(exitCode != 0);
+            QVERIFY2(!errors.contains(u'\n') && errors.contains(error), qPrintable(errors));
+            QVERIFY(!QFileInfo::exists(output));
+        }
+    }
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+ZENTROVA_TEST_MAIN(ReportsTest)
+#include "tst_reports.moc"

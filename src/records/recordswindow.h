@@ -1,0 +1,66 @@
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+// The records window: every kept result in a table, newest first, filtered by
+// test and person; the selected record's report beside it; and charts of the
+// chosen test's totals over time and across its bands.
+#pragma once
+
+#include "recordstore.h"
+
+#include <QWidget>
+
+#include <optional>
+
+class QComboBox;
+class QTableView;
+
+namespace zentrova {
+
+class BandCountChart;
+class RecordsFilter;
+class RecordsModel;
+class ReportActions;
+class ReportView;
+class TotalsChart;
+
+class RecordsWindow : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // A top-level window over the record file of this run.
+    explicit RecordsWindow(QWidget *parent = nullptr);
+    ~RecordsWindow() override;
+
+    // Reads the records again, keeping the filters; a record file that cannot
+    // be read is said in a message box and leaves the table empty.
+    void reload();
+
+    // Asks, then deletes the records selected in the table.
+    void deleteSelected();
+
+    // The record whose report shows, if any.
+    const std::optional<Record> &shownRecord() const;
+
+private:
+    void fillFilters();
+    void applyFilters();
+    void showCurrentRecord();
+    void updateCharts();
+    QString chartedTest() const;
+
+    RecordStore m_store;
+    RecordsModel *m_model;
+    RecordsFilter *m_filter;
+    QTableView *m_table;
+    QComboBox *m_testChoice;
+    QComboBox *m_personChoice;
+    ReportView *m_report;
+    TotalsChart *m_totals;
+    BandCountChart *m_bands;
+    QWidget *m_charts;
+    ReportActions *m_actions;
+};
+
+} // namespace zentrova

@@ -1,0 +1,382 @@
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#include "reportpainter.h"
+
+#include "framework/bankcatalog.h"
+#include "framework/strings.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPdfWriter>
+#include <QSaveFile>
+
+#include <algorithm>
+#include <cmath>
+
+namespace zentrova {
+
+namespace {
+
+// The page is laid out in tenths of a millimetre, whatever it is drawn on;
+// fonts are sized in the same unit, so that text keeps its place on a screen,
+// on paper and in a PDF alike.
+constexpr QSizeF Page(2100, 2970);
+constexpr double Margin = 180;
+constexpr double Width = Page.width() - 2 * Margin;
+constexpr double FooterTop = Page.height() - Margin - 150;
+
+const QColor Ink(0x22, 0x22, 0x22);
+const QColor Grey(0x70, 0x70, 0x70);
+const QColor Teal(0, 128, 128);
+const QColor PaleTeal(0xe3, 0xf1, 0xf1);
+
+// The window fonts by their own names: the program's substitutions give them
+// the same faces here as in the windows.
+QFont face(const char *family, double points, bool bold = false)
+{
+    QFont font(QString::fromUtf8(family));
+    font.setPixelSize(qRound(points * 25.4 / 72 * 10));
+    font.setBold(bold);
+    return font;
+}
+
+QFont song(double points, bool bold = false)
+{
+    return face("宋体", points, bold);
+}
+
+QFont kai(double points, bool bold = false)
+{
+    return face("楷体_GB2312", points, bold);
+}
+
+// Draws text wrapped within the page's width from y down; returns the height used.
+double paragraph(QPainter &painter, double y, const QString &text, const QFont &font, const QColor &colour, int flags = Qt::AlignLeft)
+{
+    painter.setFont(font);
+    painter.setPen(colour);
+    const QRectF box(Margin, y, Width, Page.height());
+    const QRectF used = painter.boundingRect(box, flags | Qt::TextWordWrap, text);
+    painter.drawText(box, flags | Qt::TextWordWrap, text);
+    return used.height();
+}
+
+double heading(QPainter &painter, double y, const QString &text)
+{
+    const double height = paragraph(painter, y, text, kai(14, true), Teal);
+    painter.setPen(QPen(PaleTeal, 4));
+    painter.drawLine(QPointF(Margin, y + height + 8), QPointF(Margin + Width, y + height + 8));
+    return height + 30;
+}
+
+QString offsetText(const QDateTime &time)
+{
+    const int minutes = time.offsetFromUtc() / 60;
+    return QStringLiteral("UTC%1%2:%3")
+        .arg(minutes < 0 ? QStringLiteral("−") : QStringLiteral("+"))
+        .arg(std::abs(minutes) / 60, 2, 10, QLatin1Char('0'))
+        .arg(std::abs(minutes) % 60, 2, 10, QLatin1Char('0'));
+}
+
+double header(QPainter &painter, const Record &record)
+{
+    double y = Margin;
+    painter.setFont(song(9));
+    painter.setPen(Grey);
+    const QRectF line(Margin, y, Width, 50);
+    painter.drawText(line, Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Zentrova　心理自测报告"));
+    if (record.id > 0)
+        painter.drawText(line, Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("记录 %1").arg(record.id));
+    y += 60;
+    painter.setPen(QPen(Teal, 6));
+    painter.drawLine(QPointF(Margin, y), QPointF(Margin + Width, y));
+    y += 50;
+
+    y += paragraph(painter, y, record.caption, face("华文中宋", 20, true), Ink) + 40;
+
+    const QString person = record.person.isEmpty() ? QStringLiteral("未填写") : record.person;
+    const QString elapsed = record.elapsedMinutes ? QStringLiteral("%1分钟").arg(*record.elapsedMinutes) : QStringLiteral("不计时");
+    const QString finished
+        = QStringLiteral("%1（%2）").arg(record.finished.toString(QStringLiteral("yyyy年M月d日　HH:mm")), offsetText(record.finished));
+    const QList<std::pair<QString, QString>> facts
+        = {{QStringLiteral("受测者"), person}, {QStringLiteral("完成时间"), finished}, {QStringLiteral("用时"), elapsed}};
+    const QFont label = song(11);
+    const double labelWidth = QFontMetricsF(label).horizontalAdvance(QStringLiteral("完成时间：")) + 10;
+    for (const auto &[name, value] : facts) {
+        painter.setFont(label);
+        painter.setPen(Grey);
+        painter.drawText(QRectF(Margin, y, labelWidth, 60), Qt::AlignLeft | Qt::AlignVCenter, name + u'：');
+        painter.setPen(Ink);
+        painter.drawText(QRectF(Margin + labelWidth, y, Width - labelWidth, 60), Qt::AlignLeft | Qt::AlignVCenter, value);
+        y += 60;
+    }
+    return y + 40;
+}
+
+// Each figure in a box of its own, its name above its value, four to a row.
+double figures(QPainter &painter, double y, const QList<ShownResult::Figure> &figures)
+{
+    constexpr int PerRow = 4;
+    constexpr double Gap = 30, BoxHeight = 200;
+    const double boxWidth = (Width - (PerRow - 1) * Gap) / PerRow;
+    for (int i = 0; i < figures.size(); ++i) {
+        const QRectF box(Margin + (i % PerRow) * (boxWidth + Gap), y + (i / PerRow) * (BoxHeight + Gap), boxWidth, BoxHeight);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(PaleTeal);
+        painter.drawRoundedRect(box, 20, 20);
+        painter.setBrush(Qt::NoBrush);
+        painter.setFont(song(10));
+        painter.setPen(Grey);
+        painter.drawText(box.adjusted(20, 15, -20, 0), Qt::AlignHCenter | Qt::AlignTop, figures[i].name);
+        // A long value (a type's name) shrinks to its box rather than leave it.
+        QFont value = song(22, true);
+        const double advance = QFontMetricsF(value).horizontalAdvance(figures[i].value);
+        if (advance > box.width() - 40)
+            value.setPixelSize(std::max(20, int(value.pixelSize() * (box.width() - 40) / advance)));
+        painter.setFont(value);
+        painter.setPen(Ink);
+        painter.drawText(box.adjusted(20, 60, -20, -10), Qt::AlignCenter, figures[i].value);
+    }
+    const int rows = int(figures.size() + PerRow - 1) / PerRow;
+    return rows > 0 ? rows * (BoxHeight + Gap) + 10 : 0;
+}
+
+double verdict(QPainter &painter, double y, const QString &text)
+{
+    painter.setFont(song(9));
+    painter.setPen(Grey);
+    painter.drawText(QRectF(Margin + 40, y + 15, Width - 80, 40), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("结论"));
+    painter.setFont(song(12));
+    const QRectF textBox(Margin + 40, y + 65, Width - 80, Page.height());
+    const double height = painter.boundingRect(textBox, Qt::TextWordWrap, text).height() + 95;
+    painter.setPen(QPen(Teal, 3));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRoundedRect(QRectF(Margin, y, Width, height), 20, 20);
+    painter.setPen(Ink);
+    painter.drawText(textBox, Qt::TextWordWrap, text);
+    return height + 40;
+}
+
+// A band as a stretch of the total's scale: [from, to), a band "7－15分"
+// covering 7 up to 16. Open ends are filled in below.
+struct Stretch {
+    std::optional<double> from, to;
+    QString text;
+    bool holdsTotal;
+};
+
+// The test's bands side by side as a horizontal scale, with the total marked.
+double bandChart(QPainter &painter, double y, const std::vector<ScoreBand> &bands, double total, const QString &totalText)
+{
+    std::vector<Stretch> stretches;
+    for (const ScoreBand &band : bands) {
+        Stretch stretch {{}, {}, toQString(band.text), band.holds(total)};
+        if (band.low)
+            stretch.from = *band.low;
+        if (band.high)
+            stretch.to = *band.high + (band.highIncluded ? 1 : 0);
+        stretches.push_back(stretch);
+    }
+    // An open end reaches as far as a typical band, or past the total.
+    std::vector<double> widths;
+    for (const Stretch &s : stretches) {
+        if (s.from && s.to)
+            widths.push_back(*s.to - *s.from);
+    }
+    std::sort(widths.begin(), widths.end());
+    const double typical = widths.empty() ? 10 : widths[widths.size() / 2];
+    for (Stretch &s : stretches) {
+        if (!s.from)
+            s.from = std::min(*s.to - typical, std::floor(total));
+        if (!s.to)
+            s.to = std::max(*s.from + typical, std::floor(total) + 1);
+    }
+    std::sort(stretches.begin(), stretches.end(), [](const Stretch &a, const Stretch &b) { return *a.from < *b.from; });
+    double low = *stretches.front().from, high = *stretches.front().to;
+    for (const Stretch &s : stretches) {
+        low = std::min(low, *s.from);
+        high = std::max(high, *s.to);
+    }
+    const auto x = [&](double value) { return Margin + (std::clamp(value, low, high) - low) / (high - low) * Width; };
+
+    constexpr double MarkHeight = 110, BarHeight = 120;
+    const double barTop = y + MarkHeight;
+    for (const Stretch &s : stretches) {
+        const QRectF stretch(x(*s.from), barTop, x(*s.to) - x(*s.from), BarHeight);
+        painter.setPen(QPen(Qt::white, 4));
+        painter.setBrush(s.holdsTotal ? QColor(0x7f, 0xbf, 0xbf) : PaleTeal);
+        painter.drawRect(stretch);
+        // The band's text, smaller where the band is narrow.
+        QFont font = song(10);
+        const double advance = QFontMetricsF(font).horizontalAdvance(s.text);
+        if (advance > stretch.width() - 10)
+            font.setPixelSize(std::max(16, int(font.pixelSize() * (stretch.width() - 10) / advance)));
+        painter.setFont(font);
+        painter.setPen(Ink);
+        painter.drawText(stretch, Qt::AlignCenter, s.text);
+    }
+    // A total n sits in the middle of its step [n, n + 1).
+    const double mark = x(total + 0.5);
+    QPainterPath arrow;
+    arrow.moveTo(mark, barTop - 5);
+    arrow.lineTo(mark - 25, barTop - 45);
+    arrow.lineTo(mark + 25, barTop - 45);
+    arrow.closeSubpath();
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(0xc0, 0x39, 0x2b));
+    painter.drawPath(arrow);
+    painter.setBrush(Qt::NoBrush);
+    painter.setFont(song(10, true));
+    painter.setPen(QColor(0xc0, 0x39, 0x2b));
+    const double labelWidth = QFontMetricsF(painter.font()).horizontalAdvance(totalText) + 10;
+    const double labelLeft = std::clamp(mark - labelWidth / 2, Margin, Margin + Width - labelWidth);
+    painter.drawText(QRectF(labelLeft, y, labelWidth, MarkHeight - 50), Qt::AlignCenter, totalText);
+    return MarkHeight + BarHeight + 50;
+}
+
+// The answers in columns, numbers down each column, in the largest font that
+// fits them into the room left above the footer.
+void answers(QPainter &painter, double y, const QList<ShownResult::Answer> &answers)
+{
+    const double room = FooterTop - 30 - y;
+    constexpr double ColumnGap = 60, NumberGap = 15;
+    QFont font;
+    double lineHeight = 0, numberWidth = 0, cellWidth = 0;
+    int columns = 1, rows = int(answers.size());
+    for (double points = 10.5; points >= 6; points -= 0.5) {
+        font = song(points);
+        const QFontMetricsF metrics(font);
+        numberWidth = 0;
+        double answerWidth = 0;
+        for (const ShownResult::Answer &answer : answers) {
+            numberWidth = std::max(numberWidth, metrics.horizontalAdvance(answer.item + u'．'));
+            answerWidth = std::max(answerWidth, metrics.horizontalAdvance(answer.answer));
+        }
+        lineHeight = metrics.height() * 1.3;
+        cellWidth = numberWidth + NumberGap + answerWidth + ColumnGap;
+        const int linesInRoom = std::max(1, int(room / lineHeight));
+        columns = std::max(1, int((Width + ColumnGap) / cellWidth));
+        rows = (int(answers.size()) + columns - 1) / columns;
+        if (rows <= linesInRoom)
+            break;
+        // Still too many at the smallest size: more, narrower columns, and
+        // answers shortened to fit them.
+        if (points <= 6) {
+            rows = linesInRoom;
+            columns = (int(answers.size()) + rows - 1) / rows;
+            cellWidth = (Width + ColumnGap) / columns;
+        }
+    }
+    painter.setFont(font);
+    const QFontMetricsF metrics(font);
+    const double answerWidth = cellWidth - numberWidth - NumberGap - ColumnGap;
+    for (int i = 0; i < answers.size(); ++i) {
+        const double left = Margin + (i / rows) * cellWidth;
+        const double top = y + (i % rows) * lineHeight;
+        painter.setPen(Grey);
+        painter.drawText(QRectF(left, top, numberWidth, lineHeight), Qt::AlignRight | Qt::AlignVCenter, answers[i].item + u'．');
+        painter.setPen(Ink);
+        painter.drawText(QRectF(left + numberWidth + NumberGap, top, answerWidth + ColumnGap / 2, lineHeight),
+            Qt::AlignLeft | Qt::AlignVCenter, metrics.elidedText(answers[i].answer, Qt::ElideRight, answerWidth));
+    }
+}
+
+void footer(QPainter &painter, const Record &record)
+{
+    painter.setPen(QPen(Teal, 3));
+    painter.drawLine(QPointF(Margin, FooterTop), QPointF(Margin + Width, FooterTop));
+    paragraph(painter, FooterTop + 20, QStringLiteral("本结果仅供参考，不构成任何心理诊断。"), kai(12, true), Ink, Qt::AlignHCenter);
+    QString made = QStringLiteral("Zentrova %1").arg(record.programVersion);
+    if (!record.bankSha256.isEmpty())
+        made += QStringLiteral("　·　题库 SHA-256 %1…").arg(record.bankSha256.left(16));
+    paragraph(painter, FooterTop + 90, made, song(8), Grey, Qt::AlignHCenter);
+}
+
+} // namespace
+
+void paintReport(QPainter &painter, const QRectF &target, const Record &record)
+{
+    painter.save();
+    const double scale = std::min(target.width() / Page.width(), target.height() / Page.height());
+    painter.translate(target.center() - QPointF(Page.width(), Page.height()) * scale / 2);
+    painter.scale(scale, scale);
+    painter.setRenderHint(QPainter::Antialiasing);
+
+    double y = header(painter, record);
+    y += heading(painter, y, QStringLiteral("测评结果"));
+    y += figures(painter, y, record.figures);
+    if (!record.verdict.isEmpty())
+        y += verdict(painter, y, record.verdict);
+
+    const BankTable *table = bankTableForWindow(record.window.toStdString());
+    const std::optional<double> total = record.total();
+    if (table && !table->scoring.bands.empty() && total) {
+        QString totalText;
+        for (const ShownResult::Figure &figure : record.figures) {
+            if (figure.name == QStringLiteral("总分"))
+                totalText = QStringLiteral("总分 %1").arg(figure.value);
+        }
+        y += heading(painter, y, QStringLiteral("分数段"));
+        y += bandChart(painter, y, table->scoring.bands, *total, totalText);
+    }
+
+    y += heading(painter, y, QStringLiteral("作答记录（共%1项）").arg(record.answers.size()));
+    if (record.answers.isEmpty())
+        paragraph(painter, y, QStringLiteral("这次测评没有记下作答。"), song(10.5), Grey);
+    else
+        answers(painter, y, record.answers);
+
+    footer(painter, record);
+    painter.restore();
+}
+
+QImage reportImage(const Record &record, int width)
+{
+    QImage image(width, qRound(width * Page.height() / Page.width()), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    paintReport(painter, image.rect(), record);
+    return image;
+}
+
+bool writeReport(const Record &record, const QString &path, QString *error)
+{
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix != QLatin1String("pdf") && suffix != QLatin1String("png")) {
+        *error = QStringLiteral("报告只能存为 .pdf 或 .png 文件，“%1”两者都不是").arg(path);
+        return false;
+    }
+    QSaveFile file(path);
+    // The report holds private answers: the file is the user's alone from
+    // its first byte on.
+    if (!file.open(QIODevice::WriteOnly) || !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
+        *error = QStringLiteral("无法写入报告文件“%1”：%2").arg(path, file.errorString());
+        return false;
+    }
+    bool painted = true;
+    if (suffix == QLatin1String("pdf")) {
+        QPdfWriter pdf(&file);
+        pdf.setPageSize(QPageSize(QPageSize::A4));
+        pdf.setPageMargins(QMarginsF());
+        pdf.setResolution(300);
+        pdf.setTitle(record.caption);
+        pdf.setCreator(QStringLiteral("Zentrova %1").arg(QCoreApplication::applicationVersion()));
+        QPainter painter;
+        painted = painter.begin(&pdf);
+        if (painted)
+            paintReport(painter, QRectF(0, 0, pdf.width(), pdf.height()), record);
+    } else {
+        painted = reportImage(record).save(&file, "PNG");
+    }
+    if (!painted || !file.commit()) {
+        *error = QStringLiteral("无法写入报告文件“%1”：%2").arg(path, painted ? file.errorString() : QStringLiteral("报告没能画出来"));
+        file.cancelWriting();
+        return false;
+    }
+    return true;
+}
+
+} // namespace zentrova

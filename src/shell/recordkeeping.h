@@ -1,0 +1,56 @@
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+// The 测评记录 menu and what it governs: who is taking the tests, whether
+// results are kept, the records window; and the keeping of every result a
+// test window shows.
+#pragma once
+
+#include "framework/shownresult.h"
+
+#include <QObject>
+#include <QPointer>
+
+#include <optional>
+
+class QMainWindow;
+
+namespace zentrova {
+
+class RecordsWindow;
+class TestWindow;
+
+class RecordKeeping : public QObject
+{
+    Q_OBJECT
+
+public:
+    // Adds the menu to the main window's menu bar, before 帮助.
+    explicit RecordKeeping(QMainWindow *main);
+
+    // Keeps the result the window shows as a record of the test named
+    // caption, when saving is on; and gives the result view the report's
+    // actions (right-click menu, Ctrl+S, Ctrl+P), saved or not.
+    void watch(TestWindow *window, const QString &caption);
+
+    // The name kept with each new record; empty when none is set.
+    QString person() const;
+    void setPerson(const QString &person);
+    bool autoSave() const;
+
+    // The records window, once opened.
+    RecordsWindow *recordsWindow() const;
+    void showRecords();
+
+private:
+    void keep(TestWindow *window, const QString &caption, const ShownResult &shown);
+    void askPerson();
+    void deleteAll();
+    const QString &bankSha256();
+
+    QMainWindow *m_main;
+    QPointer<RecordsWindow> m_recordsWindow;
+    std::optional<QString> m_bankSha256;
+};
+
+} // namespace zentrova
