@@ -23,6 +23,6 @@ set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # table maps the windows' Chinese font names to.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "qt6-qpa-plugins, fonts-arphic-gbsn00lp, fonts-arphic-gkai00mp, fonts-arphic-uming, fonts-arphic-ukai, fonts-wqy-zenhei")
+    "qt6-qpa-plugins, fonts-noto-cjk, fonts-arphic-gkai00mp, fonts-arphic-ukai")
 
 include(CPack)

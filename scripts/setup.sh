@@ -10,8 +10,8 @@ packages=(
   clang-14 libclang-rt-14-dev
   xvfb xauth valgrind
   desktop-file-utils appstream librsvg2-bin file
-  fonts-arphic-uming fonts-arphic-ukai fonts-arphic-gbsn00lp fonts-arphic-gkai00mp
-  fonts-lxgw-wenkai fonts-wqy-zenhei fontconfig
+  fonts-noto-cjk fonts-arphic-gkai00mp fonts-arphic-ukai
+  fonts-lxgw-wenkai fontconfig
 )
 
 missing=()
