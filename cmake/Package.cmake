@@ -33,7 +33,7 @@ set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # table maps the windows' Chinese font names to.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "qt6-qpa-plugins, fonts-arphic-gbsn00lp, fonts-arphic-gkai00mp, fonts-arphic-uming, fonts-arphic-ukai, fonts-wqy-zenhei")
+    "qt6-qpa-plugins, fonts-noto-cjk, fonts-arphic-gkai00mp, fonts-arphic-ukai")
 
 # The documents Debian wants beside every package: the copyright file, from
 # the same information as the files' REUSE lines, and the changelog, from

@@ -14,8 +14,8 @@ packages=(
   xvfb xauth valgrind
   desktop-file-utils appstream librsvg2-bin file poppler-utils
   reuse lintian man-db groff-base
-  fonts-arphic-uming fonts-arphic-ukai fonts-arphic-gbsn00lp fonts-arphic-gkai00mp
-  fonts-lxgw-wenkai fonts-wqy-zenhei fontconfig
+  fonts-noto-cjk fonts-arphic-gkai00mp fonts-arphic-ukai
+  fonts-lxgw-wenkai fontconfig
 )
 
 missing=()

@@ -38,9 +38,12 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
+#include <QPlainTextEdit>
 #include <QRegularExpression>
 #include <QTableView>
 #include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextEdit>
 
 #include <cstdio>
 #include <memory>
@@ -72,6 +75,21 @@ void save(const QPixmap &picture, const QString &name)
     save(picture.toImage(), name);
 }
 
+// The text box's text, before any scrolling, ends inside the box: the last
+// line that holds any text (the empty lines after it hold nothing to read).
+template<typename TextBox>
+bool showsWhole(const TextBox *box)
+{
+    QTextBlock block = box->document()->lastBlock();
+    while (block.isValid() && block.text().trimmed().isEmpty())
+        block = block.previous();
+    if (!block.isValid())
+        return true;
+    QTextCursor end(block);
+    end.movePosition(QTextCursor::EndOfBlock);
+    return box->cursorRect(end).bottom() <= box->viewport()->height();
+}
+
 // Controls whose text needs more room than they have. A rough check: a frame
 // of a label, a style's indicator or a deliberate cover are not weighed.
 void reportTightTexts(const QWidget *window, const QString &state)
@@ -79,7 +97,7 @@ void reportTightTexts(const QWidget *window, const QString &state)
     auto report = [&](const QWidget *control, const QString &text) {
         ++g_suspects;
         std::fprintf(stderr, "%s %s: %s does not fit: %s\n", qPrintable(window->objectName()), qPrintable(state),
-                     qPrintable(control->objectName()), qPrintable(text.left(24)));
+                     qPrintable(control->objectName()), qPrintable(text.section(u'\n', 0, 0).left(24)));
     };
     for (const QLabel *label : window->findChildren<QLabel *>()) {
         if (!label->isVisibleTo(window) || label->text().isEmpty() || !label->pixmap().isNull())
@@ -99,6 +117,18 @@ void reportTightTexts(const QWidget *window, const QString &state)
     for (const QAbstractButton *button : window->findChildren<QAbstractButton *>()) {
         if (button->isVisibleTo(window) && !button->text().isEmpty() && button->sizeHint().width() > button->width())
             report(button, button->text());
+    }
+    // A box marked scrollsByDesign holds a text that its window defines
+    // longer than the box can show: the temperament explanation, four
+    // paragraphs that fill twice its panel.
+    auto mustShowWhole = [&](const QWidget *box) { return box->isVisibleTo(window) && !box->property("scrollsByDesign").toBool(); };
+    for (const QTextEdit *box : window->findChildren<QTextEdit *>()) {
+        if (mustShowWhole(box) && !showsWhole(box))
+            report(box, box->toPlainText());
+    }
+    for (const QPlainTextEdit *box : window->findChildren<QPlainTextEdit *>()) {
+        if (mustShowWhole(box) && !showsWhole(box))
+            report(box, box->toPlainText());
     }
 }
 
@@ -171,6 +201,8 @@ void shootTestWindow(const QString &name, QWidget *mainWindow)
     for (int press = 0; press <= table->itemCount + 1 && isUsable(button(window.get(), "Command1")); ++press) {
         answerWhatIsShown(window.get());
         button(window.get(), "Command1")->click();
+        settle();
+        reportTightTexts(window.get(), QStringLiteral("item %1").arg(press + 2));
     }
     clickIfUsable(button(window.get(), "Command3"));
     shoot(window.get(), QStringLiteral("result"));
