@@ -33,8 +33,11 @@ const QColor Grey(0x70, 0x70, 0x70);
 const QColor Teal(0, 128, 128);
 const QColor PaleTeal(0xe3, 0xf1, 0xf1);
 
-// The window fonts by their own names: the program's substitutions give them
-// the same faces here as in the windows.
+// The kai headings by the windows' own name, so that they get the windows'
+// face. The song text names its face outright: the Noto CJK faces the windows
+// use for 宋体 share glyphs between common characters and the Kangxi
+// radicals, and a PDF's text layer then reads 小 as ⼩, so that a search or a
+// copy from the report would miss the person's own name.
 QFont face(const char *family, double points, bool bold = false)
 {
     QFont font(QString::fromUtf8(family));
@@ -45,7 +48,7 @@ QFont face(const char *family, double points, bool bold = false)
 
 QFont song(double points, bool bold = false)
 {
-    return face("宋体", points, bold);
+    return face("AR PL SungtiL GB", points, bold);
 }
 
 QFont kai(double points, bool bold = false)
@@ -95,7 +98,7 @@ double header(QPainter &painter, const Record &record)
     painter.drawLine(QPointF(Margin, y), QPointF(Margin + Width, y));
     y += 50;
 
-    y += paragraph(painter, y, record.caption, face("华文中宋", 20, true), Ink) + 40;
+    y += paragraph(painter, y, record.caption, song(20, true), Ink) + 40;
 
     const QString person = record.person.isEmpty() ? QStringLiteral("未填写") : record.person;
     const QString elapsed = record.elapsedMinutes ? QStringLiteral("%1分钟").arg(*record.elapsedMinutes) : QStringLiteral("不计时");
