@@ -11,6 +11,7 @@
 
 #include "framework/questionbank.h"
 #include "records/recordstore.h"
+#include "timing.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -39,19 +40,6 @@ ShownResult typicalResult()
     for (int item = 1; item <= 25; ++item)
         shown.answers.append({QString::number(item), "B：有时如此"});
     return shown;
-}
-
-double medianMs(int rounds, const std::function<void()> &work)
-{
-    std::vector<double> samples;
-    for (int i = 0; i < rounds; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        work();
-        samples.push_back(timer.nsecsElapsed() / 1e6);
-    }
-    std::sort(samples.begin(), samples.end());
-    return samples[samples.size() / 2];
 }
 
 // One flush of a small write to the disk under folder: what a durable

@@ -12,6 +12,7 @@
 #include "records/recordstore.h"
 #include "records/recordswindow.h"
 #include "records/reportpainter.h"
+#include "timing.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -31,20 +32,6 @@
 using namespace zentrova;
 
 namespace {
-
-// Median milliseconds of work over rounds.
-double median(int rounds, const std::function<void()> &work)
-{
-    std::vector<double> ms;
-    for (int i = 0; i < rounds; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        work();
-        ms.push_back(double(timer.nsecsElapsed()) / 1e6);
-    }
-    std::sort(ms.begin(), ms.end());
-    return ms[ms.size() / 2];
-}
 
 Record examRecord(int n)
 {
@@ -78,7 +65,7 @@ QString recordFile(const QTemporaryDir &disk, int count)
 double openingMs(const QString &path)
 {
     RecordStore::setDefaultPath(path);
-    return median(11, [] {
+    return medianMs(11, [] {
         RecordsWindow window;
         window.show();
         window.repaint();
@@ -112,12 +99,12 @@ int main(int argc, char *argv[])
         table->viewport()->repaint();
     }
     const double perPage = double(timer.nsecsElapsed()) / 1e6 / std::max(1, pages);
-    const double sort = median(5, [&] {
+    const double sort = medianMs(5, [&] {
         table->sortByColumn(1, Qt::AscendingOrder);
         table->sortByColumn(0, Qt::DescendingOrder);
     }) / 2;
     auto *person = window.findChild<QComboBox *>(QStringLiteral("cboPerson"));
-    const double filter = median(5, [&] {
+    const double filter = medianMs(5, [&] {
         person->setCurrentIndex(1);
         person->setCurrentIndex(0);
     }) / 2;
@@ -125,7 +112,7 @@ int main(int argc, char *argv[])
     const Record record = *RecordStore().record(RecordStore().summaries()->first().id);
     const QString pdf = disk.filePath(QStringLiteral("report.pdf"));
     QString error;
-    const double report = median(11, [&] { writeReport(record, pdf, &error); });
+    const double report = medianMs(11, [&] { writeReport(record, pdf, &error); });
 
     std::printf("records window opens, 10 records:       %7.1f ms\n", few);
     std::printf("records window opens, 10,000 records:   %7.1f ms\n", many);
