@@ -166,6 +166,11 @@ private slots:
         QVERIFY2(back, qPrintable(store.error()));
         QCOMPARE(*back, record);
         QCOMPARE(back->finished.offsetFromUtc(), record.finished.offsetFromUtc());
+        // A figure left behind by another tool belongs to no record shown.
+        sql(store.path(), "INSERT OR REPLACE INTO figures VALUES (9999, 0, '总分', '1')");
+        const auto all = store.records();
+        QVERIFY2(all && all->size() == 1, qPrintable(store.error()));
+        QCOMPARE(all->first(), record);
         QVERIFY(!store.record(*first));
         const auto summaries = store.summaries();
         QVERIFY(summaries && summaries->size() == 1);

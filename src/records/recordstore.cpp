@@ -399,10 +399,20 @@ std::optional<QList<Record>> readRecords(Connection &db, std::optional<qint64> i
         index.insert(record.id, records.size());
         records.append(record);
     }
-    while (figures.next())
-        records[index.value(figures.integer(0))].figures.append({figures.text(1), figures.text(2)});
-    while (answers.next())
-        records[index.value(answers.integer(0))].answers.append({answers.text(1), answers.text(2)});
+    // A row whose record is gone (a file that another tool has changed)
+    // belongs to no record shown.
+    auto owner = [&](qint64 recordId) -> Record * {
+        const auto found = index.constFind(recordId);
+        return found == index.cend() ? nullptr : &records[*found];
+    };
+    while (figures.next()) {
+        if (Record *record = owner(figures.integer(0)))
+            record->figures.append({figures.text(1), figures.text(2)});
+    }
+    while (answers.next()) {
+        if (Record *record = owner(answers.integer(0)))
+            record->answers.append({answers.text(1), answers.text(2)});
+    }
     for (const Statement *statement : {&rows, &figures, &answers}) {
         if (statement->failed()) {
             db.failed(*statement);
