@@ -1,18 +1,22 @@
 // SPDX-FileCopyrightText: 2026 The Zentrova developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// What each test window hands over when its result view is shown: every
-// figure as its label shows it, the verdict as worded, the minutes of a timed
+// What each test window hands over when its result view is shown, and what
+// the record file keeps of it: every figure as its label shows it, the
+// verdict as worded (or a band the window shows), the minutes of a timed
 // test and the answers given, sent once.
 #include "drive.h"
 #include "framework/clock.h"
 #include "framework/shownresult.h"
 #include "framework/testwindow.h"
+#include "records/recordstore.h"
 #include "testsupport.h"
 
 #include <QAbstractButton>
 #include <QDialog>
 #include <QLabel>
+#include <QTemporaryDir>
+#include <QTextEdit>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTimer>
@@ -65,6 +69,37 @@ void compareWithView(
         answers << answer.answer;
     }
     QCOMPARE(answers, answersGiven);
+}
+
+// What the record file keeps of shown, read back as the result it stands for.
+// The band a record names where the view words no verdict is checked apart.
+ShownResult keptAndReadBack(const ShownResult &shown, QString *band)
+{
+    const QTemporaryDir folder;
+    RecordStore store(folder.filePath(QStringLiteral("records.db")));
+    const std::optional<qint64> id = store.add(Record::fromShown(shown, QStringLiteral("测试"), {}, {}));
+    const std::optional<Record> kept = id ? store.record(*id) : std::nullopt;
+    if (!kept) {
+        qWarning("%s", qPrintable(store.error()));
+        return {};
+    }
+    *band = shown.verdict.isEmpty() ? kept->verdict : QString();
+    return {kept->window, kept->elapsedMinutes, kept->figures, shown.verdict.isEmpty() ? QString() : kept->verdict, kept->answers};
+}
+
+// Whether the window shows text somewhere on screen, as the band a record
+// names must be.
+bool showsText(const QWidget *window, const QString &text)
+{
+    for (const QLabel *label : window->findChildren<QLabel *>()) {
+        if (label->isVisibleTo(window) && label->text().contains(text))
+            return true;
+    }
+    for (const QTextEdit *box : window->findChildren<QTextEdit *>()) {
+        if (box->isVisibleTo(window) && box->toPlainText().contains(text))
+            return true;
+    }
+    return false;
 }
 
 } // namespace
@@ -154,7 +189,11 @@ private slots:
         }
         QVERIFY(showResult(dialog));
         QCOMPARE(handedOver.size(), 1);
-        compareWithView(handedOver.first().first().value<ShownResult>(), dialog, figures, verdict, given);
+        const auto shown = handedOver.first().first().value<ShownResult>();
+        compareWithView(shown, dialog, figures, verdict, given);
+        QString band;
+        compareWithView(keptAndReadBack(shown, &band), dialog, figures, verdict, given);
+        QVERIFY2(band.isEmpty() || showsText(dialog, band), qPrintable(band));
         if (QTest::currentTestFailed())
             return;
 

@@ -99,7 +99,7 @@ void RecordKeeping::keep(TestWindow *window, const QString &caption, const Shown
                 return;
             }
             showMessage(shownIn ? shownIn.data() : m_main,
-                QStringLiteral("这次的测评结果没能保存，但仍显示在窗口中。\n原因：%1。").arg(error), Title, MessageButtons::Ok);
+                QStringLiteral("%1\n结果仍显示在测评窗口中，可单击右键选择“保存为PDF…”另行保存。").arg(error), Title, MessageButtons::Ok);
         });
 }
 
