@@ -33,7 +33,7 @@ set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # table maps the windows' Chinese font names to, and the report's song face.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "qt6-qpa-plugins, fonts-noto-cjk, fonts-arphic-gkai00mp, fonts-arphic-ukai, fonts-arphic-gbsn00lp")
+    "qt6-qpa-plugins, fonts-noto-cjk, fonts-arphic-gkai00mp, fonts-arphic-ukai, fonts-arphic-gbsn00lp, fonts-dejavu-core")
 
 # The documents Debian wants beside every package: the copyright file, from
 # the same information as the files' REUSE lines, and the changelog, from
