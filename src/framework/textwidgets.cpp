@@ -15,7 +15,8 @@ namespace zentrova {
 
 qreal linePitch(const QWidget *widget)
 {
-    return QFontInfo(widget->font()).pointSizeF() * widget->logicalDpiY() / 72.0;
+    constexpr qreal EmsPerLine = 1.08;
+    return QFontInfo(widget->font()).pointSizeF() * widget->logicalDpiY() / 72.0 * EmsPerLine;
 }
 
 TextBox::TextBox(QWidget *parent)

@@ -2,10 +2,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 // The text box and the word-wrapped label of the test windows, used from the
-// .ui files as a promoted QTextEdit and QLabel. Both set their lines one em
-// apart, the line pitch of the faces the windows were drawn for, whatever
-// the face in use asks for: the Noto CJK faces ask for almost half as much
-// again, and the defined texts would no longer fit their defined places.
+// .ui files as a promoted QTextEdit and QLabel. Both set their lines close
+// to one em apart, the line pitch of the faces the windows were drawn for,
+// whatever the face in use asks for: the Noto CJK faces ask for almost half
+// as much again, and the defined texts would no longer fit their defined
+// places.
 #pragma once
 
 #include <QLabel>
@@ -13,7 +14,9 @@
 
 namespace zentrova {
 
-// The distance from one line of text to the next in the widget's font.
+// The distance from one line of text to the next in the widget's font: a
+// little over an em, since the Noto ideographs fill nearly the whole em and
+// lines set exactly one em apart touch.
 qreal linePitch(const QWidget *widget);
 
 class TextBox : public QTextEdit
