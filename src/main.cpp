@@ -2,8 +2,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 #include "framework/fonts.h"
-#include "framework/questionbank.h"
-#include "records/recordstore.h"
 #include "shell/commandline.h"
 #include "shell/mainwindow.h"
 #include "shell/splashwindow.h"
@@ -60,8 +58,7 @@ int main(int argc, char *argv[])
     command = zentrova::parseCommandLine(QCoreApplication::arguments());
     if (command.action != Action::Run)
         return zentrova::answerCommandLine(command);
-    zentrova::setBankFile(command.bankFile);
-    zentrova::RecordStore::setDefaultPath(command.recordsFile);
+    zentrova::useFiles(command);
     zentrova::installFontSubstitutions();
     // The installed icon; none when running from the build tree.
     QApplication::setWindowIcon(QIcon::fromTheme(QString::fromLatin1(zentrova::ApplicationId)));

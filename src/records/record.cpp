@@ -13,6 +13,8 @@
 #include <QFile>
 #include <QStringList>
 
+#include <algorithm>
+
 namespace zentrova {
 
 namespace {
@@ -35,19 +37,23 @@ QString bandText(const QString &window, std::optional<double> total)
 
 } // namespace
 
+const ShownResult::Figure *Record::totalFigure() const
+{
+    const auto found = std::find_if(figures.begin(), figures.end(), [](const auto &figure) { return figure.name == TotalName; });
+    return found == figures.end() ? nullptr : &*found;
+}
+
 std::optional<double> Record::total() const
 {
-    for (const ShownResult::Figure &figure : figures) {
-        if (figure.name != TotalName)
-            continue;
-        // Read as the window reads its tally label ("23", "23分"), but a label
-        // that shows no number shows no total, rather than a total of 0.
-        const QStringView text = QStringView(figure.value).trimmed();
-        if (numberPrefixLength(text.utf16(), std::size_t(text.size())) == 0)
-            return std::nullopt;
-        return lenientNumber(figure.value);
-    }
-    return std::nullopt;
+    const ShownResult::Figure *figure = totalFigure();
+    if (!figure)
+        return std::nullopt;
+    // Read as the window reads its tally label ("23", "23分"), but a label
+    // that shows no number shows no total, rather than a total of 0.
+    const QStringView text = QStringView(figure->value).trimmed();
+    if (numberPrefixLength(text.utf16(), std::size_t(text.size())) == 0)
+        return std::nullopt;
+    return lenientNumber(figure->value);
 }
 
 QString Record::resultLine() const

@@ -30,7 +30,9 @@ struct Record {
     QString programVersion;
     QString bankSha256;                 // hex, of the bank the test was taken with
 
-    // The figure named 总分 read as a number, where there is one.
+    // The figure named 总分, where the view shows one.
+    const ShownResult::Figure *totalFigure() const;
+    // That figure read as a number, where it shows one.
     std::optional<double> total() const;
     // Figures and verdict in one line: "总分 23　7－15分".
     QString resultLine() const;

@@ -317,11 +317,8 @@ void paintReport(QPainter &painter, const QRectF &target, const Record &record)
     const BankTable *table = bankTableForWindow(record.window.toStdString());
     const std::optional<double> total = record.total();
     if (table && !table->scoring.bands.empty() && total) {
-        QString totalText;
-        for (const ShownResult::Figure &figure : record.figures) {
-            if (figure.name == QStringLiteral("总分"))
-                totalText = QStringLiteral("总分 %1").arg(figure.value);
-        }
+        const ShownResult::Figure *figure = record.totalFigure();
+        const QString totalText = figure->name + u' ' + figure->value;
         y += heading(painter, y, QStringLiteral("分数段"));
         y += bandChart(painter, y, table->scoring.bands, *total, totalText);
     }

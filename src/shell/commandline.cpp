@@ -156,22 +156,25 @@ CommandLine parseCommandLine(const QStringList &arguments)
     return command;
 }
 
+void useFiles(const CommandLine &command)
+{
+    setBankFile(command.bankFile);
+    RecordStore::setDefaultPath(command.recordsFile);
+}
+
 int answerCommandLine(const CommandLine &command)
 {
+    useFiles(command);
     switch (command.action) {
     case CommandLine::Action::Run:
         break;
     case CommandLine::Action::CheckBank:
-        setBankFile(command.bankFile);
         return checkBank();
     case CommandLine::Action::ListRecords:
-        RecordStore::setDefaultPath(command.recordsFile);
         return listRecords();
     case CommandLine::Action::ExportRecords:
-        RecordStore::setDefaultPath(command.recordsFile);
         return exportRecords(command.exportFile);
     case CommandLine::Action::Report:
-        RecordStore::setDefaultPath(command.recordsFile);
         return writeRecordReport(command.reportId, command.reportFile);
     case CommandLine::Action::Help:
     case CommandLine::Action::Version: {
@@ -182,7 +185,7 @@ int answerCommandLine(const CommandLine &command)
         break;
     }
     case CommandLine::Action::Error:
-        print(stderr, QCoreApplication::applicationName() + QStringLiteral(": ") + command.errorText);
+        printFailure(command.errorText);
         print(stderr, QStringLiteral("Run '%1 --help' for its options.").arg(QCoreApplication::applicationName()));
         return 1;
     }

@@ -44,6 +44,10 @@ void setApplicationIdentity();
 // Relative bank paths are resolved against the working directory now.
 CommandLine parseCommandLine(const QStringList &arguments);
 
+// Points the question bank and the record file at the files the command
+// line names, or at the usual ones where it names none.
+void useFiles(const CommandLine &command);
+
 // Carries out every action but Run, without any window or display, and
 // returns the exit code. Needs a QCoreApplication.
 int answerCommandLine(const CommandLine &command);
