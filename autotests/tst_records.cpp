@@ -122,30 +122,32 @@ private slots:
     {
         QTest::addColumn<ShownResult>("shown");
         QTest::addColumn<QString>("person");
+        QTest::addColumn<QString>("group");
         QTest::addColumn<QDateTime>("finished"); // invalid: now
         QTest::addColumn<QString>("verdict");    // as kept
         const QList<ShownResult::Answer> answers{{"1", "A：是"}, {"2", "B：有时，如此"}};
         const QDateTime east(QDate(2026, 3, 1), QTime(14, 5, 9, 123), Qt::OffsetFromUTC, 8 * 3600);
         const QDateTime west(QDate(2026, 12, 31), QTime(23, 59), Qt::OffsetFromUTC, -(5 * 3600 + 1800));
         QTest::newRow("total in a band, person, elapsed time, +08:00")
-            << ShownResult{"frm你可断吗", 12, {{"总分", "23"}}, {}, answers} << "李雷" << east << "16－25分";
+            << ShownResult{"frm你可断吗", 12, {{"总分", "23"}}, {}, answers} << "李雷" << "初二（3）班" << east << "16－25分";
         QTest::newRow("total under an open band, now")
-            << ShownResult{"frm你的爱情分值", {}, {{"总分", "24分"}}, {}, answers} << "" << QDateTime() << "不足25分";
+            << ShownResult{"frm你的爱情分值", {}, {{"总分", "24分"}}, {}, answers} << "" << "" << QDateTime() << "不足25分";
         QTest::newRow("total where two bands meet: the first")
-            << ShownResult{"frm逻辑思维能力测试", {}, {{"总分", "25"}}, {}, {}} << "" << QDateTime() << "25个以上";
-        QTest::newRow("total in no band") << ShownResult{"frm你可断吗", {}, {{"总分", "-1"}}, {}, {}} << "" << QDateTime() << "";
-        QTest::newRow("no total shown") << ShownResult{"frm你可断吗", {}, {{"总分", ""}}, {}, {}} << "" << QDateTime() << "";
+            << ShownResult{"frm逻辑思维能力测试", {}, {{"总分", "25"}}, {}, {}} << "" << "" << QDateTime() << "25个以上";
+        QTest::newRow("total in no band") << ShownResult{"frm你可断吗", {}, {{"总分", "-1"}}, {}, {}} << "" << "" << QDateTime() << "";
+        QTest::newRow("no total shown") << ShownResult{"frm你可断吗", {}, {{"总分", ""}}, {}, {}} << "" << "" << QDateTime() << "";
         QTest::newRow("the view's verdict, two figures, -05:30")
-            << ShownResult{"frm性格内向或外向", {}, {{"外向", "7"}, {"内向", "13"}}, "内向性格", {{"12（2）", "是"}}} << "" << west
+            << ShownResult{"frm性格内向或外向", {}, {{"外向", "7"}, {"内向", "13"}}, "内向性格", {{"12（2）", "是"}}} << "" << "一班" << west
             << "内向性格";
     }
     void roundTrip()
     {
         QFETCH(ShownResult, shown);
         QFETCH(QString, person);
+        QFETCH(QString, group);
         QFETCH(QDateTime, finished);
         QFETCH(QString, verdict);
-        Record record = Record::fromShown(shown, "测试", person, QString(64, u'a'));
+        Record record = Record::fromShown(shown, "测试", person, QString(64, u'a'), group);
         QCOMPARE(record.verdict, verdict);
         if (finished.isValid())
             record.finished = finished;
@@ -176,8 +178,31 @@ private slots:
         QVERIFY(summaries && summaries->size() == 1);
         QCOMPARE(summaries->first().resultLine, record.resultLine());
         QCOMPARE(summaries->first().total, record.total());
+        QCOMPARE(summaries->first().group, group);
         QCOMPARE(modeOf(store.path()), 0600);
         QCOMPARE(modeOf(folder), 0700);
+    }
+
+    // A file from before groups reads as it is, with no groups, and gains
+    // them at the next save.
+    void olderFileGainsGroups()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("records.db");
+        RecordStore store(path);
+        QVERIFY(store.add(sampleRecord()));
+        sql(path, "ALTER TABLE records DROP COLUMN person_group; PRAGMA user_version = 1");
+        const auto before = store.summaries();
+        QVERIFY2(before && before->size() == 1 && before->first().group.isEmpty(), qPrintable(store.error()));
+        Record grouped = sampleRecord();
+        grouped.group = "初二（3）班";
+        const auto id = store.add(grouped);
+        QVERIFY2(id, qPrintable(store.error()));
+        const auto records = store.records();
+        QVERIFY(records && records->size() == 2);
+        QCOMPARE(records->first().group, grouped.group);
+        QCOMPARE(records->last().group, QString());
+        QCOMPARE(records->first().person, grouped.person);
     }
 
     void refusesAndKeepsEveryByte_data()
@@ -223,7 +248,7 @@ private slots:
                 bytes[i] = char(i * 7);
             writeFile(path, bytes);
         } else if (kind == "newer") {
-            sql(path, "PRAGMA user_version = 2");
+            sql(path, "PRAGMA user_version = 99");
         }
         const QByteArray before = bytesOf(path);
         const QStringList listing = QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
@@ -342,9 +367,9 @@ private slots:
         QVERIFY(csv.startsWith("\xEF\xBB\xBF"));
         const QList<QStringList> rows = parseCsv(QString::fromUtf8(csv.mid(3)));
         QCOMPARE(rows.size(), 3);
-        QCOMPARE(rows[0], (QStringList{"编号", "完成时间", "UTC偏移", "受测者", "测试", "用时（分钟）", "总分", "评语或分数段", "答案",
+        QCOMPARE(rows[0], (QStringList{"编号", "完成时间", "UTC偏移", "受测者", "小组", "测试", "用时（分钟）", "总分", "评语或分数段", "答案",
                                        "程序版本", "题库SHA-256"}));
-        QCOMPARE(rows[1], (QStringList{"1", "2026-03-01 14:05:09", "+08:00", "李雷, \"小李\"\n二班", "你可断吗？", "12", "23", "16－25分",
+        QCOMPARE(rows[1], (QStringList{"1", "2026-03-01 14:05:09", "+08:00", "李雷, \"小李\"\n二班", "", "你可断吗？", "12", "23", "16－25分",
                                        "1:A：是; 2:B：有时，如此", "1.0", QString(64, u'a')}));
         QCOMPARE(modeOf(out), 0600);
     }

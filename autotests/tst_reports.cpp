@@ -17,7 +17,7 @@
 #include <QAction>
 #include <QClipboard>
 #include <QComboBox>
-#include <QInputDialog>
+#include <QLineEdit>
 #include <QPrinter>
 #include <QProcess>
 #include <QSettings>
@@ -222,7 +222,7 @@ private slots:
         QTest::addColumn<int>("kept");
         QTest::addColumn<int>("messages");
         QTest::addColumn<QString>("person");
-        QTest::newRow("saving on, a name set") << true << true << 1 << 0 << "王小明";
+        QTest::newRow("saving on, a name and a group set") << true << true << 1 << 0 << "王小明";
         QTest::newRow("saving off") << false << true << 0 << 0 << "";
         QTest::newRow("file cannot be written") << true << false << 0 << 1 << "";
     }
@@ -240,8 +240,9 @@ private slots:
         main.findChild<QAction *>(QStringLiteral("mnuRecordsAutoSave"))->setChecked(autoSave);
         if (!person.isEmpty()) {
             whenModal([&](QWidget *dialog) {
-                qobject_cast<QInputDialog *>(dialog)->setTextValue(person);
-                qobject_cast<QInputDialog *>(dialog)->accept();
+                dialog->findChild<QLineEdit *>(QStringLiteral("txtPerson"))->setText(person);
+                dialog->findChild<QLineEdit *>(QStringLiteral("txtGroup"))->setText(QStringLiteral(" 初二（3）班 "));
+                qobject_cast<QDialog *>(dialog)->accept();
             });
             main.findChild<QAction *>(QStringLiteral("mnuRecordsPerson"))->trigger();
         }
@@ -282,6 +283,8 @@ private slots:
         QCOMPARE(summaries ? int(summaries->size()) : 0, kept);
         if (kept)
             QCOMPARE(summaries->first().person, person);
+        if (kept)
+            QCOMPARE(summaries->first().group, person.isEmpty() ? QString() : QStringLiteral("初二（3）班"));
         QCOMPARE(QFileInfo(RecordStore::defaultPath()).isFile(), kept > 0);
         for (const QString &file : {pdf, printed})
             QVERIFY2(pdfText(file).contains(QStringLiteral("考试焦虑度测试")) && pdfText(file).contains(QStringLiteral("总分99结论75－99")),

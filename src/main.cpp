@@ -35,7 +35,7 @@ int main(int argc, char *argv[])
         arguments << QString::fromLocal8Bit(argv[i]);
     zentrova::CommandLine command = zentrova::parseCommandLine(arguments);
     using Action = zentrova::CommandLine::Action;
-    if (command.action == Action::Report) {
+    if (command.action == Action::Report || command.action == Action::GroupReport) {
         // Drawing text takes a GUI application, but a report needs no screen.
         qputenv("QT_QPA_PLATFORM", "offscreen");
         QApplication app(argc, argv);

@@ -35,6 +35,17 @@ struct ScoreBand {
     }
 };
 
+// The band a total falls in: the first that holds it, where bands overlap
+// ("60分－90分" and "90分以上" both hold 90); none where no band does.
+inline std::optional<std::size_t> bandIndex(const std::vector<ScoreBand> &bands, double total)
+{
+    for (std::size_t i = 0; i < bands.size(); ++i) {
+        if (bands[i].holds(total))
+            return i;
+    }
+    return std::nullopt;
+}
+
 // How answers add up to the total a test window shows, and the bands it shows
 // beside it. The bank checker works out from this which totals a user can
 // reach with one answer per item.

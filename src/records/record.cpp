@@ -26,13 +26,8 @@ constexpr QChar IdeographicSpace = u'\u3000';
 QString bandText(const QString &window, std::optional<double> total)
 {
     const BankTable *table = bankTableForWindow(window.toStdString());
-    if (!table || !total)
-        return {};
-    for (const ScoreBand &band : table->scoring.bands) {
-        if (band.holds(*total))
-            return toQString(band.text);
-    }
-    return {};
+    const auto band = table && total ? bandIndex(table->scoring.bands, *total) : std::nullopt;
+    return band ? toQString(table->scoring.bands[*band].text) : QString();
 }
 
 } // namespace
@@ -46,14 +41,17 @@ const ShownResult::Figure *Record::totalFigure() const
 std::optional<double> Record::total() const
 {
     const ShownResult::Figure *figure = totalFigure();
-    if (!figure)
-        return std::nullopt;
+    return figure ? numberShown(figure->value) : std::nullopt;
+}
+
+std::optional<double> Record::numberShown(const QString &value)
+{
     // Read as the window reads its tally label ("23", "23分"), but a label
     // that shows no number shows no total, rather than a total of 0.
-    const QStringView text = QStringView(figure->value).trimmed();
+    const QStringView text = QStringView(value).trimmed();
     if (numberPrefixLength(text.utf16(), std::size_t(text.size())) == 0)
         return std::nullopt;
-    return lenientNumber(figure->value);
+    return lenientNumber(value);
 }
 
 QString Record::resultLine() const
@@ -66,7 +64,8 @@ QString Record::resultLine() const
     return parts.join(IdeographicSpace);
 }
 
-Record Record::fromShown(const ShownResult &shown, const QString &caption, const QString &person, const QString &bankSha256)
+Record Record::fromShown(const ShownResult &shown, const QString &caption, const QString &person, const QString &bankSha256,
+                         const QString &group)
 {
     Record record;
     record.window = shown.window;
@@ -78,6 +77,7 @@ Record Record::fromShown(const ShownResult &shown, const QString &caption, const
     record.verdict = shown.verdict.isEmpty() ? bandText(shown.window, record.total()) : shown.verdict;
     record.answers = shown.answers;
     record.person = person;
+    record.group = group;
     record.programVersion = QCoreApplication::applicationVersion();
     record.bankSha256 = bankSha256;
     return record;

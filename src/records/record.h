@@ -27,6 +27,7 @@ struct Record {
     QString verdict;
     QList<ShownResult::Answer> answers;
     QString person;                     // empty when no name was set
+    QString group;                      // the person's class or group; empty when none was set
     QString programVersion;
     QString bankSha256;                 // hex, of the bank the test was taken with
 
@@ -34,12 +35,14 @@ struct Record {
     const ShownResult::Figure *totalFigure() const;
     // That figure read as a number, where it shows one.
     std::optional<double> total() const;
+    // A figure's value read as a number, where it shows one ("23", "23分").
+    static std::optional<double> numberShown(const QString &value);
     // Figures and verdict in one line: "总分 23　7－15分".
     QString resultLine() const;
 
     // A record of a result just shown, finished now.
     static Record fromShown(const ShownResult &shown, const QString &caption, const QString &person,
-                            const QString &bankSha256);
+                            const QString &bankSha256, const QString &group = {});
 
     // Equal fields; finished compares the instant (its offset apart).
     friend bool operator==(const Record &, const Record &) = default;

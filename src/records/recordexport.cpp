@@ -3,6 +3,8 @@
 
 #include "recordexport.h"
 
+#include "framework/accessibility.h"
+
 #include <QSaveFile>
 #include <QStringList>
 
@@ -62,34 +64,52 @@ QString listingLine(const RecordSummary &summary)
     return cleaned.join(u'\t');
 }
 
-bool exportCsv(const QList<Record> &records, const QString &path, QString *error)
+QString answerCode(const QString &answer)
+{
+    const QString text = answer.trimmed();
+    if (isAnswerLetter(text.left(1)) && (text.size() == 1 || !text.at(1).isLetterOrNumber()))
+        return text.left(1).toUpper();
+    return text;
+}
+
+bool exportCsv(const QList<Record> &records, const QString &path, QString *error, bool itemColumns)
 {
     // Oldest first, like a log: a later export of more records adds rows at
     // the bottom, and figure columns at the right in the order first shown.
     QList<Record> chronological = records;
     std::reverse(chronological.begin(), chronological.end());
-    QStringList figureNames;
+    QStringList figureNames, items;
     for (const Record &record : std::as_const(chronological)) {
         for (const ShownResult::Figure &figure : record.figures) {
             if (!figureNames.contains(figure.name))
                 figureNames << figure.name;
         }
+        for (const ShownResult::Answer &answer : record.answers) {
+            if (itemColumns && !items.contains(answer.item))
+                items << answer.item;
+        }
     }
 
     QString text = csvRow(QStringList{QStringLiteral("编号"), QStringLiteral("完成时间"), QStringLiteral("UTC偏移"),
-                                      QStringLiteral("受测者"), QStringLiteral("测试"), QStringLiteral("用时（分钟）")}
+                                      QStringLiteral("受测者"), QStringLiteral("小组"), QStringLiteral("测试"),
+                                      QStringLiteral("用时（分钟）")}
                           + figureNames
                           + QStringList{QStringLiteral("评语或分数段"), QStringLiteral("答案"), QStringLiteral("程序版本"),
-                                        QStringLiteral("题库SHA-256")});
+                                        QStringLiteral("题库SHA-256")}
+                          + items);
     for (const Record &record : std::as_const(chronological)) {
         QStringList row{QString::number(record.id), record.finished.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
-                        utcOffsetText(record.finished.offsetFromUtc()), record.person, record.caption,
+                        utcOffsetText(record.finished.offsetFromUtc()), record.person, record.group, record.caption,
                         record.elapsedMinutes ? QString::number(*record.elapsedMinutes) : QString()};
         for (const QString &name : std::as_const(figureNames)) {
             const auto figure = std::find_if(record.figures.begin(), record.figures.end(), [&](const auto &f) { return f.name == name; });
             row << (figure != record.figures.end() ? figure->value : QString());
         }
         row << record.verdict << answersText(record.answers) << record.programVersion << record.bankSha256;
+        for (const QString &item : std::as_const(items)) {
+            const auto answer = std::find_if(record.answers.begin(), record.answers.end(), [&](const auto &a) { return a.item == item; });
+            row << (answer != record.answers.end() ? answerCode(answer->answer) : QString());
+        }
         text += csvRow(row);
     }
 

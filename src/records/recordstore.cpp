@@ -53,11 +53,17 @@ const char *const SchemaSteps[] = {
            item TEXT NOT NULL,
            answer TEXT NOT NULL,
            PRIMARY KEY (record, position)) WITHOUT ROWID;)",
+    // The person's class or group, for group reports.
+    "ALTER TABLE records ADD COLUMN person_group TEXT NOT NULL DEFAULT ''",
 };
 constexpr int SchemaVersion = int(std::size(SchemaSteps));
 
 const char *const RecordColumns
     = "id, window, caption, finished_ms, utc_offset, elapsed_minutes, verdict, person, program_version, bank_sha256";
+// A file of an older version, read as it is, has no groups yet.
+const char *const GroupColumn = "person_group";
+const char *const NoGroupColumn = "''";
+constexpr int GroupSchemaVersion = 2;
 const char *const NewestFirst = " ORDER BY finished_ms DESC, id DESC";
 
 QString &defaultPathOverride()
@@ -221,6 +227,8 @@ public:
 
     // Whether the file holds our tables (once begun).
     bool hasRecords() const { return m_version > 0; }
+    // The group column, or an empty text where the file predates groups.
+    const char *groupColumn() const { return m_version >= GroupSchemaVersion ? GroupColumn : NoGroupColumn; }
 
     bool commit() { return exec("COMMIT"); }
 
@@ -375,7 +383,8 @@ std::optional<QList<Record>> readRecords(Connection &db, std::optional<qint64> i
 {
     const QByteArray where = id ? " WHERE id = ?1" : "";
     const QByteArray whereRecord = id ? " WHERE record = ?1" : "";
-    Statement rows(db.handle(), "SELECT " + QByteArray(RecordColumns) + " FROM records" + where + NewestFirst);
+    Statement rows(db.handle(),
+        "SELECT " + QByteArray(RecordColumns) + ", " + db.groupColumn() + " FROM records" + where + NewestFirst);
     Statement figures(db.handle(), "SELECT record, name, value FROM figures" + whereRecord + " ORDER BY record, position");
     Statement answers(db.handle(), "SELECT record, item, answer FROM answers" + whereRecord + " ORDER BY record, position");
     if (id) {
@@ -396,6 +405,7 @@ std::optional<QList<Record>> readRecords(Connection &db, std::optional<qint64> i
         record.person = rows.text(7);
         record.programVersion = rows.text(8);
         record.bankSha256 = rows.text(9);
+        record.group = rows.text(10);
         index.insert(record.id, records.size());
         records.append(record);
     }
@@ -479,7 +489,7 @@ std::optional<qint64> RecordStore::add(const Record &record)
     }
     Statement insert(db.handle(),
         "INSERT INTO records (window, caption, finished_ms, utc_offset, elapsed_minutes, verdict, person, "
-        "program_version, bank_sha256) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9)");
+        "program_version, bank_sha256, person_group) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10)");
     insert.bind(1, record.window);
     insert.bind(2, record.caption);
     insert.bind(3, record.finished.toMSecsSinceEpoch());
@@ -489,6 +499,7 @@ std::optional<qint64> RecordStore::add(const Record &record)
     insert.bind(7, record.person);
     insert.bind(8, record.programVersion);
     insert.bind(9, record.bankSha256);
+    insert.bind(10, record.group);
     const bool inserted = insert.run() || db.failed(insert);
     const qint64 id = sqlite3_last_insert_rowid(db.handle());
     if (!inserted
@@ -536,13 +547,15 @@ std::optional<QList<RecordSummary>> RecordStore::summaries()
     // One pass: a record's row comes once per figure, its figures in order.
     Statement rows(db.handle(),
         "SELECT r.id, r.finished_ms, r.utc_offset, r.person, r.window, r.caption, r.elapsed_minutes, r.verdict, "
-        "f.name, f.value FROM records r LEFT JOIN figures f ON f.record = r.id "
+        "f.name, f.value, " + QByteArray(db.groupColumn()) + " FROM records r LEFT JOIN figures f ON f.record = r.id "
         "ORDER BY r.finished_ms DESC, r.id DESC, f.position");
     Record shown; // figures and verdict of the last summary, for its result line
     auto finishLast = [&] {
         if (!summaries.isEmpty()) {
             summaries.last().resultLine = shown.resultLine();
             summaries.last().total = shown.total();
+            summaries.last().figures = shown.figures;
+            summaries.last().verdict = shown.verdict;
         }
     };
     while (rows.next()) {
@@ -550,7 +563,7 @@ std::optional<QList<RecordSummary>> RecordStore::summaries()
         if (summaries.isEmpty() || summaries.last().id != id) {
             finishLast();
             summaries.append({id, finishedAt(rows.integer(1), int(rows.integer(2))), rows.text(3), rows.text(4), rows.text(5), {},
-                std::nullopt, rows.optionalInteger(6)});
+                std::nullopt, rows.optionalInteger(6), rows.text(10), {}, {}});
             shown.figures.clear();
             shown.verdict = rows.text(7);
         }

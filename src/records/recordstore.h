@@ -31,6 +31,10 @@ struct RecordSummary {
     QString resultLine;
     std::optional<double> total;
     std::optional<int> elapsedMinutes;
+    QString group;
+    // What the result line is made of, for group reports.
+    QList<ShownResult::Figure> figures;
+    QString verdict;
 };
 
 class RecordStore

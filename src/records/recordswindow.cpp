@@ -28,7 +28,7 @@ namespace zentrova {
 
 namespace {
 
-enum Column { Finished, Person, Test, Result, Elapsed, ColumnCount };
+enum Column { Finished, Person, Group, Test, Result, Elapsed, ColumnCount };
 
 constexpr int SortRole = Qt::UserRole;
 constexpr int IdRole = Qt::UserRole + 1;
@@ -82,6 +82,8 @@ public:
             return summary.finished.toString(QStringLiteral("yyyy-MM-dd HH:mm"));
         case Person:
             return personText(summary.person);
+        case Group:
+            return summary.group;
         case Test:
             return summary.caption;
         case Result:
@@ -97,7 +99,7 @@ public:
         if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
             return {};
         static const QString captions[] = {
-            QStringLiteral("完成时间"), QStringLiteral("受测者"), QStringLiteral("测评"), QStringLiteral("结果"), QStringLiteral("用时")};
+            QStringLiteral("完成时间"), QStringLiteral("受测者"), QStringLiteral("小组"), QStringLiteral("测评"), QStringLiteral("结果"), QStringLiteral("用时")};
         return captions[section];
     }
 
@@ -118,10 +120,11 @@ public:
         setSortRole(SortRole);
     }
 
-    void setFilters(const QString &window, const std::optional<QString> &person)
+    void setFilters(const QString &window, const std::optional<QString> &person, const std::optional<QString> &group = {})
     {
         m_window = window;
         m_person = person;
+        m_group = group;
         invalidateFilter();
     }
 
@@ -129,13 +132,15 @@ protected:
     bool filterAcceptsRow(int row, const QModelIndex &) const override
     {
         const RecordSummary &summary = m_model->summaries().at(row);
-        return (m_window.isEmpty() || summary.window == m_window) && (!m_person || summary.person == *m_person);
+        return (m_window.isEmpty() || summary.window == m_window) && (!m_person || summary.person == *m_person)
+            && (!m_group || summary.group == *m_group);
     }
 
 private:
     RecordsModel *m_model;
     QString m_window; // empty: every test
     std::optional<QString> m_person; // none: everyone
+    std::optional<QString> m_group; // none: every group
 };
 
 // The report of the selected record as a page scaled to fit, or a line
@@ -191,6 +196,7 @@ RecordsWindow::RecordsWindow(QWidget *parent)
     , m_table(new QTableView(this))
     , m_testChoice(new QComboBox(this))
     , m_personChoice(new QComboBox(this))
+    , m_groupChoice(new QComboBox(this))
     , m_report(new ReportView(this))
     , m_totals(new TotalsChart(this))
     , m_bands(new BandCountChart(this))
@@ -204,6 +210,8 @@ RecordsWindow::RecordsWindow(QWidget *parent)
     m_personChoice->setObjectName(QStringLiteral("cboPerson"));
     m_testChoice->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     m_personChoice->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    m_groupChoice->setObjectName(QStringLiteral("cboGroup"));
+    m_groupChoice->setSizeAdjustPolicy(QComboBox::AdjustToContents);
 
     m_table->setObjectName(QStringLiteral("tblRecords"));
     m_table->setModel(m_filter);
@@ -216,7 +224,7 @@ RecordsWindow::RecordsWindow(QWidget *parent)
     m_table->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 8);
     m_table->horizontalHeader()->setStretchLastSection(false);
     const int em = fontMetrics().horizontalAdvance(u'中');
-    for (const auto &[column, width] : {std::pair {Finished, 9}, {Person, 6}, {Test, 13}, {Result, 14}, {Elapsed, 5}})
+    for (const auto &[column, width] : {std::pair {Finished, 9}, {Person, 6}, {Group, 6}, {Test, 13}, {Result, 14}, {Elapsed, 5}})
         m_table->setColumnWidth(column, width * em + 12);
     m_table->horizontalHeader()->setSectionResizeMode(Result, QHeaderView::Stretch);
     m_table->sortByColumn(Finished, Qt::DescendingOrder);
@@ -234,6 +242,9 @@ RecordsWindow::RecordsWindow(QWidget *parent)
     bar->addSpacing(12);
     bar->addWidget(new QLabel(QStringLiteral("受测者："), this));
     bar->addWidget(m_personChoice);
+    bar->addSpacing(12);
+    bar->addWidget(new QLabel(QStringLiteral("小组："), this));
+    bar->addWidget(m_groupChoice);
     bar->addStretch();
     bar->addWidget(remove);
     for (QAction *action : m_actions->actions()) {
@@ -267,6 +278,7 @@ RecordsWindow::RecordsWindow(QWidget *parent)
 
     connect(m_testChoice, &QComboBox::currentIndexChanged, this, &RecordsWindow::applyFilters);
     connect(m_personChoice, &QComboBox::currentIndexChanged, this, &RecordsWindow::applyFilters);
+    connect(m_groupChoice, &QComboBox::currentIndexChanged, this, &RecordsWindow::applyFilters);
     connect(m_table->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &RecordsWindow::showCurrentRecord);
 
     reload();
@@ -311,12 +323,29 @@ void RecordsWindow::fillFilters()
     for (const auto &[name, _] : people)
         m_personChoice->addItem(personText(name), name);
     m_personChoice->setCurrentIndex(person.isValid() ? std::max(0, m_personChoice->findData(person)) : 0);
+    fillGroupChoice();
+}
+
+void RecordsWindow::fillGroupChoice()
+{
+    const QVariant group = m_groupChoice->currentData();
+    std::map<QString, bool> groups;
+    for (const RecordSummary &summary : m_model->summaries())
+        groups.emplace(summary.group, true);
+    const QSignalBlocker blocker(m_groupChoice);
+    m_groupChoice->clear();
+    m_groupChoice->addItem(QStringLiteral("全部小组"));
+    for (const auto &[name, _] : groups)
+        m_groupChoice->addItem(name.isEmpty() ? QStringLiteral("（未分组）") : name, name);
+    m_groupChoice->setCurrentIndex(group.isValid() ? std::max(0, m_groupChoice->findData(group)) : 0);
 }
 
 void RecordsWindow::applyFilters()
 {
     const QVariant person = m_personChoice->currentData();
-    m_filter->setFilters(m_testChoice->currentData().toString(), person.isValid() ? std::optional(person.toString()) : std::nullopt);
+    const QVariant group = m_groupChoice->currentData();
+    m_filter->setFilters(m_testChoice->currentData().toString(), person.isValid() ? std::optional(person.toString()) : std::nullopt,
+                         group.isValid() ? std::optional(group.toString()) : std::nullopt);
     // The record on show is the one selected, so that 删除所选 deletes what
     // the user sees, also when filtering moved the current row.
     QItemSelectionModel *selection = m_table->selectionModel();
@@ -357,9 +386,11 @@ void RecordsWindow::updateCharts()
 {
     const QString test = chartedTest();
     const QVariant person = m_personChoice->currentData();
+    const QVariant group = m_groupChoice->currentData();
     QList<TotalsChart::Point> points;
     for (const RecordSummary &summary : m_model->summaries()) {
-        if (summary.window == test && summary.total && (!person.isValid() || summary.person == person.toString()))
+        if (summary.window == test && summary.total && (!person.isValid() || summary.person == person.toString())
+            && (!group.isValid() || summary.group == group.toString()))
             points.append({summary.finished.toMSecsSinceEpoch(), summary.person, *summary.total});
     }
     QList<BandCountChart::Bar> bars;

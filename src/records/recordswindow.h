@@ -45,6 +45,7 @@ public:
 
 private:
     void fillFilters();
+    void fillGroupChoice();
     void applyFilters();
     void showCurrentRecord();
     void updateCharts();
@@ -56,6 +57,7 @@ private:
     QTableView *m_table;
     QComboBox *m_testChoice;
     QComboBox *m_personChoice;
+    QComboBox *m_groupChoice;
     ReportView *m_report;
     TotalsChart *m_totals;
     BandCountChart *m_bands;

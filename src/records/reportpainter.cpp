@@ -303,10 +303,7 @@ void footer(QPainter &painter, const Record &record)
 void paintReport(QPainter &painter, const QRectF &target, const Record &record)
 {
     painter.save();
-    const double scale = std::min(target.width() / Page.width(), target.height() / Page.height());
-    painter.translate(target.center() - QPointF(Page.width(), Page.height()) * scale / 2);
-    painter.scale(scale, scale);
-    painter.setRenderHint(QPainter::Antialiasing);
+    reportstyle::fitPage(painter, target);
 
     double y = header(painter, record);
     y += heading(painter, y, QStringLiteral("测评结果"));
@@ -333,16 +330,29 @@ void paintReport(QPainter &painter, const QRectF &target, const Record &record)
     painter.restore();
 }
 
-QImage reportImage(const Record &record, int width)
+// A page drawn on white, width pixels wide.
+static QImage pageImage(const std::function<void(QPainter &, const QRectF &)> &paint, int width)
 {
     QImage image(width, qRound(width * Page.height() / Page.width()), QImage::Format_RGB32);
     image.fill(Qt::white);
     QPainter painter(&image);
-    paintReport(painter, image.rect(), record);
+    paint(painter, image.rect());
     return image;
 }
 
+QImage reportImage(const Record &record, int width)
+{
+    return pageImage([&](QPainter &painter, const QRectF &page) { paintReport(painter, page, record); }, width);
+}
+
 bool writeReport(const Record &record, const QString &path, QString *error)
+{
+    return writePageFile(
+        path, record.caption, [&](QPainter &painter, const QRectF &page) { paintReport(painter, page, record); }, error);
+}
+
+bool writePageFile(const QString &path, const QString &title, const std::function<void(QPainter &, const QRectF &)> &paint,
+                   QString *error)
 {
     const QString suffix = QFileInfo(path).suffix().toLower();
     if (suffix != QLatin1String("pdf") && suffix != QLatin1String("png")) {
@@ -362,14 +372,14 @@ bool writeReport(const Record &record, const QString &path, QString *error)
         pdf.setPageSize(QPageSize(QPageSize::A4));
         pdf.setPageMargins(QMarginsF());
         pdf.setResolution(300);
-        pdf.setTitle(record.caption);
+        pdf.setTitle(title);
         pdf.setCreator(QStringLiteral("Zentrova %1").arg(QCoreApplication::applicationVersion()));
         QPainter painter;
         painted = painter.begin(&pdf);
         if (painted)
-            paintReport(painter, QRectF(0, 0, pdf.width(), pdf.height()), record);
+            paint(painter, QRectF(0, 0, pdf.width(), pdf.height()));
     } else {
-        painted = reportImage(record).save(&file, "PNG");
+        painted = pageImage(paint, 1240).save(&file, "PNG");
     }
     if (!painted || !file.commit()) {
         *error = QStringLiteral("无法写入报告文件“%1”：%2").arg(path, painted ? file.errorString() : QStringLiteral("报告没能画出来"));
@@ -378,5 +388,79 @@ bool writeReport(const Record &record, const QString &path, QString *error)
     }
     return true;
 }
+
+namespace reportstyle {
+
+QSizeF page()
+{
+    return Page;
+}
+
+double margin()
+{
+    return Margin;
+}
+
+QColor ink()
+{
+    return Ink;
+}
+
+QColor grey()
+{
+    return Grey;
+}
+
+QColor teal()
+{
+    return Teal;
+}
+
+QColor paleTeal()
+{
+    return PaleTeal;
+}
+
+QFont song(double points, bool bold)
+{
+    return zentrova::song(points, bold);
+}
+
+QFont kai(double points, bool bold)
+{
+    return zentrova::kai(points, bold);
+}
+
+void fitPage(QPainter &painter, const QRectF &target)
+{
+    const double scale = std::min(target.width() / Page.width(), target.height() / Page.height());
+    painter.translate(target.center() - QPointF(Page.width(), Page.height()) * scale / 2);
+    painter.scale(scale, scale);
+    painter.setRenderHint(QPainter::Antialiasing);
+}
+
+double paragraph(QPainter &painter, double y, const QString &text, const QFont &font, const QColor &colour, int flags)
+{
+    return zentrova::paragraph(painter, y, text, font, colour, flags);
+}
+
+double heading(QPainter &painter, double y, const QString &text)
+{
+    return zentrova::heading(painter, y, text);
+}
+
+double footerTop()
+{
+    return FooterTop;
+}
+
+void footer(QPainter &painter)
+{
+    Record made;
+    made.programVersion = QCoreApplication::applicationVersion();
+    zentrova::footer(painter, made);
+}
+
+} // namespace reportstyle
 
 } // namespace zentrova

@@ -7,7 +7,12 @@
 
 #include "record.h"
 
+#include <QColor>
+#include <QSizeF>
+#include <QFont>
 #include <QImage>
+
+#include <functional>
 
 class QPainter;
 class QRectF;
@@ -26,5 +31,35 @@ QImage reportImage(const Record &record, int width = 1240);
 // whole or not at all: an existing file is replaced only once the new one is
 // complete. On failure error says why, in a sentence naming the file.
 bool writeReport(const Record &record, const QString &path, QString *error);
+
+// The report page's layout and pieces, for other pages drawn in its style (a
+// group's report): lengths in tenths of a millimetre on an A4 page.
+namespace reportstyle {
+QSizeF page();
+double margin();
+QColor ink();
+QColor grey();
+QColor teal();
+QColor paleTeal();
+QFont song(double points, bool bold = false);
+QFont kai(double points, bool bold = false);
+// Scales and moves the painter so that the page fills target, centred, its
+// proportions kept; the caller saves and restores the painter around it.
+void fitPage(QPainter &painter, const QRectF &target);
+// Each of these draws from y down and returns the height used.
+double paragraph(QPainter &painter, double y, const QString &text, const QFont &font, const QColor &colour,
+                 int flags = Qt::AlignLeft);
+double heading(QPainter &painter, double y, const QString &text);
+// Where the footer starts; the note that the results are no diagnosis, and
+// the program that drew the page.
+double footerTop();
+void footer(QPainter &painter);
+} // namespace reportstyle
+
+// Draws one A4 page with paint(painter, page rectangle) into a PDF titled
+// title, or a PNG picture, by the file's suffix, as writeReport() does: the
+// user's alone, whole or not at all.
+bool writePageFile(const QString &path, const QString &title, const std::function<void(QPainter &, const QRectF &)> &paint,
+                   QString *error);
 
 } // namespace zentrova

@@ -6,6 +6,8 @@
 #include "framework/bankcatalog.h"
 #include "framework/questionbank.h"
 #include "framework/strings.h"
+#include "shell/subject.h"
+#include "records/groupreport.h"
 #include "records/recordexport.h"
 #include "records/recordstore.h"
 #include "records/reportpainter.h"
@@ -28,6 +30,15 @@ const QString RecordsOption = QStringLiteral("records");
 const QString ListRecordsOption = QStringLiteral("list-records");
 const QString ExportRecordsOption = QStringLiteral("export-records");
 const QString ReportOption = QStringLiteral("report");
+const QString GroupReportOption = QStringLiteral("group-report");
+const QString PersonOption = QStringLiteral("person");
+const QString GroupOption = QStringLiteral("group");
+const QString TestOption = QStringLiteral("test");
+const QString SinceOption = QStringLiteral("since");
+const QString UntilOption = QStringLiteral("until");
+const QString CompareSinceOption = QStringLiteral("compare-since");
+const QString CompareUntilOption = QStringLiteral("compare-until");
+const QString ItemColumnsOption = QStringLiteral("item-columns");
 
 void setUpParser(QCommandLineParser &parser)
 {
@@ -60,7 +71,41 @@ void setUpParser(QCommandLineParser &parser)
                       QStringLiteral("Write the report of the record with this id (as --list-records shows it) to "
                                      "FILE, a .pdf or .png file, and exit. Needs no display."),
                       QStringLiteral("ID")});
-    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("With --report: the file to write."), QStringLiteral("[FILE]"));
+    parser.addOption({GroupReportOption,
+                      QStringLiteral("Write the report of a group on one test to FILE, a .pdf or .png file, and exit: "
+                                     "--group-report TEST GROUP FILE, TEST as --list-records names it or the test "
+                                     "window's name. Takes --since and --until, and --compare-since and "
+                                     "--compare-until for an earlier sitting to compare with. Names a person only "
+                                     "where the follow-up list is switched on. Needs no display."),
+                      QStringLiteral("TEST")});
+    parser.addOption({PersonOption, QStringLiteral("Keep the results of this run under the name TEXT."), QStringLiteral("TEXT")});
+    parser.addOption({GroupOption,
+                      QStringLiteral("Keep the results of this run in the group (a class) TEXT; with --export-records, "
+                                     "export that group's records only."),
+                      QStringLiteral("TEXT")});
+    parser.addOption({TestOption,
+                      QStringLiteral("With --export-records: export the records of this test only (as --list-records "
+                                     "names it, or the test window's name)."),
+                      QStringLiteral("TEST")});
+    parser.addOption({SinceOption,
+                      QStringLiteral("With --export-records or --group-report: records finished on DATE "
+                                     "(YYYY-MM-DD) or later only."),
+                      QStringLiteral("DATE")});
+    parser.addOption({UntilOption,
+                      QStringLiteral("With --export-records or --group-report: records finished on DATE "
+                                     "(YYYY-MM-DD) or earlier only."),
+                      QStringLiteral("DATE")});
+    parser.addOption({CompareSinceOption, QStringLiteral("With --group-report: the earlier sitting starts on DATE."),
+                      QStringLiteral("DATE")});
+    parser.addOption({CompareUntilOption, QStringLiteral("With --group-report: the earlier sitting ends on DATE."),
+                      QStringLiteral("DATE")});
+    parser.addOption({ItemColumnsOption,
+                      QStringLiteral("With --export-records and --test: add a column per item, named by its number, "
+                                     "holding the answer's letter (or 是, 否).")});
+    parser.addPositionalArgument(QStringLiteral("FILE"),
+                                 QStringLiteral("With --report: the file to write. With --group-report: the group, "
+                                                "then the file to write."),
+                                 QStringLiteral("[FILE]"));
 }
 
 CommandLine withAction(CommandLine::Action action)
@@ -104,6 +149,88 @@ int printFailure(const QString &text)
     return 1;
 }
 
+// Reads a date option given at most once; returns what is wrong, if anything.
+QString readDateOption(const QCommandLineParser &parser, const QString &option, std::optional<QDate> *date)
+{
+    const QStringList values = parser.values(option);
+    if (values.size() > 1)
+        return QStringLiteral("Give --%1 only once.").arg(option);
+    if (values.isEmpty())
+        return {};
+    const QDate day = QDate::fromString(values.first(), Qt::ISODate);
+    if (!day.isValid())
+        return QStringLiteral("--%1 needs a date as YYYY-MM-DD, not '%2'.").arg(option, values.first());
+    *date = day;
+    return {};
+}
+
+// Reads a text option given at most once.
+QString readTextOption(const QCommandLineParser &parser, const QString &option, std::optional<QString> *text)
+{
+    const QStringList values = parser.values(option);
+    if (values.size() > 1)
+        return QStringLiteral("Give --%1 only once.").arg(option);
+    if (!values.isEmpty())
+        *text = values.first().trimmed();
+    return {};
+}
+
+// The person and group of the run, and the filters of an export or a group
+// report, each only with the action it serves.
+QString readGroupOptions(const QCommandLineParser &parser, CommandLine *command)
+{
+    using Action = CommandLine::Action;
+    const Action action = command->action;
+    const bool exporting = action == Action::ExportRecords, grouping = action == Action::GroupReport;
+    const auto only = [&](const QString &option, bool allowed, const QString &with) {
+        return parser.isSet(option) && !allowed ? QStringLiteral("--%1 goes only with %2.").arg(option, with) : QString();
+    };
+    const QString problems[] = {
+        only(PersonOption, action == Action::Run, QStringLiteral("a run of the program, not with another action")),
+        only(GroupOption, action == Action::Run || exporting,
+             grouping ? QStringLiteral("--export-records: give --group-report the group after the test")
+                      : QStringLiteral("a run of the program or --export-records")),
+        only(TestOption, exporting, QStringLiteral("--export-records")),
+        only(ItemColumnsOption, exporting && parser.isSet(TestOption),
+             QStringLiteral("--export-records and --test: items are numbered per test")),
+        only(SinceOption, exporting || grouping, QStringLiteral("--export-records or --group-report")),
+        only(UntilOption, exporting || grouping, QStringLiteral("--export-records or --group-report")),
+        only(CompareSinceOption, grouping, QStringLiteral("--group-report")),
+        only(CompareUntilOption, grouping, QStringLiteral("--group-report")),
+        readTextOption(parser, PersonOption, &command->person),
+        readTextOption(parser, GroupOption, &command->group),
+        readDateOption(parser, SinceOption, &command->filter.range.since),
+        readDateOption(parser, UntilOption, &command->filter.range.until),
+    };
+    for (const QString &problem : problems) {
+        if (!problem.isEmpty())
+            return problem;
+    }
+    command->itemColumns = parser.isSet(ItemColumnsOption);
+    if (exporting) {
+        command->filter.test = parser.value(TestOption);
+        command->filter.group = command->group;
+    }
+    if (grouping) {
+        const QStringList positional = parser.positionalArguments();
+        if (positional.size() != 2 || parser.value(GroupReportOption).isEmpty())
+            return QStringLiteral("--group-report needs a test, a group and a .pdf or .png file: --group-report TEST GROUP FILE.");
+        command->filter.test = parser.value(GroupReportOption);
+        command->filter.group = positional.first();
+        command->reportFile = QFileInfo(positional.last()).absoluteFilePath();
+        if (parser.isSet(CompareSinceOption) || parser.isSet(CompareUntilOption)) {
+            DateRange earlier;
+            for (const auto &[option, day] : {std::pair{CompareSinceOption, &earlier.since}, std::pair{CompareUntilOption, &earlier.until}}) {
+                const QString problem = readDateOption(parser, option, day);
+                if (!problem.isEmpty())
+                    return problem;
+            }
+            command->earlier = earlier;
+        }
+    }
+    return {};
+}
+
 } // namespace
 
 void setApplicationIdentity()
@@ -124,19 +251,21 @@ CommandLine parseCommandLine(const QStringList &arguments)
         return withAction(CommandLine::Action::Help);
     if (parser.isSet(QStringLiteral("version")))
         return withAction(CommandLine::Action::Version);
-    if (!parser.positionalArguments().isEmpty() && !parser.isSet(ReportOption))
+    if (!parser.positionalArguments().isEmpty() && !parser.isSet(ReportOption) && !parser.isSet(GroupReportOption))
         return failure(QStringLiteral("Unexpected argument '%1'.").arg(parser.positionalArguments().first()));
 
     CommandLine command;
     const std::pair<QString, CommandLine::Action> actions[] = {{CheckBankOption, CommandLine::Action::CheckBank},
                                                                {ListRecordsOption, CommandLine::Action::ListRecords},
                                                                {ExportRecordsOption, CommandLine::Action::ExportRecords},
-                                                               {ReportOption, CommandLine::Action::Report}};
+                                                               {ReportOption, CommandLine::Action::Report},
+                                                               {GroupReportOption, CommandLine::Action::GroupReport}};
     for (const auto &[option, action] : actions) {
         if (!parser.isSet(option))
             continue;
         if (command.action != CommandLine::Action::Run)
-            return failure(QStringLiteral("Give only one of --check-bank, --list-records, --export-records and --report."));
+            return failure(
+                QStringLiteral("Give only one of --check-bank, --list-records, --export-records, --report and --group-report."));
         command.action = action;
     }
     for (const auto &[option, file] : {std::pair{BankOption, &command.bankFile}, std::pair{RecordsOption, &command.recordsFile},
@@ -153,13 +282,18 @@ CommandLine parseCommandLine(const QStringList &arguments)
                                           "--report ID FILE."));
         command.reportFile = QFileInfo(parser.positionalArguments().first()).absoluteFilePath();
     }
-    return command;
+    const QString problem = readGroupOptions(parser, &command);
+    return problem.isEmpty() ? command : failure(problem);
 }
 
 void useFiles(const CommandLine &command)
 {
     setBankFile(command.bankFile);
     RecordStore::setDefaultPath(command.recordsFile);
+    if (command.person)
+        currentSubject().person = *command.person;
+    if (command.group && command.action == CommandLine::Action::Run)
+        currentSubject().group = *command.group;
 }
 
 int answerCommandLine(const CommandLine &command)
@@ -173,9 +307,11 @@ int answerCommandLine(const CommandLine &command)
     case CommandLine::Action::ListRecords:
         return listRecords();
     case CommandLine::Action::ExportRecords:
-        return exportRecords(command.exportFile);
+        return exportRecords(command.exportFile, command.filter, command.itemColumns);
     case CommandLine::Action::Report:
         return writeRecordReport(command.reportId, command.reportFile);
+    case CommandLine::Action::GroupReport:
+        return writeGroupReportFile(command.filter, command.earlier, command.reportFile);
     case CommandLine::Action::Help:
     case CommandLine::Action::Version: {
         // Qt's own output, --help-all included; process() exits after printing.
@@ -227,17 +363,18 @@ int listRecords()
     return 0;
 }
 
-int exportRecords(const QString &file)
+int exportRecords(const QString &file, const RecordFilter &filter, bool itemColumns)
 {
     RecordStore store;
     // Writing over the record file would lose every record.
     if (QFileInfo::exists(file) && QFileInfo(file).canonicalFilePath() == QFileInfo(store.path()).canonicalFilePath())
         return printFailure(QStringLiteral("导出文件“%1”就是测评记录文件本身，没有导出。").arg(file));
-    const auto records = store.records();
+    auto records = store.records();
     if (!records)
         return printFailure(store.error());
+    records->removeIf([&](const Record &record) { return !filter.accepts(record); });
     QString error;
-    return exportCsv(*records, file, &error) ? 0 : printFailure(error);
+    return exportCsv(*records, file, &error, itemColumns) ? 0 : printFailure(error);
 }
 
 int writeRecordReport(qint64 id, const QString &file)
@@ -248,6 +385,20 @@ int writeRecordReport(qint64 id, const QString &file)
         return printFailure(store.error());
     QString error;
     return writeReport(*record, file, &error) ? 0 : printFailure(error);
+}
+
+int writeGroupReportFile(const RecordFilter &filter, const std::optional<DateRange> &earlier, const QString &file)
+{
+    RecordStore store;
+    const auto summaries = store.summaries();
+    if (!summaries)
+        return printFailure(store.error());
+    const bool followUp = followUpEnabled();
+    const GroupReportRequest request{filter.test, filter.group.value_or(QString()), filter.range, earlier, followUp,
+                                     followUp ? followUpBands(testWindow(*summaries, filter.test)) : QStringList()};
+    QString error;
+    const std::optional<GroupReport> report = makeGroupReport(*summaries, request, &error);
+    return report && writeGroupReport(*report, file, &error) ? 0 : printFailure(error);
 }
 
 } // namespace zentrova

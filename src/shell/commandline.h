@@ -6,8 +6,12 @@
 // and for packagers.
 #pragma once
 
+#include "records/groupstats.h"
+
 #include <QString>
 #include <QStringList>
+
+#include <optional>
 
 namespace zentrova {
 
@@ -21,6 +25,7 @@ struct CommandLine {
         ListRecords,   // print a line per record, and exit
         ExportRecords, // write every record to exportFile as CSV, and exit
         Report,        // write the report of record reportId to reportFile, and exit
+        GroupReport,   // write the group report of filter.test and filter.group to reportFile, and exit
         Help,
         Version,
         Error,         // errorText says what is wrong
@@ -32,6 +37,14 @@ struct CommandLine {
     qint64 reportId = 0;
     QString reportFile; // absolute
     QString errorText;
+    // Who takes the tests of this run (Run), as 当前受测者… would set them.
+    std::optional<QString> person;
+    std::optional<QString> group;
+    // Which records ExportRecords and GroupReport take; the group report's
+    // earlier sitting, to compare with.
+    RecordFilter filter;
+    std::optional<DateRange> earlier;
+    bool itemColumns = false; // ExportRecords: a column per item
 };
 
 // Name, version and desktop file name of the application, for the help text,
@@ -61,8 +74,14 @@ int checkBank();
 // listingLine()). 0 when the file could be read (a missing one holds none).
 int listRecords();
 
-// Writes every record of the record file to file as CSV; 0 on success.
-int exportRecords(const QString &file);
+// Writes the records of the record file that filter takes to file as CSV,
+// with a column per item where itemColumns is set; 0 on success.
+int exportRecords(const QString &file, const RecordFilter &filter = {}, bool itemColumns = false);
+
+// Writes the report of a group on a test (as the filter names them) to file
+// (.pdf or .png), with the follow-up list where the settings switch it on;
+// 0 on success. Needs a QGuiApplication: text is drawn.
+int writeGroupReportFile(const RecordFilter &filter, const std::optional<DateRange> &earlier, const QString &file);
 
 // Writes the report of one record to file (.pdf or .png); 0 on success.
 // Needs a QGuiApplication: text is drawn.

@@ -9,8 +9,9 @@
 #include "records/recordstore.h"
 #include "records/recordswindow.h"
 #include "records/reportactions.h"
+#include "shell/persondialog.h"
+#include "shell/subject.h"
 
-#include <QInputDialog>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
@@ -24,7 +25,6 @@ namespace {
 
 const QString Title = QStringLiteral("测评记录");
 const QString AutoSaveKey = QStringLiteral("records/autoSave");
-const QString PersonKey = QStringLiteral("records/person");
 
 // $XDG_CONFIG_HOME/zentrova/zentrova.conf
 QSettings settings()
@@ -62,12 +62,22 @@ RecordKeeping::RecordKeeping(QMainWindow *main)
 
 QString RecordKeeping::person() const
 {
-    return settings().value(PersonKey).toString();
+    return currentSubject().person;
 }
 
 void RecordKeeping::setPerson(const QString &person)
 {
-    settings().setValue(PersonKey, person.trimmed());
+    currentSubject().person = person.trimmed();
+}
+
+QString RecordKeeping::group() const
+{
+    return currentSubject().group;
+}
+
+void RecordKeeping::setGroup(const QString &group)
+{
+    currentSubject().group = group.trimmed();
 }
 
 bool RecordKeeping::autoSave() const
@@ -82,7 +92,7 @@ void RecordKeeping::watch(TestWindow *window, const QString &caption)
 
 void RecordKeeping::keep(TestWindow *window, const QString &caption, const ShownResult &shown)
 {
-    auto record = std::make_shared<Record>(Record::fromShown(shown, caption, person(), bankSha256()));
+    auto record = std::make_shared<Record>(Record::fromShown(shown, caption, person(), bankSha256(), group()));
     // The result view offers the report of this result, kept or not.
     new ReportActions(window, [record] { return std::optional<Record>(*record); });
     window->setContextMenuPolicy(Qt::ActionsContextMenu);
@@ -121,11 +131,11 @@ void RecordKeeping::showRecords()
 
 void RecordKeeping::askPerson()
 {
-    bool ok = false;
-    const QString name = QInputDialog::getText(m_main, QStringLiteral("当前受测者"),
-        QStringLiteral("此后保存的测评结果记在谁的名下？（留空则不记姓名）"), QLineEdit::Normal, person(), &ok);
-    if (ok)
-        setPerson(name);
+    PersonDialog dialog(person(), group(), m_main);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    setPerson(dialog.person());
+    setGroup(dialog.group());
 }
 
 void RecordKeeping::deleteAll()

@@ -33,9 +33,12 @@ public:
     // actions (right-click menu, Ctrl+S, Ctrl+P), saved or not.
     void watch(TestWindow *window, const QString &caption);
 
-    // The name kept with each new record; empty when none is set.
+    // The name and group kept with each new record, for this run; empty
+    // when none is set.
     QString person() const;
     void setPerson(const QString &person);
+    QString group() const;
+    void setGroup(const QString &group);
     bool autoSave() const;
 
     // The records window, once opened.
