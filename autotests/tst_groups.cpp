@@ -6,22 +6,28 @@
 
 #include "framework/numbers.h"
 #include "records/groupreport.h"
+#include "records/groupreportwindow.h"
 #include "records/recordstore.h"
+#include "records/recordswindow.h"
+#include "records/reportactions.h"
 #include "shell/commandline.h"
 #include "testsupport.h"
 
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSettings>
+#include <QTableView>
 #include <QtTest>
 
 using namespace zentrova;
 using namespace zentrova::testing;
 
-namespace
-{
+namespace {
 
 const QDateTime Day1(QDate(2026, 9, 1), QTime(10, 0), Qt::OffsetFromUTC, 8 * 3600);
 
@@ -265,6 +271,38 @@ private slots:
             QVERIFY2(text.contains("王五9075－9950－74"), qPrintable(text));
     }
 
+    // The records window filters by group and opens that group's report,
+    // which compares sittings and saves the page as shown.
+    void recordsWindowShowsTheGroupsReport()
+    {
+        RecordStore().removeAll();
+        addExamRecords(RecordStore::defaultPath(), "初二（3）班", {"张三@1=10", "李四@1=40", "张三@12=30", "王五@12=90"});
+        addExamRecords(RecordStore::defaultPath(), "初二（4）班", {"孙八@12=95"});
+        RecordsWindow records;
+        auto *group = records.findChild<QComboBox *>("cboGroup");
+        group->setCurrentIndex(group->findText("初二（3）班"));
+        QCOMPARE(records.findChild<QTableView *>("tblRecords")->model()->rowCount(), 4);
+        GroupReportWindow *report = records.showGroupReport();
+        QVERIFY(report && report->report());
+        QCOMPARE(report->report()->request.group, std::optional<QString>("初二（3）班"));
+        QCOMPARE(report->report()->tested, 3);
+        QVERIFY(!report->report()->compared);
+        report->findChild<QDateEdit *>("dtpSince")->setDate(QDate(2026, 9, 10));
+        report->findChild<QDateEdit *>("dtpEarlierUntil")->setDate(QDate(2026, 9, 9));
+        report->findChild<QCheckBox *>("chkCompare")->setChecked(true);
+        QVERIFY(report->report() && report->report()->compared);
+        QCOMPARE(report->report()->tested, 2);
+        QCOMPARE(report->report()->compared->n, 1);
+        QCOMPARE(report->report()->compared->meanChange, std::optional<double>(20));
+
+        const QString pdf = m_home.filePath("班级.pdf");
+        const SaveFileAsker previous = setSaveFileAsker([&](QWidget *, const QString &) { return pdf; });
+        report->saveAsPdf();
+        setSaveFileAsker(previous);
+        QVERIFY2(pdfText(pdf).contains("两次都参加的共1人"), qPrintable(pdfText(pdf)));
+        report->close();
+    }
+
     // The export with a column per item, as Python's csv module reads it:
     // the filters keep one group's records of one test within the dates.
     void exportWithItemColumns()
@@ -301,6 +339,6 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(GroupsTest)
+QTEST_MAIN(GroupsTest)
 
 #include "tst_groups.moc"

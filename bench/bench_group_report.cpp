@@ -31,8 +31,7 @@
 
 using namespace zentrova;
 
-namespace
-{
+namespace {
 
 constexpr int Records = 100000;
 

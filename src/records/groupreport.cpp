@@ -12,11 +12,9 @@
 
 #include <algorithm>
 
-namespace zentrova
-{
+namespace zentrova {
 
-namespace
-{
+namespace {
 
 using namespace reportstyle;
 
@@ -42,6 +40,13 @@ QString rangeText(const DateRange &range)
         range.since ? dayText(*range.since) : QStringLiteral("最早"), range.until ? dayText(*range.until) : QStringLiteral("最近"));
 }
 
+QString groupText(const std::optional<QString> &group)
+{
+    if (!group)
+        return QStringLiteral("全部小组");
+    return group->isEmpty() ? QStringLiteral("（未分组）") : *group;
+}
+
 QString twoPlaces(double value)
 {
     return QString::number(value, 'f', 2);
@@ -53,7 +58,8 @@ QString percent(int count, int of)
 }
 
 // The latest record per person of the test and group, within range.
-QList<RecordSummary> sitting(const QList<RecordSummary> &records, const QString &window, const QString &group, const DateRange &range)
+QList<RecordSummary> sitting(const QList<RecordSummary> &records, const QString &window, const std::optional<QString> &group,
+                             const DateRange &range)
 {
     const RecordFilter filter {window, group, range};
     QList<RecordSummary> taken;
@@ -256,7 +262,7 @@ std::optional<GroupReport> makeGroupReport(const QList<RecordSummary> &records, 
             taken << record;
     }
     if (taken.isEmpty()) {
-        *error = QStringLiteral("小组“%1”在%2没有“%3”的测评记录").arg(request.group, rangeText(request.range), request.test);
+        *error = QStringLiteral("%1在%2没有“%3”的测评记录").arg(groupText(request.group), rangeText(request.range), request.test);
         return std::nullopt;
     }
     report.window = taken.first().window;
@@ -309,7 +315,7 @@ void paintGroupReport(QPainter &painter, const QRectF &target, const GroupReport
     const QString days
         = report.first == report.last ? dayText(report.first) : QStringLiteral("%1至%2").arg(dayText(report.first), dayText(report.last));
     y += facts(painter, y,
-        {{QStringLiteral("小组"), report.request.group.isEmpty() ? QStringLiteral("（未分组）") : report.request.group},
+        {{QStringLiteral("小组"), groupText(report.request.group)},
             {QStringLiteral("日期"), days},
             {QStringLiteral("测评人数"), QStringLiteral("%1人（共%2条记录）").arg(report.tested).arg(report.records)}});
 
@@ -352,7 +358,7 @@ void paintGroupReport(QPainter &painter, const QRectF &target, const GroupReport
 bool writeGroupReport(const GroupReport &report, const QString &path, QString *error)
 {
     return writePageFile(
-        path, QStringLiteral("%1　%2").arg(report.caption, report.request.group),
+        path, QStringLiteral("%1　%2").arg(report.caption, groupText(report.request.group)),
         [&](QPainter &painter, const QRectF &page) { paintGroupReport(painter, page, report); }, error);
 }
 

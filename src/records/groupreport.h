@@ -15,12 +15,11 @@
 class QPainter;
 class QRectF;
 
-namespace zentrova
-{
+namespace zentrova {
 
 struct GroupReportRequest {
     QString test; // the test's caption or window name
-    QString group;
+    std::optional<QString> group; // none: every group
     DateRange range; // the sitting reported
     std::optional<DateRange> earlier; // a sitting to compare it with
     bool followUp = false; // list the people in the marked bands

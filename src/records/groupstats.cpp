@@ -12,11 +12,9 @@
 #include <cmath>
 #include <numeric>
 
-namespace zentrova
-{
+namespace zentrova {
 
-namespace
-{
+namespace {
 
 // Whether a comes after b: the later finished, or the later stored.
 bool finishedAfter(const RecordSummary &a, const RecordSummary &b)

@@ -19,8 +19,7 @@
 #include <optional>
 #include <utility>
 
-namespace zentrova
-{
+namespace zentrova {
 
 // Days from since to until, both included, as the calendar read where each
 // record was finished; an open end takes every day on that side.

@@ -6,6 +6,7 @@
 #include "framework/bankcatalog.h"
 #include "framework/messages.h"
 #include "framework/strings.h"
+#include "groupreportwindow.h"
 #include "recordcharts.h"
 #include "reportactions.h"
 #include "reportpainter.h"
@@ -233,6 +234,9 @@ RecordsWindow::RecordsWindow(QWidget *parent)
     auto *remove = new QPushButton(QStringLiteral("删除所选…"), this);
     remove->setObjectName(QStringLiteral("cmdDelete"));
     connect(remove, &QPushButton::clicked, this, &RecordsWindow::deleteSelected);
+    auto *groupReport = new QPushButton(QStringLiteral("小组报告…"), this);
+    groupReport->setObjectName(QStringLiteral("cmdGroupReport"));
+    connect(groupReport, &QPushButton::clicked, this, &RecordsWindow::showGroupReport);
 
     m_actions = new ReportActions(this, [this] { return m_report->record(); });
 
@@ -246,6 +250,7 @@ RecordsWindow::RecordsWindow(QWidget *parent)
     bar->addWidget(new QLabel(QStringLiteral("小组："), this));
     bar->addWidget(m_groupChoice);
     bar->addStretch();
+    bar->addWidget(groupReport);
     bar->addWidget(remove);
     for (QAction *action : m_actions->actions()) {
         auto *button = new QToolButton(this);
@@ -408,6 +413,19 @@ void RecordsWindow::updateCharts()
     m_totals->setVisible(showTotals);
     m_bands->setVisible(showBands);
     m_charts->setVisible(showTotals || showBands);
+}
+
+GroupReportWindow *RecordsWindow::showGroupReport()
+{
+    const QString test = chartedTest();
+    if (test.isEmpty()) {
+        showMessage(this, QStringLiteral("请先选择一项测评。"), Title, MessageButtons::Ok);
+        return nullptr;
+    }
+    const QVariant group = m_groupChoice->currentData();
+    auto *window = new GroupReportWindow(m_model->summaries(), test, group.isValid() ? std::optional(group.toString()) : std::nullopt, this);
+    window->show();
+    return window;
 }
 
 void RecordsWindow::deleteSelected()

@@ -18,6 +18,7 @@ class QTableView;
 namespace zentrova {
 
 class BandCountChart;
+class GroupReportWindow;
 class RecordsFilter;
 class RecordsModel;
 class ReportActions;
@@ -39,6 +40,10 @@ public:
 
     // Asks, then deletes the records selected in the table.
     void deleteSelected();
+
+    // Opens the group report of the test and group the filters choose (the
+    // selected record's test where none is chosen).
+    GroupReportWindow *showGroupReport();
 
     // The record whose report shows, if any.
     const std::optional<Record> &shownRecord() const;

@@ -67,6 +67,18 @@ PrintSetup setPrintSetup(PrintSetup setup)
     return std::exchange(installedSetup(), std::move(setup));
 }
 
+QString askSaveFile(QWidget *parent, const QString &suggested)
+{
+    const SaveFileAsker &asker = installedAsker();
+    return asker ? asker(parent, suggested) : askWithFileDialog(parent, suggested);
+}
+
+bool setUpPrinter(QWidget *parent, QPrinter &printer)
+{
+    const PrintSetup &setup = installedSetup();
+    return setup ? setup(parent, printer) : setUpWithPrintDialog(parent, printer);
+}
+
 ReportActions::ReportActions(QWidget *parent, CurrentRecord current)
     : QObject(parent)
     , m_parent(parent)

@@ -29,6 +29,12 @@ SaveFileAsker setSaveFileAsker(SaveFileAsker asker);
 using PrintSetup = std::function<bool(QWidget *parent, QPrinter &printer)>;
 PrintSetup setPrintSetup(PrintSetup setup);
 
+// What the installed asker or the file dialog answers; and whether the
+// installed setup or the print dialog sets the printer up. For other pages'
+// actions (a group's report).
+QString askSaveFile(QWidget *parent, const QString &suggested);
+bool setUpPrinter(QWidget *parent, QPrinter &printer);
+
 class ReportActions : public QObject
 {
     Q_OBJECT

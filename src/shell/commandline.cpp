@@ -394,7 +394,7 @@ int writeGroupReportFile(const RecordFilter &filter, const std::optional<DateRan
     if (!summaries)
         return printFailure(store.error());
     const bool followUp = followUpEnabled();
-    const GroupReportRequest request{filter.test, filter.group.value_or(QString()), filter.range, earlier, followUp,
+    const GroupReportRequest request{filter.test, filter.group, filter.range, earlier, followUp,
                                      followUp ? followUpBands(testWindow(*summaries, filter.test)) : QStringList()};
     QString error;
     const std::optional<GroupReport> report = makeGroupReport(*summaries, request, &error);

@@ -9,8 +9,7 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
-namespace zentrova
-{
+namespace zentrova {
 
 PersonDialog::PersonDialog(const QString &person, const QString &group, QWidget *parent)
     : QDialog(parent)

@@ -9,8 +9,7 @@
 
 class QLineEdit;
 
-namespace zentrova
-{
+namespace zentrova {
 
 class PersonDialog : public QDialog
 {

@@ -3,8 +3,7 @@
 
 #include "subject.h"
 
-namespace zentrova
-{
+namespace zentrova {
 
 Subject &currentSubject()
 {

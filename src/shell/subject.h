@@ -8,8 +8,7 @@
 
 #include <QString>
 
-namespace zentrova
-{
+namespace zentrova {
 
 struct Subject {
     QString person; // empty: no name

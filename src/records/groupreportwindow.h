@@ -1,0 +1,56 @@
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+// The group report on screen, for the test and group the records window's
+// filters choose: the days of the sitting, an earlier sitting to compare
+// with, the follow-up list's switch and its marked bands; saved as a PDF or
+// printed as the page shows.
+#pragma once
+
+#include "groupreport.h"
+
+#include <QWidget>
+
+class QCheckBox;
+class QDateEdit;
+class QToolButton;
+
+namespace zentrova {
+
+class GroupPageView;
+
+class GroupReportWindow : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // records: those of the records window; test and group as its filters
+    // name them (no group: every group).
+    GroupReportWindow(QList<RecordSummary> records, const QString &test, const std::optional<QString> &group,
+                      QWidget *parent = nullptr);
+    ~GroupReportWindow() override;
+
+    // The report on show; none where the choices leave no record.
+    const std::optional<GroupReport> &report() const;
+
+    void saveAsPdf();
+    void print();
+
+private:
+    void refresh();
+    void fillBandMenu();
+
+    QList<RecordSummary> m_records;
+    QString m_test;
+    std::optional<QString> m_group;
+    QDateEdit *m_since;
+    QDateEdit *m_until;
+    QCheckBox *m_compare;
+    QDateEdit *m_earlierSince;
+    QDateEdit *m_earlierUntil;
+    QCheckBox *m_followUp;
+    QToolButton *m_bands;
+    GroupPageView *m_page;
+};
+
+} // namespace zentrova
