@@ -100,6 +100,21 @@ private slots:
         QTest::newRow("a file without --bank") << QStringList{"mine.mdb"} << Action::Error << "" << "mine.mdb";
         // Left in until QApplication takes it out; the program then reads again.
         QTest::newRow("Qt's own option") << QStringList{"-style", "fusion"} << Action::Error << "" << "style";
+        QTest::newRow("person and group for the run") << QStringList{"--person", "李雷", "--group", "初二（3）班"} << Action::Run << "" << "";
+        QTest::newRow("group report") << QStringList{"--group-report", "考试焦虑度测试", "初二（3）班", "a.pdf", "--since", "2026-09-01",
+                                                     "--compare-until", "2026-07-15"}
+                                      << Action::GroupReport << "" << "";
+        QTest::newRow("group report without its file") << QStringList{"--group-report", "考试焦虑度测试", "初二（3）班"} << Action::Error << ""
+                                                       << "--group-report TEST GROUP FILE";
+        QTest::newRow("group report with --group") << QStringList{"--group-report", "t", "g", "a.pdf", "--group", "g"} << Action::Error
+                                                   << "" << "--group";
+        QTest::newRow("a date that is none") << QStringList{"--export-records", "a.csv", "--since", "2026-02-30"} << Action::Error << ""
+                                             << "2026-02-30";
+        QTest::newRow("item columns without a test") << QStringList{"--export-records", "a.csv", "--item-columns"} << Action::Error << ""
+                                                     << "--test";
+        QTest::newRow("a filter without an export") << QStringList{"--test", "考试焦虑度测试"} << Action::Error << "" << "--export-records";
+        QTest::newRow("a person with an export") << QStringList{"--export-records", "a.csv", "--person", "李雷"} << Action::Error << ""
+                                                 << "--person";
     }
     void parse()
     {

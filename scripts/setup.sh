@@ -12,7 +12,7 @@ packages=(
   libsqlite3-dev
   clang-14 libclang-rt-14-dev
   xvfb xauth valgrind
-  desktop-file-utils appstream librsvg2-bin file poppler-utils
+  desktop-file-utils appstream librsvg2-bin file poppler-utils python3
   reuse lintian man-db groff-base
   fonts-noto-cjk fonts-arphic-gkai00mp fonts-arphic-ukai fonts-arphic-gbsn00lp fonts-dejavu-core
   fonts-lxgw-wenkai fontconfig
