@@ -126,10 +126,20 @@ public:
         m_window = window;
         m_person = person;
         m_group = group;
-        invalidateFilter();
+        invalidate();
     }
 
 protected:
+    // The usual order, by time finished, read without a QVariant per
+    // comparison: sorting 100,000 rows makes two million of them.
+    bool lessThan(const QModelIndex &left, const QModelIndex &right) const override
+    {
+        if (left.column() != Finished || right.column() != Finished)
+            return QSortFilterProxyModel::lessThan(left, right);
+        const QList<RecordSummary> &summaries = m_model->summaries();
+        return summaries.at(left.row()).finished < summaries.at(right.row()).finished;
+    }
+
     bool filterAcceptsRow(int row, const QModelIndex &) const override
     {
         const RecordSummary &summary = m_model->summaries().at(row);
