@@ -37,8 +37,8 @@ QString captionOf(const QString &window)
 }
 
 // Records written "person@day=result": a total where the result is a
-// number, else a verdict; no person before @ for a nameless record. Later in
-// the list is later stored.
+// number, figures where it is "name:value|name:value", else a verdict; no
+// person before @ for a nameless record. Later in the list is later stored.
 QList<RecordSummary> summaries(const QString &window, const QString &group, const QStringList &specs)
 {
     QList<RecordSummary> list;
@@ -51,7 +51,10 @@ QList<RecordSummary> summaries(const QString &window, const QString &group, cons
         summary.group = group;
         summary.person = m.captured(1);
         summary.finished = Day1.addDays(m.captured(2).toInt() - 1);
-        if (const auto total = strictNumber(m.captured(3))) {
+        if (m.captured(3).contains(':')) {
+            for (const QString &figure : m.captured(3).split('|'))
+                summary.figures.append({figure.section(':', 0, 0), figure.section(':', 1)});
+        } else if (const auto total = strictNumber(m.captured(3))) {
             summary.figures = {{"总分", m.captured(3)}};
             summary.total = total;
         } else {
@@ -78,6 +81,8 @@ QString described(const GroupReport &report)
                          plainNumber(t->lowest), plainNumber(t->highest));
     for (const auto &[verdict, count] : report.verdicts)
         parts << verdict + ' ' + QString::number(count);
+    for (const auto &[name, t] : report.figures)
+        parts << QStringLiteral("%1 n %2 mean %3 sd %4 median %5").arg(name).arg(t.n).arg(t.mean, 0, 'f', 2).arg(*t.sd, 0, 'f', 2).arg(t.median);
     return parts.join(" | ");
 }
 
@@ -169,6 +174,9 @@ private slots:
         QTest::newRow("verdicts: count per verdict, the latest")
             << "frm性格内向或外向" << QStringList {"a@1=外向性格", "b@1=内向性格", "c@1=内向性格", "a@2=内向性格", "d@1=中性性格"}
             << "n 4/5 | 内向性格 3 | 中性性格 1";
+        QTest::newRow("temperament: each of its totals")
+            << "frm气质测试" << QStringList{"a@1=胆汁质:12|多血质:8", "b@1=胆汁质:6|多血质:10", "a@2=胆汁质:12|多血质:8"}
+            << "n 2/3 | 胆汁质 n 2 mean 9.00 sd 4.24 median 9 | 多血质 n 2 mean 9.00 sd 1.41 median 9";
     }
     void figures()
     {
@@ -211,6 +219,36 @@ private slots:
             moves << move.first + "→" + move.second + ' ' + QString::number(count);
         const QString change = compared.meanChange ? QString::asprintf("%+.2f", *compared.meanChange) : "none";
         QCOMPARE(QStringLiteral("n %1, change %2 | %3").arg(compared.n).arg(change, moves.join(", ")), expected);
+    }
+
+    // Whom the follow-up list names, with the result of the sitting just
+    // before the latest.
+    void followUpList_data()
+    {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QStringList>("records");
+        QTest::addColumn<QStringList>("marked");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("the sitting just before, not the first")
+            << "frm考试焦虑" << QStringList{"a@1=10", "a@3=60", "a@5=90", "b@5=80", "c@5=10", "@5=95"} << QStringList{"75－99"}
+            << "a 90 75－99 50－74; b 80 75－99 ";
+        QTest::newRow("a marked verdict") << "frm性格内向或外向" << QStringList{"a@1=外向性格", "a@2=内向性格", "b@1=外向性格"}
+                                          << QStringList{"内向性格"} << "a  内向性格 外向性格";
+        QTest::newRow("nothing marked") << "frm考试焦虑" << QStringList{"a@1=90"} << QStringList{} << "";
+    }
+    void followUpList()
+    {
+        QFETCH(QString, window);
+        QFETCH(QStringList, records);
+        QFETCH(QStringList, marked);
+        QFETCH(QString, expected);
+        QString error;
+        const auto report = makeGroupReport(summaries(window, "一班", records), {window, "一班", {}, {}, true, marked}, &error);
+        QVERIFY2(report, qPrintable(error));
+        QStringList listed;
+        for (const FollowUpEntry &entry : report->followUp)
+            listed << QStringList{entry.person, entry.total, entry.result, entry.previous}.join(' ');
+        QCOMPARE(listed.join("; "), expected);
     }
 
     // The page as a counsellor gets it from the command line: the group, n
