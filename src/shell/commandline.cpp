@@ -6,11 +6,11 @@
 #include "framework/bankcatalog.h"
 #include "framework/questionbank.h"
 #include "framework/strings.h"
-#include "shell/subject.h"
 #include "records/groupreport.h"
 #include "records/recordexport.h"
 #include "records/recordstore.h"
 #include "records/reportpainter.h"
+#include "shell/subject.h"
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
