@@ -634,4 +634,64 @@ bool RecordStore::removeAll()
     return removed;
 }
 
+bool RecordStore::forEachRecord(const std::function<bool(const QStringList &)> &names, const std::function<bool(const Record &)> &visit)
+{
+    m_error.clear();
+    Connection db(m_path, m_busyTimeout);
+    if (!db.beginReading()) {
+        m_error = told(db, NotRead);
+        return false;
+    }
+    if (!db.hasRecords())
+        return names({});
+    // Each walks the records in time order through their index and finds the
+    // rows of each by key: nothing is sorted whole or held.
+    Statement figureNames(db.handle(),
+        "SELECT name FROM (SELECT f.name, row_number() OVER (ORDER BY r.finished_ms, r.id, f.position) AS n "
+        "FROM records r JOIN figures f ON f.record = r.id) GROUP BY name ORDER BY min(n)");
+    QStringList figureNameList;
+    while (figureNames.next())
+        figureNameList << figureNames.text(0);
+    if (figureNames.failed()) {
+        db.failed(figureNames);
+        m_error = told(db, NotRead);
+        return false;
+    }
+    if (!names(figureNameList))
+        return false;
+
+    Statement rows(db.handle(), "SELECT " + QByteArray(RecordColumns) + " FROM records ORDER BY finished_ms, id");
+    Statement figures(db.handle(),
+        "SELECT f.record, f.name, f.value FROM records r JOIN figures f ON f.record = r.id ORDER BY r.finished_ms, r.id, f.position");
+    Statement answers(db.handle(),
+        "SELECT a.record, a.item, a.answer FROM records r JOIN answers a ON a.record = r.id ORDER BY r.finished_ms, r.id, a.position");
+    bool moreFigures = figures.next(), moreAnswers = answers.next();
+    while (rows.next()) {
+        Record record;
+        record.id = rows.integer(0);
+        record.window = rows.text(1);
+        record.caption = rows.text(2);
+        record.finished = finishedAt(rows.integer(3), int(rows.integer(4)));
+        record.elapsedMinutes = rows.optionalInteger(5);
+        record.verdict = rows.text(6);
+        record.person = rows.text(7);
+        record.programVersion = rows.text(8);
+        record.bankSha256 = rows.text(9);
+        for (; moreFigures && figures.integer(0) == record.id; moreFigures = figures.next())
+            record.figures.append({figures.text(1), figures.text(2)});
+        for (; moreAnswers && answers.integer(0) == record.id; moreAnswers = answers.next())
+            record.answers.append({answers.text(1), answers.text(2)});
+        if (!visit(record))
+            return false;
+    }
+    for (const Statement *statement : {&rows, &figures, &answers}) {
+        if (statement->failed()) {
+            db.failed(*statement);
+            m_error = told(db, NotRead);
+            return false;
+        }
+    }
+    return true;
+}
+
 } // namespace zentrova

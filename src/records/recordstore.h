@@ -13,6 +13,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <optional>
@@ -63,6 +64,12 @@ public:
     std::optional<QList<Record>> records();
     // One whole record; nullopt with error() when there is none of that id.
     std::optional<Record> record(qint64 id);
+    // Every whole record, oldest first, one at a time within one reading of
+    // the file, so that memory does not grow with their number: first names
+    // gets the figure names in the order they first appear, then visit each
+    // record. Either returning false stops the walk (error() stays empty).
+    bool forEachRecord(const std::function<bool(const QStringList &figureNames)> &names,
+                       const std::function<bool(const Record &)> &visit);
 
     bool remove(const QList<qint64> &ids);
     bool removeAll();

@@ -5,13 +5,14 @@
 
 #include "framework/bankcatalog.h"
 #include "framework/strings.h"
+#include "safesave.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPdfWriter>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <cmath>
@@ -336,6 +337,10 @@ void paintReport(QPainter &painter, const QRectF &target, const Record &record)
 QImage reportImage(const Record &record, int width)
 {
     QImage image(width, qRound(width * Page.height() / Page.width()), QImage::Format_RGB32);
+    // The page's true resolution, so that the picture prints at A4.
+    const int dotsPerMetre = qRound(width * 10000 / Page.width());
+    image.setDotsPerMeterX(dotsPerMetre);
+    image.setDotsPerMeterY(dotsPerMetre);
     image.fill(Qt::white);
     QPainter painter(&image);
     paintReport(painter, image.rect(), record);
@@ -349,16 +354,13 @@ bool writeReport(const Record &record, const QString &path, QString *error)
         *error = QStringLiteral("报告只能存为 .pdf 或 .png 文件，“%1”两者都不是").arg(path);
         return false;
     }
-    QSaveFile file(path);
-    // The report holds private answers: the file is the user's alone from
-    // its first byte on.
-    if (!file.open(QIODevice::WriteOnly) || !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
-        *error = QStringLiteral("无法写入报告文件“%1”：%2").arg(path, file.errorString());
-        return false;
-    }
+    // Drawn in memory first: the writers would hide a full disk until the
+    // end, and the file is then written whole or not at all.
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
     bool painted = true;
     if (suffix == QLatin1String("pdf")) {
-        QPdfWriter pdf(&file);
+        QPdfWriter pdf(&buffer);
         pdf.setPageSize(QPageSize(QPageSize::A4));
         pdf.setPageMargins(QMarginsF());
         pdf.setResolution(300);
@@ -368,15 +370,15 @@ bool writeReport(const Record &record, const QString &path, QString *error)
         painted = painter.begin(&pdf);
         if (painted)
             paintReport(painter, QRectF(0, 0, pdf.width(), pdf.height()), record);
+        painted = painted && painter.end();
     } else {
-        painted = reportImage(record).save(&file, "PNG");
+        painted = reportImage(record).save(&buffer, "PNG");
     }
-    if (!painted || !file.commit()) {
-        *error = QStringLiteral("无法写入报告文件“%1”：%2").arg(path, painted ? file.errorString() : QStringLiteral("报告没能画出来"));
-        file.cancelWriting();
+    if (!painted) {
+        *error = QStringLiteral("无法写入报告文件“%1”：报告没能画出来").arg(path);
         return false;
     }
-    return true;
+    return saveWhole(path, QStringLiteral("报告文件"), buffer.data(), error);
 }
 
 } // namespace zentrova

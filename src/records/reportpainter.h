@@ -23,8 +23,10 @@ QImage reportImage(const Record &record, int width = 1240);
 
 // Writes the report as a one-page A4 PDF or a PNG picture, by the file's
 // suffix (.pdf, .png). The file is readable by the user alone and appears
-// whole or not at all: an existing file is replaced only once the new one is
-// complete. On failure error says why, in a sentence naming the file.
+// whole or not at all (see SafeSave): an existing file is replaced only once
+// the new one is complete, and one that is no regular file, or the record
+// file itself, never. On failure error says why, in a sentence naming the
+// file.
 bool writeReport(const Record &record, const QString &path, QString *error);
 
 } // namespace zentrova

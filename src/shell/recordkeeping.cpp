@@ -10,13 +10,20 @@
 #include "records/recordswindow.h"
 #include "records/reportactions.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QInputDialog>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QSettings>
+#include <QStandardPaths>
 
+#include <cerrno>
+#include <fcntl.h>
 #include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace zentrova {
 
@@ -26,9 +33,23 @@ const QString Title = QStringLiteral("测评记录");
 const QString AutoSaveKey = QStringLiteral("records/autoSave");
 const QString PersonKey = QStringLiteral("records/person");
 
-// $XDG_CONFIG_HOME/zentrova/zentrova.conf
+// $XDG_CONFIG_HOME/zentrova/zentrova.conf, which holds the person's name:
+// private to the user like the records (the file 0600 in a folder 0700),
+// made so before QSettings writes it under whatever umask, and put right
+// where an earlier version left it readable by others.
 QSettings settings()
 {
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/zentrova");
+    QDir().mkpath(QFileInfo(folder).path());
+    const QByteArray native = QFile::encodeName(folder);
+    if (::mkdir(native.constData(), 0700) == 0 || errno == EEXIST)
+        ::chmod(native.constData(), 0700);
+    const int fd = ::open(QFile::encodeName(folder + QStringLiteral("/zentrova.conf")).constData(),
+                          O_RDONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
+    if (fd >= 0) {
+        ::fchmod(fd, 0600);
+        ::close(fd);
+    }
     return QSettings(QStringLiteral("zentrova"), QStringLiteral("zentrova"));
 }
 
