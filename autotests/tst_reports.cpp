@@ -25,6 +25,8 @@
 #include <QThreadPool>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 using namespace zentrova;
 using namespace zentrova::testing;
 
@@ -61,6 +63,12 @@ Record exampleRecord(const QString &window, const QString &caption)
     record.finished = QDateTime(QDate(2026, 3, 5), QTime(14, 30), Qt::OffsetFromUTC, 8 * 3600);
     record.programVersion = QStringLiteral("1.0");
     return record;
+}
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 QFileDevice::Permissions privateFile()
@@ -234,6 +242,15 @@ private slots:
         QFETCH(int, messages);
         QFETCH(QString, person);
         useShippedBank();
+        // The settings hold the person's name: private whatever the umask.
+        const mode_t umaskBefore = ::umask(0);
+        const auto restoreUmask = qScopeGuard([&] { ::umask(umaskBefore); });
+        const QFileInfo settings(QSettings(QStringLiteral("zentrova"), QStringLiteral("zentrova")).fileName());
+        QFile::setPermissions(settings.path(), QFile::Permissions(0x7755)); // as an earlier version left them
+        if (autoSave) // a new file, or one left readable
+            QFile::remove(settings.filePath());
+        else
+            QFile::setPermissions(settings.filePath(), QFile::Permissions(0x6666));
         if (!writable) // a folder stands where the file would be
             QVERIFY(QDir().mkpath(RecordStore::defaultPath()));
         MainWindow main;
@@ -287,6 +304,8 @@ private slots:
             QVERIFY2(pdfText(file).contains(QStringLiteral("考试焦虑度测试")) && pdfText(file).contains(QStringLiteral("总分99结论75－99")),
                 qPrintable(pdfText(file)));
         QCOMPARE(QFile::permissions(pdf), privateFile());
+        QCOMPARE(QFileInfo(settings.filePath()).permissions(), privateFile());
+        QCOMPARE(QFileInfo(settings.path()).permissions(), privateFile() | QFileDevice::ExeOwner | QFileDevice::ExeUser);
     }
 
     // Deleting every record asks first, and No keeps them.
@@ -308,21 +327,24 @@ private slots:
     void reportVerb_data()
     {
         QTest::addColumn<QString>("id");
-        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("file"); // fifo… a named pipe, link… a link onto the record file
         QTest::addColumn<bool>("damaged");
         QTest::addColumn<QString>("error");
-        QTest::newRow("pdf") << "1"
-                             << "r.pdf" << false << "";
-        QTest::newRow("png") << "1"
-                             << "r.PNG" << false << "";
-        QTest::newRow("no such record") << "7"
-                                        << "r.pdf" << false << "7";
-        QTest::newRow("unknown kind of file") << "1"
-                                              << "r.txt" << false << ".pdf";
-        QTest::newRow("folder that is not there") << "1"
-                                                  << "missing/r.pdf" << false << "missing/r.pdf";
-        QTest::newRow("damaged record file") << "1"
-                                             << "r.pdf" << true << "records.db";
+        QTest::addColumn<int>("limitKb"); // a file-size limit, over an older file; -1 none
+        QTest::newRow("pdf") << "1" << "r.pdf" << false << "" << -1;
+        QTest::newRow("png") << "1" << "r.PNG" << false << "" << -1;
+        QTest::newRow("no such record") << "7" << "r.pdf" << false << "7" << -1;
+        QTest::newRow("unknown kind of file") << "1" << "r.txt" << false << ".pdf" << -1;
+        QTest::newRow("folder that is not there") << "1" << "missing/r.pdf" << false << "missing/r.pdf" << -1;
+        QTest::newRow("damaged record file") << "1" << "r.pdf" << true << "records.db" << -1;
+        QTest::newRow("a named pipe") << "1" << "fifo.pdf" << false << "命名管道" << -1;
+        QTest::newRow("a link onto the record file") << "1" << "link.png" << false << "测评记录文件本身" << -1;
+        // Whole or nothing: the PDF is some 40 KB, the PNG some 150 KB.
+        for (int kb : {0, 8, 32})
+            QTest::addRow("pdf under a limit of %d KiB", kb) << "1" << "r.pdf" << false << "超出" << kb;
+        QTest::newRow("pdf under a limit of 1 MiB") << "1" << "r.pdf" << false << "" << 1024;
+        QTest::newRow("png under a limit of 64 KiB") << "1" << "r.png" << false << "超出" << 64;
+        QTest::newRow("png under a limit of 2 MiB") << "1" << "r.png" << false << "" << 2048;
     }
     void reportVerb()
     {
@@ -330,6 +352,7 @@ private slots:
         QFETCH(QString, file);
         QFETCH(bool, damaged);
         QFETCH(QString, error);
+        QFETCH(int, limitKb);
         Record record = exampleRecord(QStringLiteral("frm考试焦虑"), QStringLiteral("考试焦虑度测试"));
         record.figures = {{QStringLiteral("总分"), QStringLiteral("41")}};
         QVERIFY(RecordStore().add(record) == 1);
@@ -340,6 +363,16 @@ private slots:
             db.write(QByteArray(4000, '\xff'));
         }
         const QString output = m_dir->filePath(file);
+        if (file.startsWith(QLatin1String("fifo")))
+            QCOMPARE(mkfifo(QFile::encodeName(output).constData(), 0600), 0);
+        if (file.startsWith(QLatin1String("link")))
+            QVERIFY(QFile::link(RecordStore::defaultPath(), output));
+        const QByteArray older = "an older report\n";
+        if (limitKb >= 0) {
+            QFile old(output);
+            QVERIFY(old.open(QIODevice::WriteOnly) && old.write(older) == older.size());
+        }
+        const QByteArray recordBytes = fileBytes(RecordStore::defaultPath());
         int exitCode = 0;
         QString errors;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -348,22 +381,36 @@ private slots:
         environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_dir->path()); // else Qt warns of its absence
         QProcess program;
         program.setProcessEnvironment(environment);
-        program.start(qEnvironmentVariable("ZENTROVA_PROGRAM"), {"--records", RecordStore::defaultPath(), "--report", id, output});
+        const QStringList arguments{qEnvironmentVariable("ZENTROVA_PROGRAM"), "--records", RecordStore::defaultPath(), "--report", id, output};
+        // SIGXFSZ ignored, as a shell may leave it, so that the write fails rather than kills.
+        const QString limit = limitKb >= 0 ? QStringLiteral("trap '' XFSZ; ulimit -f %1; ").arg(limitKb) : QString();
+        program.start(QStringLiteral("bash"), QStringList{"-c", limit + "exec \"$0\" \"$@\""} + arguments);
         QVERIFY(program.waitForFinished(60000));
         exitCode = program.exitCode();
         errors = QString::fromUtf8(program.readAllStandardError()).trimmed();
+        QCOMPARE(fileBytes(RecordStore::defaultPath()), recordBytes);
         if (error.isEmpty()) {
             QVERIFY2(exitCode == 0, qPrintable(errors));
             QCOMPARE(QFile::permissions(output), privateFile());
-            if (file.endsWith(".pdf"))
+            if (file.endsWith(".pdf")) {
                 QVERIFY(pdfText(output).contains(QStringLiteral("总分41")));
-            else
-                QCOMPARE(QImage(output).width(), 1240);
+            } else {
+                const QImage image(output);
+                QCOMPARE(image.width(), 1240);
+                QCOMPARE(qRound(image.dotsPerMeterX() * 0.0254), 150); // the page is drawn at 150 dpi
+            }
         } else {
             QVERIFY(exitCode != 0);
             QVERIFY2(!errors.contains(u'\n') && errors.contains(error), qPrintable(errors));
-            QVERIFY(!QFileInfo::exists(output));
+            if (limitKb >= 0)
+                QCOMPARE(fileBytes(output), older);
+            else if (file.startsWith(QLatin1String("fifo")) || file.startsWith(QLatin1String("link")))
+                QVERIFY(!QFileInfo(output).isFile() || QFileInfo(output).isSymLink());
+            else
+                QVERIFY(!QFileInfo::exists(output));
         }
+        // Nothing left beside it.
+        QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden | QDir::System).size(), 1 + int(QFileInfo::exists(output)));
     }
 
 private:
