@@ -9,6 +9,7 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <cstdio>
 
 namespace zentrova {
 
@@ -78,8 +79,11 @@ QString csvField(const QString &text)
 // every field.
 void appendCsvRow(QString &row, const QStringList &fields)
 {
-    for (qsizetype i = 0; i < fields.size(); ++i)
-        row += (i ? QStringLiteral(",") : QString()) + csvField(fields[i]);
+    for (qsizetype i = 0; i < fields.size(); ++i) {
+        if (i > 0)
+            row += u',';
+        row += csvField(fields[i]);
+    }
     row += QStringLiteral("\r\n");
 }
 
@@ -94,8 +98,13 @@ QString answersText(const QList<ShownResult::Answer> &answers)
 {
     QString text;
     text.reserve(answers.size() * 16);
-    for (const ShownResult::Answer &answer : answers)
-        text += (text.isEmpty() ? QString() : QStringLiteral("; ")) + answer.item + u':' + answer.answer;
+    for (const ShownResult::Answer &answer : answers) {
+        if (!text.isEmpty())
+            text += QStringLiteral("; ");
+        text += answer.item;
+        text += u':';
+        text += answer.answer;
+    }
     return text;
 }
 
@@ -131,8 +140,18 @@ bool writeCsv(RecordStore &store, const std::function<bool(const QByteArray &)> 
     };
     const auto row = [&](const Record &record) {
         // The program's own fields: plain numbers and times, never guarded.
-        const QString made = QString::number(record.id) + u',' + record.finished.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) + u','
-            + utcOffsetText(record.finished.offsetFromUtc()) + u',';
+        // Formatted by hand: QDateTime::toString() reads its format anew for
+        // every one of a million rows.
+        const QDate date = record.finished.date();
+        const QTime time = record.finished.time();
+        QString line;
+        line.reserve(1024);
+        char made[64];
+        const int length = std::snprintf(made, sizeof made, "%lld,%04d-%02d-%02d %02d:%02d:%02d,", record.id, date.year(), date.month(),
+                                         date.day(), time.hour(), time.minute(), time.second());
+        line += QLatin1StringView(made, length);
+        line += utcOffsetText(record.finished.offsetFromUtc());
+        line += u',';
         QStringList fields{record.person, record.caption,
                            record.elapsedMinutes ? QString::number(*record.elapsedMinutes) : QString()};
         for (const QString &name : std::as_const(figureNames)) {
@@ -140,7 +159,6 @@ bool writeCsv(RecordStore &store, const std::function<bool(const QByteArray &)> 
             fields << (figure != record.figures.end() ? figure->value : QString());
         }
         fields << record.verdict << answersText(record.answers) << record.programVersion << record.bankSha256;
-        QString line = made;
         appendCsvRow(line, fields);
         return write(line.toUtf8());
     };
