@@ -292,31 +292,31 @@ private slots:
         QTest::addColumn<bool>("exported");
         const QString line1 = "1\t2026-03-01T14:05:09+08:00\t李雷, \"小李\"\\n二班\t你可断吗？\t总分 23　16－25分\n";
         const QString line2 = "2\t2026-03-01T14:05:09+05:30:15\t=1+2\\t王\\0五\\\\\t你可断吗？\t总分 -3　@SUM(A1)\n";
-        const QStringList exportRecords{"--records", "RECORDS", "--export-records", "OUT"};
-        QTest::newRow("list") << QStringList{"--records", "RECORDS", "--list-records"} << "" << 0 << line2 + line1 << false;
-        QTest::newRow("list, no record file yet") << QStringList{"--records", "OUT", "--list-records"} << "" << 0 << "" << false;
-        QTest::newRow("list, not a record file") << QStringList{"--records", "TEXT", "--list-records"} << "" << 1 << "TEXT" << false;
-        QTest::newRow("list onto a full disk") << QStringList{"--records", "RECORDS", "--list-records"} << "exec >/dev/full" << 1
+        const QStringList exportRecords {"--records", "RECORDS", "--export-records", "OUT"};
+        QTest::newRow("list") << QStringList {"--records", "RECORDS", "--list-records"} << "" << 0 << line2 + line1 << false;
+        QTest::newRow("list, no record file yet") << QStringList {"--records", "OUT", "--list-records"} << "" << 0 << "" << false;
+        QTest::newRow("list, not a record file") << QStringList {"--records", "TEXT", "--list-records"} << "" << 1 << "TEXT" << false;
+        QTest::newRow("list onto a full disk") << QStringList {"--records", "RECORDS", "--list-records"} << "exec >/dev/full" << 1
                                                << "标准输出" << false;
         QTest::newRow("export") << exportRecords << "" << 0 << "" << true;
-        QTest::newRow("export to standard output") << QStringList{"--records", "RECORDS", "--export-records", "-"} << "" << 0 << "CSV"
-                                                   << false;
-        QTest::newRow("export, not a record file") << QStringList{"--records", "TEXT", "--export-records", "OUT"} << "" << 1 << "TEXT"
-                                                   << false;
-        QTest::newRow("export into a missing folder") << QStringList{"--records", "RECORDS", "--export-records", "OUT/x.csv"} << "" << 1
-                                                      << "OUT/x.csv" << false;
-        QTest::newRow("export over the record file") << QStringList{"--records", "RECORDS", "--export-records", "RECORDS"} << "" << 1
-                                                     << "RECORDS" << false;
-        QTest::newRow("export through a link onto the record file") << QStringList{"--records", "RECORDS", "--export-records", "LINK"}
-                                                                    << "" << 1 << "测评记录文件本身" << false;
-        QTest::newRow("export into a named pipe") << QStringList{"--records", "RECORDS", "--export-records", "FIFO"} << "" << 1
-                                                  << "命名管道" << false;
-        QTest::newRow("export without a file name") << QStringList{"--export-records"} << "" << 1 << "--export-records" << false;
+        QTest::newRow("export to standard output")
+            << QStringList {"--records", "RECORDS", "--export-records", "-"} << "" << 0 << "CSV" << false;
+        QTest::newRow("export, not a record file")
+            << QStringList {"--records", "TEXT", "--export-records", "OUT"} << "" << 1 << "TEXT" << false;
+        QTest::newRow("export into a missing folder")
+            << QStringList {"--records", "RECORDS", "--export-records", "OUT/x.csv"} << "" << 1 << "OUT/x.csv" << false;
+        QTest::newRow("export over the record file")
+            << QStringList {"--records", "RECORDS", "--export-records", "RECORDS"} << "" << 1 << "RECORDS" << false;
+        QTest::newRow("export through a link onto the record file")
+            << QStringList {"--records", "RECORDS", "--export-records", "LINK"} << "" << 1 << "测评记录文件本身" << false;
+        QTest::newRow("export into a named pipe")
+            << QStringList {"--records", "RECORDS", "--export-records", "FIFO"} << "" << 1 << "命名管道" << false;
+        QTest::newRow("export without a file name") << QStringList {"--export-records"} << "" << 1 << "--export-records" << false;
         // Over an older export of 42 records' worth (some 50 KB): whole or
         // nothing, the older file kept byte for byte.
         for (int kb : {0, 4, 16, 48})
-            QTest::addRow("export under a file-size limit of %d KiB", kb) << exportRecords << QString("ulimit -f %1").arg(kb) << 1 << "超出"
-                                                                        << false;
+            QTest::addRow("export under a file-size limit of %d KiB", kb)
+                << exportRecords << QString("ulimit -f %1").arg(kb) << 1 << "超出" << false;
         QTest::newRow("export under a file-size limit of 256 KiB") << exportRecords << "ulimit -f 256" << 0 << "" << true;
     }
     void commandLine()
@@ -366,7 +366,7 @@ private slots:
         if (shell.isEmpty())
             program.start(built, arguments);
         else // as a user's shell would, SIGXFSZ ignored so that the write fails rather than kills
-            program.start("bash", QStringList{"-c", "trap '' XFSZ; " + shell + "; exec \"$0\" \"$@\"", built} + arguments);
+            program.start("bash", QStringList {"-c", "trap '' XFSZ; " + shell + "; exec \"$0\" \"$@\"", built} + arguments);
         QVERIFY(program.waitForFinished());
         const QByteArray stdOut = program.readAllStandardOutput();
         const QStringList stdErr = QString::fromUtf8(program.readAllStandardError()).split('\n', Qt::SkipEmptyParts);
@@ -380,7 +380,8 @@ private slots:
         QVERIFY(QFileInfo(fifo).exists() && !QFileInfo(fifo).isFile());
         QVERIFY(QFileInfo(link).isSymLink());
         // Nothing left behind: the record file, the text, the pipe, the link and the export.
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Hidden | QDir::System | QDir::AllEntries | QDir::NoDotAndDotDot).size(), 4 + int(QFileInfo::exists(out)));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Hidden | QDir::System | QDir::AllEntries | QDir::NoDotAndDotDot).size(),
+            4 + int(QFileInfo::exists(out)));
         if (!exported) {
             QCOMPARE(bytesOf(out), before);
             if (output != "CSV")
@@ -396,7 +397,7 @@ private slots:
                                        "1:A：是; 2:B：有时，如此", "1.0", QString(64, u'a')}));
         // The newest record: text a spreadsheet would run as a formula is marked as text; the
         // negative total stays a number.
-        QCOMPARE(rows.last().mid(2, 6), (QStringList{"+05:30:15", "'" + guarded.person, "你可断吗？", "12", "-3", "'@SUM(A1)"}));
+        QCOMPARE(rows.last().mid(2, 6), (QStringList {"+05:30:15", "'" + guarded.person, "你可断吗？", "12", "-3", "'@SUM(A1)"}));
         if (exported)
             QCOMPARE(modeOf(out), 0600);
     }

@@ -331,20 +331,32 @@ private slots:
         QTest::addColumn<bool>("damaged");
         QTest::addColumn<QString>("error");
         QTest::addColumn<int>("limitKb"); // a file-size limit, over an older file; -1 none
-        QTest::newRow("pdf") << "1" << "r.pdf" << false << "" << -1;
-        QTest::newRow("png") << "1" << "r.PNG" << false << "" << -1;
-        QTest::newRow("no such record") << "7" << "r.pdf" << false << "7" << -1;
-        QTest::newRow("unknown kind of file") << "1" << "r.txt" << false << ".pdf" << -1;
-        QTest::newRow("folder that is not there") << "1" << "missing/r.pdf" << false << "missing/r.pdf" << -1;
-        QTest::newRow("damaged record file") << "1" << "r.pdf" << true << "records.db" << -1;
-        QTest::newRow("a named pipe") << "1" << "fifo.pdf" << false << "命名管道" << -1;
-        QTest::newRow("a link onto the record file") << "1" << "link.png" << false << "测评记录文件本身" << -1;
+        QTest::newRow("pdf") << "1"
+                             << "r.pdf" << false << "" << -1;
+        QTest::newRow("png") << "1"
+                             << "r.PNG" << false << "" << -1;
+        QTest::newRow("no such record") << "7"
+                                        << "r.pdf" << false << "7" << -1;
+        QTest::newRow("unknown kind of file") << "1"
+                                              << "r.txt" << false << ".pdf" << -1;
+        QTest::newRow("folder that is not there") << "1"
+                                                  << "missing/r.pdf" << false << "missing/r.pdf" << -1;
+        QTest::newRow("damaged record file") << "1"
+                                             << "r.pdf" << true << "records.db" << -1;
+        QTest::newRow("a named pipe") << "1"
+                                      << "fifo.pdf" << false << "命名管道" << -1;
+        QTest::newRow("a link onto the record file") << "1"
+                                                     << "link.png" << false << "测评记录文件本身" << -1;
         // Whole or nothing: the PDF is some 40 KB, the PNG some 150 KB.
         for (int kb : {0, 8, 32})
-            QTest::addRow("pdf under a limit of %d KiB", kb) << "1" << "r.pdf" << false << "超出" << kb;
-        QTest::newRow("pdf under a limit of 1 MiB") << "1" << "r.pdf" << false << "" << 1024;
-        QTest::newRow("png under a limit of 64 KiB") << "1" << "r.png" << false << "超出" << 64;
-        QTest::newRow("png under a limit of 2 MiB") << "1" << "r.png" << false << "" << 2048;
+            QTest::addRow("pdf under a limit of %d KiB", kb) << "1"
+                                                             << "r.pdf" << false << "超出" << kb;
+        QTest::newRow("pdf under a limit of 1 MiB") << "1"
+                                                    << "r.pdf" << false << "" << 1024;
+        QTest::newRow("png under a limit of 64 KiB") << "1"
+                                                     << "r.png" << false << "超出" << 64;
+        QTest::newRow("png under a limit of 2 MiB") << "1"
+                                                    << "r.png" << false << "" << 2048;
     }
     void reportVerb()
     {
@@ -381,10 +393,11 @@ private slots:
         environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_dir->path()); // else Qt warns of its absence
         QProcess program;
         program.setProcessEnvironment(environment);
-        const QStringList arguments{qEnvironmentVariable("ZENTROVA_PROGRAM"), "--records", RecordStore::defaultPath(), "--report", id, output};
+        const QStringList arguments {
+            qEnvironmentVariable("ZENTROVA_PROGRAM"), "--records", RecordStore::defaultPath(), "--report", id, output};
         // SIGXFSZ ignored, as a shell may leave it, so that the write fails rather than kills.
         const QString limit = limitKb >= 0 ? QStringLiteral("trap '' XFSZ; ulimit -f %1; ").arg(limitKb) : QString();
-        program.start(QStringLiteral("bash"), QStringList{"-c", limit + "exec \"$0\" \"$@\""} + arguments);
+        program.start(QStringLiteral("bash"), QStringList {"-c", limit + "exec \"$0\" \"$@\""} + arguments);
         QVERIFY(program.waitForFinished(60000));
         exitCode = program.exitCode();
         errors = QString::fromUtf8(program.readAllStandardError()).trimmed();

@@ -89,8 +89,8 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "bench_export: cannot build a record file of %lld records in %s\n", count, qPrintable(dir.path()));
         return 1;
     }
-    std::printf("record file of %lld records: %.0f MB, built in %.1f s, peak RSS so far %.1f MB\n", count,
-                QFileInfo(records).size() / 1e6, timer.nsecsElapsed() / 1e9, peakRssMb());
+    std::printf("record file of %lld records: %.0f MB, built in %.1f s, peak RSS so far %.1f MB\n", count, QFileInfo(records).size() / 1e6,
+        timer.nsecsElapsed() / 1e9, peakRssMb());
 
     RecordStore store(records);
     timer.restart();
@@ -107,6 +107,6 @@ int main(int argc, char *argv[])
         return 1;
     }
     std::printf("export to CSV (%.0f MB): %.2f s (processor %.2f s), peak RSS of the process %.1f MB\n", QFileInfo(csv).size() / 1e6,
-                timer.nsecsElapsed() / 1e9, cpuSeconds() - cpuBefore, peakRssMb());
+        timer.nsecsElapsed() / 1e9, cpuSeconds() - cpuBefore, peakRssMb());
     return 0;
 }

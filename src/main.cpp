@@ -48,9 +48,7 @@ int main(int argc, char *argv[])
     }
 
     if (!haveDisplay()) {
-        std::fprintf(stderr,
-                     "zentrova: 找不到图形显示。请在桌面会话中启动，或者这样在没有显示器时运行：xvfb-run -a %s\n",
-                     argv[0]);
+        std::fprintf(stderr, "zentrova: 找不到图形显示。请在桌面会话中启动，或者这样在没有显示器时运行：xvfb-run -a %s\n", argv[0]);
         return 1;
     }
     QApplication app(argc, argv);

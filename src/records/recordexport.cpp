@@ -49,7 +49,10 @@ QString utcOffsetText(int offset)
 {
     const qint64 seconds = std::abs(qint64(offset));
     const QChar zero = u'0';
-    QString text = QStringLiteral("%1%2:%3").arg(QChar(offset < 0 ? u'-' : u'+')).arg(seconds / 3600, 2, 10, zero).arg(seconds / 60 % 60, 2, 10, zero);
+    QString text = QStringLiteral("%1%2:%3")
+                       .arg(QChar(offset < 0 ? u'-' : u'+'))
+                       .arg(seconds / 3600, 2, 10, zero)
+                       .arg(seconds / 60 % 60, 2, 10, zero);
     if (seconds % 60 != 0)
         text += QStringLiteral(":%1").arg(seconds % 60, 2, 10, zero);
     return text;
@@ -116,7 +119,7 @@ QString listingLine(const RecordSummary &summary)
     const int offset = summary.finished.offsetFromUtc();
     const QString finished = offset % 60 == 0 ? summary.finished.toString(Qt::ISODate)
                                               : summary.finished.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")) + utcOffsetText(offset);
-    const QStringList fields{QString::number(summary.id), finished, summary.person, summary.caption, summary.resultLine};
+    const QStringList fields {QString::number(summary.id), finished, summary.person, summary.caption, summary.resultLine};
     QStringList escaped;
     for (const QString &field : fields)
         escaped << oneLine(field);
@@ -131,12 +134,12 @@ bool writeCsv(RecordStore &store, const std::function<bool(const QByteArray &)> 
     const auto header = [&](const QStringList &names) {
         figureNames = names;
         return write("\xEF\xBB\xBF"
-                     + csvRow(QStringList{QStringLiteral("编号"), QStringLiteral("完成时间"), QStringLiteral("UTC偏移"),
-                                          QStringLiteral("受测者"), QStringLiteral("测试"), QStringLiteral("用时（分钟）")}
-                              + names
-                              + QStringList{QStringLiteral("评语或分数段"), QStringLiteral("答案"), QStringLiteral("程序版本"),
-                                            QStringLiteral("题库SHA-256")})
-                           .toUtf8());
+            + csvRow(QStringList {QStringLiteral("编号"), QStringLiteral("完成时间"), QStringLiteral("UTC偏移"), QStringLiteral("受测者"),
+                         QStringLiteral("测试"), QStringLiteral("用时（分钟）")}
+                + names
+                + QStringList {QStringLiteral("评语或分数段"), QStringLiteral("答案"), QStringLiteral("程序版本"),
+                    QStringLiteral("题库SHA-256")})
+                  .toUtf8());
     };
     const auto row = [&](const Record &record) {
         // The program's own fields: plain numbers and times, never guarded.
@@ -148,12 +151,11 @@ bool writeCsv(RecordStore &store, const std::function<bool(const QByteArray &)> 
         line.reserve(1024);
         char made[64];
         const int length = std::snprintf(made, sizeof made, "%lld,%04d-%02d-%02d %02d:%02d:%02d,", record.id, date.year(), date.month(),
-                                         date.day(), time.hour(), time.minute(), time.second());
+            date.day(), time.hour(), time.minute(), time.second());
         line += QLatin1StringView(made, length);
         line += utcOffsetText(record.finished.offsetFromUtc());
         line += u',';
-        QStringList fields{record.person, record.caption,
-                           record.elapsedMinutes ? QString::number(*record.elapsedMinutes) : QString()};
+        QStringList fields {record.person, record.caption, record.elapsedMinutes ? QString::number(*record.elapsedMinutes) : QString()};
         for (const QString &name : std::as_const(figureNames)) {
             const auto figure = std::find_if(record.figures.begin(), record.figures.end(), [&](const auto &f) { return f.name == name; });
             fields << (figure != record.figures.end() ? figure->value : QString());

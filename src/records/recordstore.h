@@ -68,8 +68,7 @@ public:
     // the file, so that memory does not grow with their number: first names
     // gets the figure names in the order they first appear, then visit each
     // record. Either returning false stops the walk (error() stays empty).
-    bool forEachRecord(const std::function<bool(const QStringList &figureNames)> &names,
-                       const std::function<bool(const Record &)> &visit);
+    bool forEachRecord(const std::function<bool(const QStringList &figureNames)> &names, const std::function<bool(const Record &)> &visit);
 
     bool remove(const QList<qint64> &ids);
     bool removeAll();

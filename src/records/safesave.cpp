@@ -13,10 +13,10 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
-#include <utility>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace zentrova {
 
@@ -194,7 +194,8 @@ bool SafeSave::commit()
     m_temporary.clear();
     // The new name reaches the disk with the folder; the file itself is whole
     // either way, so a folder that cannot be synced is no failure.
-    const int folder = ::open(QFile::encodeName(QFileInfo(QFile::decodeName(m_target)).path()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int folder
+        = ::open(QFile::encodeName(QFileInfo(QFile::decodeName(m_target)).path()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folder >= 0) {
         ::fsync(folder);
         ::close(folder);

@@ -34,6 +34,7 @@ const QString ExportRecordsOption = QStringLiteral("export-records");
 const QString ReportOption = QStringLiteral("report");
 
 const QString FileValue = QStringLiteral("文件");
+const QString FileArgument = QStringLiteral("与 --report 一起：要写入的文件。");
 
 // The options, with the texts --help prints. Qt's own help and version
 // options speak English, so these stand in for them.
@@ -45,18 +46,18 @@ QList<QCommandLineOption> options()
         {{QStringLiteral("v"), QStringLiteral("version")}, QStringLiteral("显示版本，然后退出。")},
         {BankOption, QStringLiteral("用这个文件代替程序旁边的题库；它和随附的题库一样只读打开。"), FileValue},
         {CheckBankOption,
-         QStringLiteral("像测试窗口那样打开题库（随附的，或 --bank 给出的）中每个测试的表，报告结果后退出。不需要显示器。")},
+            QStringLiteral("像测试窗口那样打开题库（随附的，或 --bank 给出的）中每个测试的表，报告结果后退出。不需要显示器。")},
         {RecordsOption, QStringLiteral("在这个文件中保存和读取测评记录，代替用户数据文件夹中的测评记录文件。"), FileValue},
         {ListRecordsOption,
-         QStringLiteral("每条记录打印一行，最新的在前，然后退出：编号、完成时间、受测者、测试和结果，以制表符分隔；"
-                        "字段中的控制字符写成 \\t、\\n、\\\\ 之类的转义。不需要显示器。")},
+            QStringLiteral("每条记录打印一行，最新的在前，然后退出：编号、完成时间、受测者、测试和结果，以制表符分隔；"
+                           "字段中的控制字符写成 \\t、\\n、\\\\ 之类的转义。不需要显示器。")},
         {ExportRecordsOption,
-         QStringLiteral("把每条记录连同得分和答案以 CSV（UTF-8）写入文件，供电子表格程序打开，然后退出；"
-                        "文件名为 - 时写到标准输出。不需要显示器。"),
-         FileValue},
+            QStringLiteral("把每条记录连同得分和答案以 CSV（UTF-8）写入文件，供电子表格程序打开，然后退出；"
+                           "文件名为 - 时写到标准输出。不需要显示器。"),
+            FileValue},
         {ReportOption,
-         QStringLiteral("把这个编号（即 --list-records 列出的编号）的记录的报告写入文件（.pdf 或 .png），然后退出。不需要显示器。"),
-         QStringLiteral("编号")},
+            QStringLiteral("把这个编号（即 --list-records 列出的编号）的记录的报告写入文件（.pdf 或 .png），然后退出。不需要显示器。"),
+            QStringLiteral("编号")},
     };
 }
 
@@ -65,13 +66,14 @@ void setUpParser(QCommandLineParser &parser)
     // Single-dash words read as Qt's own options do (-style, not -s -t -y …).
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.addOptions(options());
-    parser.addPositionalArgument(FileValue, QStringLiteral("与 --report 一起：要写入的文件。"), u'[' + FileValue + u']');
+    parser.addPositionalArgument(FileValue, FileArgument, u'[' + FileValue + u']');
 }
 
 // Columns as a terminal shows them: the Chinese characters take two.
 qsizetype displayWidth(const QString &text)
 {
-    return std::accumulate(text.begin(), text.end(), qsizetype(0), [](qsizetype width, QChar c) { return width + (c.unicode() < 0x1100 ? 1 : 2); });
+    return std::accumulate(
+        text.begin(), text.end(), qsizetype(0), [](qsizetype width, QChar c) { return width + (c.unicode() < 0x1100 ? 1 : 2); });
 }
 
 QString helpText(bool withQtOptions)
@@ -130,7 +132,8 @@ QString helpText(bool withQtOptions)
                                   "不带选项时，程序用它旁边的题库 Lumvex.mdb 打开窗口。\n\n"
                                   "选项：\n")
                        .arg(name)
-        + table(lines) + QStringLiteral("\n参数：\n") + table({{u'[' + FileValue + u']', QStringLiteral("与 --report 一起：要写入的文件。")}});
+        + table(lines) + QStringLiteral("\n参数：\n")
+        + table({{u'[' + FileValue + u']', FileArgument}});
     if (withQtOptions)
         text += QStringLiteral("\nQt 的选项（打开窗口时有效）：\n") + table(qtLines);
     return text;
@@ -359,8 +362,8 @@ int exportRecords(const QString &file)
         return exportCsv(store, file, &error) ? 0 : printFailure(error);
     if (writeCsv(store, [](const QByteArray &bytes) { return writeOut(stdout, bytes); }))
         return 0;
-    return printFailure(store.error().isEmpty() ? QStringLiteral("无法写入标准输出：%1，导出不完整。").arg(systemCause(stdoutError()))
-                                                : store.error());
+    return printFailure(
+        store.error().isEmpty() ? QStringLiteral("无法写入标准输出：%1，导出不完整。").arg(systemCause(stdoutError())) : store.error());
 }
 
 int writeRecordReport(qint64 id, const QString &file)

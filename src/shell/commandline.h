@@ -28,7 +28,7 @@ struct CommandLine {
     Action action = Action::Run;
     QString bankFile;    // absolute; empty for the bank beside the program
     QString recordsFile; // absolute; empty for the one in the user's data folder
-    QString exportFile;  // absolute, or "-" for standard output
+    QString exportFile; // absolute, or "-" for standard output
     qint64 reportId = 0;
     QString reportFile; // absolute
     QString errorText;

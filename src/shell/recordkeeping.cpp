@@ -45,7 +45,7 @@ QSettings settings()
     if (::mkdir(native.constData(), 0700) == 0 || errno == EEXIST)
         ::chmod(native.constData(), 0700);
     const int fd = ::open(QFile::encodeName(folder + QStringLiteral("/zentrova.conf")).constData(),
-                          O_RDONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
+        O_RDONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
     if (fd >= 0) {
         ::fchmod(fd, 0600);
         ::close(fd);
