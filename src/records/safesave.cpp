@@ -138,6 +138,10 @@ QString SafeSave::checkTarget()
         return QStringLiteral("“%1”就是测评记录文件本身，写入会毁掉其中的记录，%2没有保存。").arg(m_path, m_what);
     if (sameFile(status, bankPath()))
         return QStringLiteral("“%1”就是题库文件本身，%2没有保存。").arg(m_path, m_what);
+    // The rename would replace a file its owner made read-only; a plain
+    // write would not, and nor does this.
+    if (::access(m_target.constData(), W_OK) != 0)
+        return QStringLiteral("无法写入%1“%2”：%3，%1没有保存，原有的文件没有改动。").arg(m_what, m_path, systemCause(errno));
     return {};
 }
 
