@@ -253,12 +253,15 @@ private slots:
                 bytes[i] = char(i * 7);
             writeFile(path, bytes);
         } else if (kind == "newer") {
-            sql(path, "PRAGMA user_version = 2");
+            sql(path, "PRAGMA user_version = 1000");
         } else if (kind.startsWith("version")) {
             sql(path, ("PRAGMA user_version = " + kind.mid(8).toLatin1()).constData());
         } else if (kind == "trigger") {
             sql(path, "CREATE TRIGGER t AFTER INSERT ON records BEGIN DELETE FROM records WHERE id <> NEW.id; END;");
         } else if (kind == "cut") {
+            // Enough records that the last page is a table's leaf, filled from its end.
+            for (int i = 0; i < 30; ++i)
+                QVERIFY(RecordStore(path).add(sampleRecord()));
             writeFile(path, bytesOf(path).chopped(100));
         } else if (kind == "journal link") {
             QVERIFY(QFile::link(dir.filePath("elsewhere"), path + "-journal"));

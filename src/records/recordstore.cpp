@@ -440,9 +440,21 @@ private:
     QString notOurs() const { return QStringLiteral("“%1”不是本程序的测评记录文件，程序没有改动它").arg(m_path); }
 
     // A damaged file may take a record and never give it back, so a save
-    // goes only into a file that SQLite finds whole.
+    // goes only into a file that SQLite finds whole, and whose size is a whole
+    // number of its pages: a cut inside the last page can leave every page
+    // looking sound.
     bool checkIntact()
     {
+        const auto pages = pragma("PRAGMA page_count");
+        const auto pageSize = pages ? pragma("PRAGMA page_size") : std::nullopt;
+        if (!pageSize)
+            return false;
+        Statement mode(m_db, "PRAGMA journal_mode");
+        if (!mode.next())
+            return failed(mode);
+        // In WAL mode the newest pages may not be in the file yet.
+        if (mode.text(0) != QLatin1String("wal") && QFileInfo(m_path).size() != *pages * *pageSize)
+            return damaged();
         Statement check(m_db, "PRAGMA quick_check(1)");
         if (!check.next())
             return failed(check);
