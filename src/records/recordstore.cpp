@@ -337,17 +337,22 @@ private:
     // m_recover where our file has a journal or WAL file to take into account.
     bool inspect()
     {
-        const QByteArray journal = QFile::encodeName(m_path + QStringLiteral("-journal"));
-        struct stat status = {};
-        const bool hasJournal = ::lstat(journal.constData(), &status) == 0;
-        if (hasJournal && !S_ISREG(status.st_mode)) {
-            m_problem = QStringLiteral("测评记录文件“%1”的日志“%2”%3，不是本程序留下的，程序没有改动它")
-                            .arg(m_path, QFile::decodeName(journal),
-                                S_ISLNK(status.st_mode) ? QStringLiteral("是一个符号链接") : QStringLiteral("不是普通文件"));
-            return false;
+        bool nonEmptyJournal = false;
+        bool hasWal = false;
+        for (const QString &log : {m_path + QStringLiteral("-journal"), m_path + QStringLiteral("-wal")}) {
+            struct stat status = {};
+            if (::lstat(QFile::encodeName(log).constData(), &status) != 0)
+                continue;
+            if (!S_ISREG(status.st_mode)) {
+                m_problem = QStringLiteral("测评记录文件“%1”的日志“%2”%3，不是本程序留下的，程序没有改动它")
+                                .arg(m_path, log, S_ISLNK(status.st_mode) ? QStringLiteral("是一个符号链接") : QStringLiteral("不是普通文件"));
+                return false;
+            }
+            if (log.endsWith(QLatin1String("-wal")))
+                hasWal = true;
+            else
+                nonEmptyJournal = status.st_size > 0;
         }
-        const bool nonEmptyJournal = hasJournal && status.st_size > 0;
-        const bool hasWal = ::lstat(QFile::encodeName(m_path + QStringLiteral("-wal")).constData(), &status) == 0;
 
         unsigned char header[100];
         ssize_t size = -1;
