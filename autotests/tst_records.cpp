@@ -60,6 +60,22 @@ void sql(const QString &path, const char *statements)
     sqlite3_close(db);
 }
 
+// The files a program leaves when it is killed: statements run on from, whose
+// files are copied to to's before the connection closes (a small cache writes
+// an open transaction into the file itself).
+void leaveBehind(const QString &from, const QByteArray &statements, const QString &to)
+{
+    sqlite3 *db = nullptr;
+    sqlite3_open(QFile::encodeName(from).constData(), &db);
+    QCOMPARE(sqlite3_exec(db, statements.constData(), nullptr, nullptr, nullptr), SQLITE_OK);
+    for (const QString suffix : {"", "-journal", "-wal"}) {
+        if (QFile::exists(from + suffix))
+            QVERIFY(QFile::copy(from + suffix, to + suffix));
+    }
+    sqlite3_close(db);
+}
+const QByteArray CutShort = "PRAGMA cache_size = 1; BEGIN; ";
+
 int modeOf(const QString &path)
 {
     struct stat status = {};
@@ -188,6 +204,13 @@ private slots:
         QTest::newRow("damaged") << "damaged" << "已损坏" << false;
         QTest::newRow("the question bank") << "bank" << "不是本程序的测评记录文件" << false;
         QTest::newRow("another program's database") << "foreign" << "不是本程序的测评记录文件" << false;
+        QTest::newRow("another program's WAL database") << "foreign WAL" << "不是本程序的测评记录文件" << false;
+        QTest::newRow("another program's database, its save cut short") << "foreign hot journal" << "不是本程序的测评记录文件" << false;
+        QTest::newRow("version 0") << "version 0" << "已损坏" << false;
+        QTest::newRow("version -1") << "version -1" << "已损坏" << false;
+        QTest::newRow("a planted trigger") << "trigger" << "不属于本程序" << true;
+        QTest::newRow("cut inside its last page") << "cut" << "已损坏" << true;
+        QTest::newRow("a planted journal link") << "journal link" << "符号链接" << false;
         QTest::newRow("a text file") << "text" << "不是测评记录文件" << false;
         QTest::newRow("a folder") << "folder" << "文件夹" << false;
         QTest::newRow("written by a newer version") << "newer" << "较新版本" << true;
@@ -210,6 +233,13 @@ private slots:
             QVERIFY(QFile::copy(shippedBankPath(), path));
         } else if (kind == "foreign") {
             sql(path, "CREATE TABLE notes (text); INSERT INTO notes VALUES ('mine');");
+        } else if (kind == "foreign WAL") {
+            leaveBehind(dir.filePath("other.db"), "PRAGMA journal_mode = WAL; CREATE TABLE notes (text); INSERT INTO notes VALUES ('mine');",
+                path);
+        } else if (kind == "foreign hot journal") {
+            const QString other = dir.filePath("other.db");
+            sql(other, "CREATE TABLE notes (text); INSERT INTO notes VALUES ('mine');");
+            leaveBehind(other, CutShort + "INSERT INTO notes VALUES (randomblob(100000));", path);
         } else if (kind == "text") {
             writeFile(path, "SQLite format 3? No, a shopping list.\n");
         } else if (kind == "folder") {
@@ -223,7 +253,18 @@ private slots:
                 bytes[i] = char(i * 7);
             writeFile(path, bytes);
         } else if (kind == "newer") {
-            sql(path, "PRAGMA user_version = 2");
+            sql(path, "PRAGMA user_version = 1000");
+        } else if (kind.startsWith("version")) {
+            sql(path, ("PRAGMA user_version = " + kind.mid(8).toLatin1()).constData());
+        } else if (kind == "trigger") {
+            sql(path, "CREATE TRIGGER t AFTER INSERT ON records BEGIN DELETE FROM records WHERE id <> NEW.id; END;");
+        } else if (kind == "cut") {
+            // Enough records that the last page is a table's leaf, filled from its end.
+            for (int i = 0; i < 30; ++i)
+                QVERIFY(RecordStore(path).add(sampleRecord()));
+            writeFile(path, bytesOf(path).chopped(100));
+        } else if (kind == "journal link") {
+            QVERIFY(QFile::link(dir.filePath("elsewhere"), path + "-journal"));
         }
         const QByteArray before = bytesOf(path);
         const QStringList listing = QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
@@ -298,6 +339,12 @@ private slots:
         QTest::newRow("list, not a record file") << QStringList {"--records", "TEXT", "--list-records"} << "" << 1 << "TEXT" << false;
         QTest::newRow("list onto a full disk") << QStringList {"--records", "RECORDS", "--list-records"} << "exec >/dev/full" << 1
                                                << "标准输出" << false;
+        QTest::newRow("list after a save was cut short") << QStringList {"--records", "CUT", "--list-records"} << "" << 0 << line2 + line1
+                                                         << false;
+        QTest::newRow("list, a time no place keeps") << QStringList {"--records", "SHIFTED", "--list-records"} << "" << 1 << "SHIFTED"
+                                                     << false;
+        QTest::newRow("export, a time no place keeps")
+            << QStringList {"--records", "SHIFTED", "--export-records", "OUT"} << "" << 1 << "SHIFTED" << false;
         QTest::newRow("export") << exportRecords << "" << 0 << "" << true;
         QTest::newRow("export to standard output")
             << QStringList {"--records", "RECORDS", "--export-records", "-"} << "" << 0 << "CSV" << false;
@@ -347,9 +394,20 @@ private slots:
         }
         writeFile(text, "not records");
         QVERIFY(mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0 && QFile::link(records, link));
+        const QString cut = dir.filePath("cut.db"), shifted = dir.filePath("shifted.db");
+        QVERIFY(QFile::copy(records, shifted));
+        sql(shifted, "UPDATE records SET utc_offset = -2147483648 WHERE id = 1");
+        leaveBehind(records, CutShort + "UPDATE records SET person = randomblob(100000);", cut);
+        QVERIFY(QFile::exists(cut + "-journal"));
         const QByteArray recordBytes = bytesOf(records);
         auto fill = [&](QString s) {
-            return s.replace("RECORDS", records).replace("TEXT", text).replace("OUT", out).replace("FIFO", fifo).replace("LINK", link);
+            return s.replace("RECORDS", records)
+                .replace("TEXT", text)
+                .replace("OUT", out)
+                .replace("FIFO", fifo)
+                .replace("LINK", link)
+                .replace("CUT", cut)
+                .replace("SHIFTED", shifted);
         };
         for (QString &argument : arguments)
             argument = fill(argument);
