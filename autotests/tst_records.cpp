@@ -287,7 +287,8 @@ private slots:
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("output"); // on stdout; or what the one line on stderr names
         QTest::addColumn<bool>("exported");
-        const QString line = "\t2026-03-01T14:05:09+08:00\t李雷, \"小李\" 二班\t你可断吗？\t总分 23　16－25分";
+        // The band as the window words it follows the band.
+        const QString line = "\t2026-03-01T14:05:09+08:00\t李雷, \"小李\" 二班\t你可断吗？\t总分 23　16－25分　你处事果断，思路清晰，有条有理，经验也相当丰富。";
         QTest::newRow("list") << QStringList{"--records", "RECORDS", "--list-records"} << 0 << "2" + line + "\n1" + line + "\n" << false;
         QTest::newRow("list, no record file yet") << QStringList{"--records", "OUT", "--list-records"} << 0 << "" << false;
         QTest::newRow("list, not a record file") << QStringList{"--records", "TEXT", "--list-records"} << 1 << "TEXT" << false;

@@ -97,26 +97,31 @@ private slots:
     {
         QTest::addColumn<Record>("record");
         QTest::addColumn<QStringList>("expected");
+        QTest::addColumn<QStringList>("absent");
+        QTest::addColumn<QStringList>("oneLine"); // on one line of the page, in this order
 
         Record banded = exampleRecord(QStringLiteral("frm考试焦虑"), QStringLiteral("考试焦虑度测试"));
         banded.figures = {{QStringLiteral("总分"), QStringLiteral("41")}};
         banded.verdict = QStringLiteral("25－49");
         banded.person = QStringLiteral("张小明");
+        banded.id = 12;
+        banded.bankSha256 = QStringLiteral("0123456789abcdef").repeated(4);
         for (int item = 1; item <= 33; ++item)
             banded.answers.append(
                 {QString::number(item), item == 33 ? QStringLiteral("D：很不符合自己的情况") : QStringLiteral("A：很符合")});
         QTest::newRow("total and bands") << banded
-                                         << QStringList {"考试焦虑度测试", "张小明", "总分41", "25－49", "50－74",
+                                         << QStringList {"考试焦虑度测试", "张小明", "总分41", "结论25－49轻度焦虑", "50－74",
                                                 "33．D：很不符合自己的情况", "2026年3月5日14:30（UTC+08:00）",
-                                                "本结果仅供参考，不构成任何心理诊断。"};
+                                                "题库SHA-2560123456789abcdef…"}
+                                         << QStringList {"⼩", "⽉"} << QStringList {};
 
         Record verdict = exampleRecord(QStringLiteral("frm性格内向或外向"), QStringLiteral("你的性格是内向还是外向？"));
         verdict.verdict = QStringLiteral("你的性格偏于外向，乐于与人交往。");
         verdict.elapsedMinutes = 7;
         verdict.answers = {{QStringLiteral("1"), QStringLiteral("是")}, {QStringLiteral("2"), QStringLiteral("否")}};
         QTest::newRow("verdict only") << verdict
-                                      << QStringList {
-                                             "你的性格是内向还是外向？", "你的性格偏于外向，乐于与人交往。", "7分钟", "未填写", "2．否"};
+                                      << QStringList {"你的性格是内向还是外向？", "你的性格偏于外向，乐于与人交往。", "7分钟", "未填写"}
+                                      << QStringList {} << QStringList {"1．是", "2．否"};
 
         Record temperament = exampleRecord(QStringLiteral("frm气质测试"), QStringLiteral("你属于哪种气质？"));
         temperament.figures = {{QStringLiteral("胆汁质"), QStringLiteral("12")}, {QStringLiteral("多血质"), QStringLiteral("-3")},
@@ -126,24 +131,62 @@ private slots:
         for (int item = 1; item <= 60; ++item)
             temperament.answers.append({QString::number(item), QString::number(item % 5 - 2)});
         QTest::newRow("temperament, sixty answers")
-            << temperament << QStringList {"胆汁质12", "多血质-3", "粘液质5", "抑郁质0", "李华", "1．-1", "60．-2", "诊断"};
+            << temperament << QStringList {"胆汁质12", "多血质-3", "粘液质5", "抑郁质0", "李华", "1．-1", "60．-2", "诊断"}
+            << QStringList {} << QStringList {};
+
+        // Names outside GB2312 and beyond the Basic Multilingual Plane.
+        Record logic = exampleRecord(QStringLiteral("frm逻辑思考能力测试"), QStringLiteral("逻辑思考能力自测"));
+        logic.figures = {{QStringLiteral("总分"), QStringLiteral("15")}};
+        logic.verdict = QStringLiteral("14－19分");
+        logic.person = QStringLiteral("王喆堃赟玥𠮷");
+        for (int row = 2; row <= 20; ++row)
+            logic.answers.append({QString::number(row), row % 2 ? QStringLiteral("否") : QStringLiteral("是")});
+        logic.answers.insert(1, {QStringLiteral("2（2）"), QStringLiteral("否")});
+        QTest::newRow("logic self-test, a rare name")
+            << logic << QStringList {"受测者：王喆堃赟玥𠮷", "结论14－19分良好", "1．是1（2）．否2．否", "19．是"} << QStringList {"20．"}
+            << QStringList {"1．是", "1（2）．否", "2．否"};
     }
     void reportText()
     {
         QFETCH(Record, record);
         QFETCH(QStringList, expected);
-        const QString pdf = m_dir->filePath(QStringLiteral("报告.pdf"));
+        QFETCH(QStringList, absent);
+        QFETCH(QStringList, oneLine);
         QString error;
-        QVERIFY2(writeReport(record, pdf, &error), qPrintable(error));
-        QCOMPARE(QFile::permissions(pdf), privateFile());
+        QVERIFY2(writeReport(record, m_dir->filePath(QStringLiteral("存.pdf")), &error), qPrintable(error));
+        QCOMPARE(QFile::permissions(m_dir->filePath(QStringLiteral("存.pdf"))), privateFile());
+        const QString pdf = m_dir->filePath(QStringLiteral("报告.pdf"));
+        QFile file(pdf);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(reportPdf(record)) > 0);
+        file.close();
         const QString text = pdfText(pdf);
         for (const QString &part : expected)
             QVERIFY2(text.contains(part), qPrintable(part + " missing from: " + text));
-        // Every font travels inside the file, so any reader shows the Chinese.
+        for (const QString &part : absent)
+            QVERIFY2(!text.contains(part), qPrintable(part + " in: " + text));
+        // The reader's last words are the disclaimer; what made the report
+        // is in the metadata too, the bank's hash whole.
+        QVERIFY2(text.endsWith(QStringLiteral("本结果仅供参考，不构成任何心理诊断。")), qPrintable(text));
+        const QString metadata = run(QStringLiteral("pdfinfo"), {QStringLiteral("-meta"), pdf});
+        QVERIFY2(metadata.contains(record.bankSha256) && metadata.contains(record.caption), qPrintable(metadata));
+        if (record.id > 0)
+            QVERIFY2(metadata.contains(QStringLiteral("记录 %1").arg(record.id)), qPrintable(metadata));
+        if (!oneLine.isEmpty()) {
+            const QStringList lines = run(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")}).split(u'\n');
+            QVERIFY2(
+                std::any_of(lines.begin(), lines.end(),
+                    [&](QString line) { return line.remove(QRegularExpression(QStringLiteral("\\s"))).contains(oneLine.join(QString())); }),
+                qPrintable(lines.join(u'\n')));
+        }
+        // Every font travels inside the file, so any reader shows the
+        // Chinese, and the song text, a name's rare ideographs included, is
+        // drawn in its own face: no fallback face joins it.
         const QStringList fonts = run(QStringLiteral("pdffonts"), {pdf}).split(u'\n', Qt::SkipEmptyParts).mid(2);
         QVERIFY(!fonts.isEmpty());
-        for (const QString &font : fonts)
+        for (const QString &font : fonts) {
             QVERIFY2(font.contains(QRegularExpression(QStringLiteral("\\byes\\s+(yes|no)\\s+yes\\b"))), qPrintable(font));
+            QVERIFY2(font.contains(QRegularExpression(QStringLiteral("^(DejaVuSerif|NotoSerifCJKsc|GBZenKai)"))), qPrintable(font));
+        }
     }
 
     // The window lists a stored record, shows its report, and deletes only

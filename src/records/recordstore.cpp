@@ -552,6 +552,7 @@ std::optional<QList<RecordSummary>> RecordStore::summaries()
             summaries.append({id, finishedAt(rows.integer(1), int(rows.integer(2))), rows.text(3), rows.text(4), rows.text(5), {},
                 std::nullopt, rows.optionalInteger(6)});
             shown.figures.clear();
+            shown.window = rows.text(4);
             shown.verdict = rows.text(7);
         }
         if (!rows.isNull(8))
