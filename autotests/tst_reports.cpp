@@ -14,6 +14,7 @@
 #include "shell/mainwindow.h"
 #include "testsupport.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QClipboard>
 #include <QComboBox>
@@ -29,6 +30,7 @@ using namespace zentrova;
 using namespace zentrova::testing;
 
 Q_DECLARE_METATYPE(zentrova::Record)
+Q_DECLARE_METATYPE(QList<zentrova::TotalsChart::Point>)
 
 namespace {
 
@@ -189,6 +191,62 @@ private slots:
         }
     }
 
+    // The totals chart draws every record's own total, names its test and
+    // tells a screen reader the totals; its legend keeps clear of the title.
+    void totalsChart_data()
+    {
+        QTest::addColumn<QList<TotalsChart::Point>>("points");
+        const auto at = [](int month, int day, int hour, int minute) {
+            return QDateTime(QDate(2026, month, day), QTime(hour, minute)).toMSecsSinceEpoch();
+        };
+        QTest::newRow("a retake five minutes later, five months of records")
+            << QList<TotalsChart::Point> {{at(3, 1, 9, 0), "王小明", 40}, {at(7, 30, 10, 0), "王小明", 0}, {at(7, 30, 10, 5), "王小明", 99}};
+        QTest::newRow("a single record") << QList<TotalsChart::Point> {{at(3, 1, 9, 0), "李华", 41}};
+        QList<TotalsChart::Point> tenCharacters, sevenPeople;
+        for (int i = 0; i < 3; ++i) {
+            const QString name = QString(10, QChar(u'甲' + i));
+            tenCharacters << TotalsChart::Point {at(3, 1 + i, 9, 0), name, 20.0 * i} << TotalsChart::Point {at(4, 1 + i, 9, 0), name, 60};
+        }
+        QTest::newRow("three ten-character names") << tenCharacters;
+        for (int i = 0; i < 7; ++i)
+            sevenPeople << TotalsChart::Point {at(3, 1 + i, 9, 0), QString(QChar(u'甲' + i)), 10.0 * i};
+        QTest::newRow("seven short names") << sevenPeople;
+    }
+    void totalsChart()
+    {
+        QFETCH(QList<TotalsChart::Point>, points);
+        TotalsChart chart;
+        chart.setTest(QStringLiteral("考试焦虑度测试"), QStringLiteral("frm考试焦虑"));
+        chart.setPoints(points);
+        chart.resize(chart.minimumSize());
+        const QImage image = chart.grab().toImage();
+        for (const TotalsChart::Point &point : points) {
+            const QPoint drawn = chart.position(point).toPoint();
+            QVERIFY2(chart.rect().contains(drawn) && qGray(image.pixel(drawn)) < 160, qPrintable(QString::number(point.total)));
+        }
+        const TotalsChart::Layout layout = chart.layout();
+        QVERIFY(!layout.legend.intersects(layout.title));
+        QVERIFY(chart.rect().contains(layout.legend) && layout.legend.bottom() < layout.plot.top());
+
+        QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(&chart);
+        QVERIFY(accessible->text(QAccessible::Name).contains(QStringLiteral("考试焦虑度测试")));
+        const QString description = accessible->text(QAccessible::Description);
+        for (const TotalsChart::Point &point : points) {
+            const QString said = QDateTime::fromMSecsSinceEpoch(point.finished).toString(QStringLiteral("yyyy年M月d日 HH:mm 总分"))
+                + QString::number(point.total);
+            QVERIFY2(description.contains(said) && description.contains(point.person), qPrintable(said + " in " + description));
+        }
+        QCOMPARE(chart.focusPolicy(), Qt::StrongFocus);
+
+        // A person keeps a colour from one test's chart to the next.
+        TotalsChart other;
+        other.setTest(QStringLiteral("你可断吗？"), QStringLiteral("frm你可断吗"));
+        other.setPoints({points.first(), {points.first().finished + 3'600'000, QStringLiteral("另一人"), 3}});
+        other.resize(other.minimumSize());
+        QCOMPARE(other.grab().toImage().pixelColor(other.position(points.first()).toPoint()),
+            image.pixelColor(chart.position(points.first()).toPoint()));
+    }
+
     // The window lists a stored record, shows its report, and deletes only
     // when the user says Yes.
     void recordsWindow()
@@ -225,6 +283,9 @@ private slots:
         for (const BandCountChart::Bar &bar : window.findChild<BandCountChart *>(QStringLiteral("bandChart"))->bars())
             perBand << bar.count;
         QCOMPARE(perBand, QList<int>({1, 1, 1, 0})); // 20, 40, 60 in 0－24, 25－49, 50－74, 75－99
+        QCOMPARE(QAccessible::queryAccessibleInterface(window.findChild<BandCountChart *>(QStringLiteral("bandChart")))
+                     ->text(QAccessible::Description),
+            QStringLiteral("0－24：1人次；25－49：1人次；50－74：1人次；75－99：0人次。"));
         auto *person = window.findChild<QComboBox *>(QStringLiteral("cboPerson"));
         person->setCurrentIndex(person->findText(QStringLiteral("李华")));
         QCOMPARE(table->model()->rowCount(), 1);
