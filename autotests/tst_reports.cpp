@@ -264,12 +264,16 @@ private slots:
         verdictOnly.finished = verdictOnly.finished.addDays(4);
         verdictOnly.verdict = QStringLiteral("你的性格偏于外向。");
         ids << *store.add(verdictOnly);
+        // A test whose window lists its bands from the highest down.
+        Record friends = exampleRecord(QStringLiteral("frm知心朋友测试"), QStringLiteral("你有真正的朋友吗"));
+        friends.figures = {{QStringLiteral("总分"), QStringLiteral("15")}};
+        QVERIFY(store.add(friends));
 
         RecordsWindow window;
         window.show();
         auto *table = window.findChild<QTableView *>(QStringLiteral("tblRecords"));
         auto *totals = window.findChild<TotalsChart *>(QStringLiteral("totalsChart"));
-        QCOMPARE(table->model()->rowCount(), 4);
+        QCOMPARE(table->model()->rowCount(), 5);
         QVERIFY(window.shownRecord());
         QCOMPARE(window.shownRecord()->id, ids.last()); // newest first, and shown
         QVERIFY(!totals->isVisible()); // a test without totals
@@ -290,18 +294,27 @@ private slots:
         person->setCurrentIndex(person->findText(QStringLiteral("李华")));
         QCOMPARE(table->model()->rowCount(), 1);
         QCOMPARE(window.shownRecord()->person, QStringLiteral("李华"));
+        QVERIFY(totals->isVisible()); // a single record shows its point
+        QCOMPARE(totals->points().size(), 1);
 
         // Delete the one record on show.
         ScriptedAnswers answers({MessageAnswer::No, MessageAnswer::Yes});
         window.deleteSelected();
-        QCOMPARE(store.summaries()->size(), 4);
+        QCOMPARE(store.summaries()->size(), 5);
         window.deleteSelected();
         QCOMPARE(answers.asked().size(), 2);
         QCOMPARE(answers.asked().first().title, QStringLiteral("删除测评记录"));
-        QCOMPARE(store.summaries()->size(), 3);
+        QCOMPARE(store.summaries()->size(), 4);
         QVERIFY(!store.record(ids[1]));
         QCOMPARE(person->currentIndex(), 0); // no 李华 left: everyone
         QCOMPARE(table->model()->rowCount(), 2);
+
+        // Bands from the lowest totals up, as the report's band scale.
+        test->setCurrentIndex(test->findText(QStringLiteral("你有真正的朋友吗")));
+        QStringList bands;
+        for (const BandCountChart::Bar &bar : window.findChild<BandCountChart *>(QStringLiteral("bandChart"))->bars())
+            bands << bar.band + u' ' + QString::number(bar.count);
+        QCOMPARE(bands, QStringList({"10－13分 0", "14－19分 1", "20－27分 0"}));
 
         // A file that is no record file: said once, nothing shown, nothing written.
         QFile text(m_dir->filePath(QStringLiteral("notes.txt")));
