@@ -7,6 +7,7 @@
 #include "framework/numbers.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QMap>
 #include <QPainter>
 #include <QPainterPath>
@@ -195,6 +196,17 @@ QList<QString> peopleOf(const QList<TotalsChart::Point> &points)
         ++counts[point.person];
     QList<QString> people = counts.keys();
     std::stable_sort(people.begin(), people.end(), [&](const QString &a, const QString &b) { return counts[a] > counts[b]; });
+    return people;
+}
+
+// Each person's points in time order.
+QHash<QString, QList<TotalsChart::Point>> byPerson(const QList<TotalsChart::Point> &points)
+{
+    QHash<QString, QList<TotalsChart::Point>> people;
+    for (const TotalsChart::Point &point : points)
+        people[point.person].append(point);
+    for (QList<TotalsChart::Point> &own : people)
+        std::stable_sort(own.begin(), own.end(), [](const auto &a, const auto &b) { return a.finished < b.finished; });
     return people;
 }
 
@@ -395,12 +407,14 @@ void TotalsChart::paintEvent(QPaintEvent *)
     // Every record at its own total, a line through each person's records
     // in time order. A marker is drawn once per spot it covers, so that the
     // cost stays with the chart's size, not with the records.
+    const QHash<QString, QList<Point>> points = byPerson(m_points);
+    // Crowded, the smoothing costs more than it shows.
+    const bool crowded = m_points.size() > plot.width();
+    painter.setRenderHint(QPainter::Antialiasing, !crowded);
     for (const QString &person : people) {
-        QList<Point> own;
-        std::copy_if(m_points.begin(), m_points.end(), std::back_inserter(own), [&](const Point &p) { return p.person == person; });
-        std::stable_sort(own.begin(), own.end(), [](const Point &a, const Point &b) { return a.finished < b.finished; });
+        const QList<Point> &own = points[person];
         const Style style = styles[person];
-        painter.setPen(QPen(PersonColours[style.colour], 1.5));
+        painter.setPen(QPen(PersonColours[style.colour], crowded ? 1 : 1.5));
         QPointF previous;
         QSet<quint64> spots;
         QList<QPointF> markers;
@@ -415,8 +429,17 @@ void TotalsChart::paintEvent(QPaintEvent *)
                 markers << here;
             }
         }
+        // One marker drawn, then stamped: thousands of records cost blits.
+        const qreal ratio = devicePixelRatioF();
+        QImage stamp(QSize(Marker + 4, Marker + 4) * ratio, QImage::Format_ARGB32_Premultiplied);
+        stamp.setDevicePixelRatio(ratio);
+        stamp.fill(Qt::transparent);
+        QPainter stamping(&stamp);
+        stamping.setRenderHint(QPainter::Antialiasing);
+        drawMarker(stamping, QPointF(Marker + 4, Marker + 4) / 2, style);
+        stamping.end();
         for (const QPointF &at : markers)
-            drawMarker(painter, at, style);
+            painter.drawImage((at - QPointF(Marker + 4, Marker + 4) / 2).toPoint(), stamp);
     }
 }
 
@@ -430,10 +453,9 @@ void TotalsChart::describe()
         return;
     }
     QStringList people;
+    const QHash<QString, QList<Point>> points = byPerson(m_points);
     for (const QString &person : peopleOf(m_points)) {
-        QList<Point> own;
-        std::copy_if(m_points.begin(), m_points.end(), std::back_inserter(own), [&](const Point &p) { return p.person == person; });
-        std::stable_sort(own.begin(), own.end(), [](const Point &a, const Point &b) { return a.finished < b.finished; });
+        const QList<Point> &own = points[person];
         QStringList totals;
         const qsizetype from = std::max<qsizetype>(0, own.size() - 50);
         for (qsizetype i = from; i < own.size(); ++i)
