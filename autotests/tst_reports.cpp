@@ -211,6 +211,10 @@ private slots:
         for (int i = 0; i < 7; ++i)
             sevenPeople << TotalsChart::Point {at(3, 1 + i, 9, 0), QString(QChar(u'甲' + i)), 10.0 * i};
         QTest::newRow("seven short names") << sevenPeople;
+        QList<TotalsChart::Point> twelvePeople;
+        for (int i = 0; i < 12; ++i)
+            twelvePeople << TotalsChart::Point {at(3, 1 + i, 9, 0), QStringLiteral("测试人员") + QChar(u'甲' + i), 8.0 * i};
+        QTest::newRow("more people than the legend holds") << twelvePeople;
     }
     void totalsChart()
     {

@@ -151,41 +151,49 @@ double niceStep(double span, int count)
     return std::max(1.0, 10 * power);
 }
 
-// A legend entry per person, as many as two rows hold, and how many did not fit.
+// A legend entry per person, as many as two rows hold, and then the count
+// of everyone charted.
 struct LegendEntry {
     QString person, shown;
     QRect box;
 };
 
-QList<LegendEntry> legendEntries(const QFontMetrics &metrics, const QRect &area, const QList<QString> &people, qsizetype *left)
-{
+struct Legend {
     QList<LegendEntry> entries;
+    QString more;
+    QRect moreBox, bounds;
+};
+
+Legend legendFor(const QFontMetrics &metrics, const QRect &area, const QList<QString> &people)
+{
+    Legend legend;
     const int longest = std::max(metrics.horizontalAdvance(QStringLiteral("中")) * 6, area.width() / 3);
     int x = area.left(), row = 0;
-    *left = 0;
-    for (qsizetype i = 0; i < people.size(); ++i) {
-        const QString shown = metrics.elidedText(personName(people[i]), Qt::ElideRight, longest);
+    for (const QString &person : people) {
+        const QString shown = metrics.elidedText(personName(person), Qt::ElideRight, longest);
         const int width = Marker + 4 + metrics.horizontalAdvance(shown);
         if (x > area.left() && x + width > area.right()) {
             if (++row == LegendRows) {
-                *left = people.size() - i;
+                legend.more = QStringLiteral("等%1人").arg(people.size());
                 break;
             }
             x = area.left();
         }
-        entries.append({people[i], shown, QRect(x, area.top() + row * metrics.height(), width, metrics.height())});
+        legend.entries.append({person, shown, QRect(x, area.top() + row * metrics.height(), width, metrics.height())});
         x += width + 12;
     }
-    // What did not fit is counted at the end of the last row, in place of
-    // the entries it needs.
-    if (*left > 0) {
-        const QString more = QStringLiteral("等%1人").arg(*left + 1);
-        while (!entries.isEmpty() && entries.last().box.right() + 12 + metrics.horizontalAdvance(more) > area.right()) {
-            entries.removeLast();
-            ++*left;
-        }
+    // The count takes the place of the last entries it needs.
+    if (!legend.more.isEmpty()) {
+        const int width = metrics.horizontalAdvance(legend.more);
+        while (!legend.entries.isEmpty() && legend.entries.last().box.right() + 12 + width > area.right())
+            legend.entries.removeLast();
+        const QRect last = legend.entries.isEmpty() ? QRect(area.left() - 12, area.top(), 0, metrics.height()) : legend.entries.last().box;
+        legend.moreBox = QRect(last.right() + 12, last.top(), width, metrics.height());
     }
-    return entries;
+    for (const LegendEntry &entry : legend.entries)
+        legend.bounds |= entry.box;
+    legend.bounds |= legend.moreBox;
+    return legend;
 }
 
 // The people with the most records first, so that the legend names them.
@@ -255,16 +263,17 @@ void TotalsChart::setPoints(QList<Point> points)
     update();
 }
 
+QRect TotalsChart::legendArea() const
+{
+    return QRect(6, titleRect(this).bottom() + 4, width() - 14, LegendRows * fontMetrics().height());
+}
+
 TotalsChart::Layout TotalsChart::layout() const
 {
     const QFontMetrics metrics = fontMetrics();
     Layout layout;
     layout.title = titleRect(this);
-    const QRect area(6, layout.title.bottom() + 4, width() - 14, LegendRows * metrics.height());
-    qsizetype left = 0;
-    const QList<LegendEntry> entries = legendEntries(metrics, area, peopleOf(m_points), &left);
-    for (const LegendEntry &entry : entries)
-        layout.legend |= entry.box;
+    layout.legend = legendFor(metrics, legendArea(), peopleOf(m_points)).bounds;
     const int plotTop = (layout.legend.isNull() ? layout.title.bottom() : layout.legend.bottom()) + metrics.height() / 2 + 6;
     layout.plot = QRect(QPoint(6, plotTop), QPoint(width() - 12, height() - metrics.height() - 8));
     return layout;
@@ -332,20 +341,14 @@ void TotalsChart::paintEvent(QPaintEvent *)
     const auto x = [&](qint64 at) { return plot.left() + double(at - s.first) / double(s.last - s.first) * plot.width(); };
 
     // The legend under the title.
-    qsizetype left = 0;
-    const QRect legendArea(6, s.layout.title.bottom() + 4, width() - 14, LegendRows * metrics.height());
-    const QList<LegendEntry> entries = legendEntries(metrics, legendArea, people, &left);
-    for (const LegendEntry &entry : entries) {
+    const Legend legend = legendFor(metrics, legendArea(), people);
+    for (const LegendEntry &entry : legend.entries) {
         drawMarker(painter, QPointF(entry.box.left() + Marker / 2.0, entry.box.center().y() + 0.5), styles[entry.person]);
         painter.setPen(PersonColours[styles[entry.person].colour]);
         painter.drawText(entry.box.adjusted(Marker + 4, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, entry.shown);
     }
-    if (left > 0) {
-        const QRect last = entries.isEmpty() ? QRect(legendArea.topLeft(), QSize(0, metrics.height())) : entries.last().box;
-        painter.setPen(Text);
-        painter.drawText(QRect(last.right() + 12, last.top(), legendArea.right() - last.right() - 12, metrics.height()),
-            Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("等%1人").arg(people.size()));
-    }
+    painter.setPen(Text);
+    painter.drawText(legend.moreBox, Qt::AlignLeft | Qt::AlignVCenter, legend.more);
 
     // The y-axis: ticks at round totals, and the bands' edges dashed.
     const double step = niceStep(s.high - s.low, std::max(2, plot.height() / (2 * metrics.height())));

@@ -46,6 +46,7 @@ protected:
 private:
     struct Scale;
     Scale scale() const;
+    QRect legendArea() const;
     void describe();
 
     QList<Point> m_points;
