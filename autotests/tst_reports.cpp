@@ -225,8 +225,8 @@ private slots:
         chart.resize(chart.minimumSize());
         const QImage image = chart.grab().toImage();
         for (const TotalsChart::Point &point : points) {
-            const QPoint drawn = chart.position(point).toPoint();
-            QVERIFY2(chart.rect().contains(drawn) && qGray(image.pixel(drawn)) < 160, qPrintable(QString::number(point.total)));
+            const QPoint drawn = (chart.position(point) * image.devicePixelRatio()).toPoint();
+            QVERIFY2(image.rect().contains(drawn) && qGray(image.pixel(drawn)) < 160, qPrintable(QString::number(point.total)));
         }
         const TotalsChart::Layout layout = chart.layout();
         QVERIFY(!layout.legend.intersects(layout.title));
@@ -247,8 +247,8 @@ private slots:
         other.setTest(QStringLiteral("你可断吗？"), QStringLiteral("frm你可断吗"));
         other.setPoints({points.first(), {points.first().finished + 3'600'000, QStringLiteral("另一人"), 3}});
         other.resize(other.minimumSize());
-        QCOMPARE(other.grab().toImage().pixelColor(other.position(points.first()).toPoint()),
-            image.pixelColor(chart.position(points.first()).toPoint()));
+        QCOMPARE(other.grab().toImage().pixelColor((other.position(points.first()) * image.devicePixelRatio()).toPoint()),
+            image.pixelColor((chart.position(points.first()) * image.devicePixelRatio()).toPoint()));
     }
 
     // The window lists a stored record, shows its report, and deletes only
