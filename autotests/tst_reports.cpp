@@ -233,6 +233,7 @@ private slots:
         QVERIFY(chart.rect().contains(layout.legend) && layout.legend.bottom() < layout.plot.top());
 
         QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(&chart);
+        QCOMPARE(accessible->role(), QAccessible::Chart);
         QVERIFY(accessible->text(QAccessible::Name).contains(QStringLiteral("考试焦虑度测试")));
         const QString description = accessible->text(QAccessible::Description);
         for (const TotalsChart::Point &point : points) {
