@@ -55,6 +55,24 @@ QString pdfText(const QString &path)
     return text.remove(QRegularExpression(QStringLiteral("\\s")));
 }
 
+// Whether each entry of a PDF's cross-reference table points at its object,
+// as a strict reader needs (poppler quietly rebuilds a broken table).
+bool crossReferencesHold(const QByteArray &pdf)
+{
+    const qsizetype start = pdf.lastIndexOf("startxref\n");
+    const qsizetype xref = pdf.mid(start + 10, 20).split('\n').first().trimmed().toLongLong();
+    const QList<QByteArray> head = pdf.mid(xref, 40).split('\n');
+    if (start < 0 || head.size() < 2 || head[0] != "xref")
+        return false;
+    const int count = head[1].split(' ').value(1).toInt();
+    const qsizetype entries = xref + head[0].size() + head[1].size() + 2;
+    for (int object = 1; object < count; ++object) {
+        if (!pdf.mid(pdf.mid(entries + 20 * object, 10).toLongLong()).startsWith(QByteArray::number(object) + " 0 obj"))
+            return false;
+    }
+    return count > 1;
+}
+
 Record exampleRecord(const QString &window, const QString &caption)
 {
     Record record;
@@ -158,8 +176,10 @@ private slots:
         QVERIFY2(writeReport(record, m_dir->filePath(QStringLiteral("存.pdf")), &error), qPrintable(error));
         QCOMPARE(QFile::permissions(m_dir->filePath(QStringLiteral("存.pdf"))), privateFile());
         const QString pdf = m_dir->filePath(QStringLiteral("报告.pdf"));
+        const QByteArray bytes = reportPdf(record);
+        QVERIFY(crossReferencesHold(bytes));
         QFile file(pdf);
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(reportPdf(record)) > 0);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) > 0);
         file.close();
         const QString text = pdfText(pdf);
         for (const QString &part : expected)
