@@ -219,8 +219,8 @@ private slots:
         const auto at = [](int month, int day, int hour, int minute) {
             return QDateTime(QDate(2026, month, day), QTime(hour, minute)).toMSecsSinceEpoch();
         };
-        QTest::newRow("a retake five minutes later, five months of records")
-            << QList<TotalsChart::Point> {{at(3, 1, 9, 0), "王小明", 40}, {at(7, 30, 10, 0), "王小明", 0}, {at(7, 30, 10, 5), "王小明", 99}};
+        QTest::newRow("a retake five minutes later, five months of records") << QList<TotalsChart::Point> {
+            {at(3, 1, 9, 0), "王小明", 40}, {at(7, 30, 10, 0), "王小明", 0}, {at(7, 30, 10, 5), "王小明", 99}};
         QTest::newRow("a single record") << QList<TotalsChart::Point> {{at(3, 1, 9, 0), "李华", 41}};
         QList<TotalsChart::Point> tenCharacters, sevenPeople;
         for (int i = 0; i < 3; ++i) {
