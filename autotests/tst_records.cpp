@@ -331,7 +331,8 @@ private slots:
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("output"); // on stdout ("CSV": the export); or what the one line on stderr names
         QTest::addColumn<bool>("exported");
-        const QString line1 = "1\t2026-03-01T14:05:09+08:00\t李雷, \"小李\"\\n二班\t你可断吗？\t总分 23　16－25分\n";
+        // The band as the window words it follows the band.
+        const QString line1 = "1\t2026-03-01T14:05:09+08:00\t李雷, \"小李\"\\n二班\t你可断吗？\t总分 23　16－25分　你处事果断，思路清晰，有条有理，经验也相当丰富。\n";
         const QString line2 = "2\t2026-03-01T14:05:09+05:30:15\t=1+2\\t王\\0五\\\\\t你可断吗？\t总分 -3　@SUM(A1)\n";
         const QStringList exportRecords {"--records", "RECORDS", "--export-records", "OUT"};
         QTest::newRow("list") << QStringList {"--records", "RECORDS", "--list-records"} << "" << 0 << line2 + line1 << false;

@@ -14,6 +14,7 @@
 #include "shell/mainwindow.h"
 #include "testsupport.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QClipboard>
 #include <QComboBox>
@@ -31,6 +32,7 @@ using namespace zentrova;
 using namespace zentrova::testing;
 
 Q_DECLARE_METATYPE(zentrova::Record)
+Q_DECLARE_METATYPE(QList<zentrova::TotalsChart::Point>)
 
 namespace {
 
@@ -53,6 +55,24 @@ QString pdfText(const QString &path)
 {
     QString text = run(QStringLiteral("pdftotext"), {QStringLiteral("-raw"), path, QStringLiteral("-")});
     return text.remove(QRegularExpression(QStringLiteral("\\s")));
+}
+
+// Whether each entry of a PDF's cross-reference table points at its object,
+// as a strict reader needs (poppler quietly rebuilds a broken table).
+bool crossReferencesHold(const QByteArray &pdf)
+{
+    const qsizetype start = pdf.lastIndexOf("startxref\n");
+    const qsizetype xref = pdf.mid(start + 10, 20).split('\n').first().trimmed().toLongLong();
+    const QList<QByteArray> head = pdf.mid(xref, 40).split('\n');
+    if (start < 0 || head.size() < 2 || head[0] != "xref")
+        return false;
+    const int count = head[1].split(' ').value(1).toInt();
+    const qsizetype entries = xref + head[0].size() + head[1].size() + 2;
+    for (int object = 1; object < count; ++object) {
+        if (!pdf.mid(pdf.mid(entries + 20 * object, 10).toLongLong()).startsWith(QByteArray::number(object) + " 0 obj"))
+            return false;
+    }
+    return count > 1;
 }
 
 Record exampleRecord(const QString &window, const QString &caption)
@@ -105,26 +125,31 @@ private slots:
     {
         QTest::addColumn<Record>("record");
         QTest::addColumn<QStringList>("expected");
+        QTest::addColumn<QStringList>("absent");
+        QTest::addColumn<QStringList>("oneLine"); // on one line of the page, in this order
 
         Record banded = exampleRecord(QStringLiteral("frm考试焦虑"), QStringLiteral("考试焦虑度测试"));
         banded.figures = {{QStringLiteral("总分"), QStringLiteral("41")}};
         banded.verdict = QStringLiteral("25－49");
         banded.person = QStringLiteral("张小明");
+        banded.id = 12;
+        banded.bankSha256 = QStringLiteral("0123456789abcdef").repeated(4);
         for (int item = 1; item <= 33; ++item)
             banded.answers.append(
                 {QString::number(item), item == 33 ? QStringLiteral("D：很不符合自己的情况") : QStringLiteral("A：很符合")});
         QTest::newRow("total and bands") << banded
-                                         << QStringList {"考试焦虑度测试", "张小明", "总分41", "25－49", "50－74",
+                                         << QStringList {"考试焦虑度测试", "张小明", "总分41", "结论25－49轻度焦虑", "50－74",
                                                 "33．D：很不符合自己的情况", "2026年3月5日14:30（UTC+08:00）",
-                                                "本结果仅供参考，不构成任何心理诊断。"};
+                                                "题库SHA-2560123456789abcdef…"}
+                                         << QStringList {"⼩", "⽉"} << QStringList {};
 
         Record verdict = exampleRecord(QStringLiteral("frm性格内向或外向"), QStringLiteral("你的性格是内向还是外向？"));
         verdict.verdict = QStringLiteral("你的性格偏于外向，乐于与人交往。");
         verdict.elapsedMinutes = 7;
         verdict.answers = {{QStringLiteral("1"), QStringLiteral("是")}, {QStringLiteral("2"), QStringLiteral("否")}};
         QTest::newRow("verdict only") << verdict
-                                      << QStringList {
-                                             "你的性格是内向还是外向？", "你的性格偏于外向，乐于与人交往。", "7分钟", "未填写", "2．否"};
+                                      << QStringList {"你的性格是内向还是外向？", "你的性格偏于外向，乐于与人交往。", "7分钟", "未填写"}
+                                      << QStringList {} << QStringList {"1．是", "2．否"};
 
         Record temperament = exampleRecord(QStringLiteral("frm气质测试"), QStringLiteral("你属于哪种气质？"));
         temperament.figures = {{QStringLiteral("胆汁质"), QStringLiteral("12")}, {QStringLiteral("多血质"), QStringLiteral("-3")},
@@ -134,24 +159,125 @@ private slots:
         for (int item = 1; item <= 60; ++item)
             temperament.answers.append({QString::number(item), QString::number(item % 5 - 2)});
         QTest::newRow("temperament, sixty answers")
-            << temperament << QStringList {"胆汁质12", "多血质-3", "粘液质5", "抑郁质0", "李华", "1．-1", "60．-2", "诊断"};
+            << temperament << QStringList {"胆汁质12", "多血质-3", "粘液质5", "抑郁质0", "李华", "1．-1", "60．-2", "诊断"}
+            << QStringList {} << QStringList {};
+
+        // Names outside GB2312 and beyond the Basic Multilingual Plane.
+        Record logic = exampleRecord(QStringLiteral("frm逻辑思考能力测试"), QStringLiteral("逻辑思考能力自测"));
+        logic.figures = {{QStringLiteral("总分"), QStringLiteral("15")}};
+        logic.verdict = QStringLiteral("14－19分");
+        logic.person = QStringLiteral("王喆堃赟玥𠮷");
+        for (int row = 2; row <= 20; ++row)
+            logic.answers.append({QString::number(row), row % 2 ? QStringLiteral("否") : QStringLiteral("是")});
+        logic.answers.insert(1, {QStringLiteral("2（2）"), QStringLiteral("否")});
+        QTest::newRow("logic self-test, a rare name")
+            << logic << QStringList {"受测者：王喆堃赟玥𠮷", "结论14－19分良好", "1．是1（2）．否2．否", "19．是"} << QStringList {"20．"}
+            << QStringList {"1．是", "1（2）．否", "2．否"};
     }
     void reportText()
     {
         QFETCH(Record, record);
         QFETCH(QStringList, expected);
-        const QString pdf = m_dir->filePath(QStringLiteral("报告.pdf"));
+        QFETCH(QStringList, absent);
+        QFETCH(QStringList, oneLine);
         QString error;
-        QVERIFY2(writeReport(record, pdf, &error), qPrintable(error));
-        QCOMPARE(QFile::permissions(pdf), privateFile());
+        QVERIFY2(writeReport(record, m_dir->filePath(QStringLiteral("存.pdf")), &error), qPrintable(error));
+        QCOMPARE(QFile::permissions(m_dir->filePath(QStringLiteral("存.pdf"))), privateFile());
+        const QString pdf = m_dir->filePath(QStringLiteral("报告.pdf"));
+        const QByteArray bytes = reportPdf(record);
+        QVERIFY(crossReferencesHold(bytes));
+        QFile file(pdf);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) > 0);
+        file.close();
         const QString text = pdfText(pdf);
         for (const QString &part : expected)
             QVERIFY2(text.contains(part), qPrintable(part + " missing from: " + text));
-        // Every font travels inside the file, so any reader shows the Chinese.
+        for (const QString &part : absent)
+            QVERIFY2(!text.contains(part), qPrintable(part + " in: " + text));
+        // The reader's last words are the disclaimer; what made the report
+        // is in the metadata too, the bank's hash whole.
+        QVERIFY2(text.endsWith(QStringLiteral("本结果仅供参考，不构成任何心理诊断。")), qPrintable(text));
+        const QString metadata = run(QStringLiteral("pdfinfo"), {QStringLiteral("-meta"), pdf});
+        QVERIFY2(metadata.contains(record.bankSha256) && metadata.contains(record.caption), qPrintable(metadata));
+        if (record.id > 0)
+            QVERIFY2(metadata.contains(QStringLiteral("记录 %1").arg(record.id)), qPrintable(metadata));
+        if (!oneLine.isEmpty()) {
+            const QStringList lines = run(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")}).split(u'\n');
+            QVERIFY2(
+                std::any_of(lines.begin(), lines.end(),
+                    [&](QString line) { return line.remove(QRegularExpression(QStringLiteral("\\s"))).contains(oneLine.join(QString())); }),
+                qPrintable(lines.join(u'\n')));
+        }
+        // Every font travels inside the file, so any reader shows the
+        // Chinese, and the song text, a name's rare ideographs included, is
+        // drawn in its own face: no fallback face joins it.
         const QStringList fonts = run(QStringLiteral("pdffonts"), {pdf}).split(u'\n', Qt::SkipEmptyParts).mid(2);
         QVERIFY(!fonts.isEmpty());
-        for (const QString &font : fonts)
+        for (const QString &font : fonts) {
             QVERIFY2(font.contains(QRegularExpression(QStringLiteral("\\byes\\s+(yes|no)\\s+yes\\b"))), qPrintable(font));
+            QVERIFY2(font.contains(QRegularExpression(QStringLiteral("^(DejaVuSerif|NotoSerifCJKsc|GBZenKai)"))), qPrintable(font));
+        }
+    }
+
+    // The totals chart draws every record's own total, names its test and
+    // tells a screen reader the totals; its legend keeps clear of the title.
+    void totalsChart_data()
+    {
+        QTest::addColumn<QList<TotalsChart::Point>>("points");
+        const auto at = [](int month, int day, int hour, int minute) {
+            return QDateTime(QDate(2026, month, day), QTime(hour, minute)).toMSecsSinceEpoch();
+        };
+        QTest::newRow("a retake five minutes later, five months of records") << QList<TotalsChart::Point> {
+            {at(3, 1, 9, 0), "王小明", 40}, {at(7, 30, 10, 0), "王小明", 0}, {at(7, 30, 10, 5), "王小明", 99}};
+        QTest::newRow("a single record") << QList<TotalsChart::Point> {{at(3, 1, 9, 0), "李华", 41}};
+        QList<TotalsChart::Point> tenCharacters, sevenPeople;
+        for (int i = 0; i < 3; ++i) {
+            const QString name = QString(10, QChar(u'甲' + i));
+            tenCharacters << TotalsChart::Point {at(3, 1 + i, 9, 0), name, 20.0 * i} << TotalsChart::Point {at(4, 1 + i, 9, 0), name, 60};
+        }
+        QTest::newRow("three ten-character names") << tenCharacters;
+        for (int i = 0; i < 7; ++i)
+            sevenPeople << TotalsChart::Point {at(3, 1 + i, 9, 0), QString(QChar(u'甲' + i)), 10.0 * i};
+        QTest::newRow("seven short names") << sevenPeople;
+        QList<TotalsChart::Point> twelvePeople;
+        for (int i = 0; i < 12; ++i)
+            twelvePeople << TotalsChart::Point {at(3, 1 + i, 9, 0), QStringLiteral("测试人员") + QChar(u'甲' + i), 8.0 * i};
+        QTest::newRow("more people than the legend holds") << twelvePeople;
+    }
+    void totalsChart()
+    {
+        QFETCH(QList<TotalsChart::Point>, points);
+        TotalsChart chart;
+        chart.setTest(QStringLiteral("考试焦虑度测试"), QStringLiteral("frm考试焦虑"));
+        chart.setPoints(points);
+        chart.resize(chart.minimumSize());
+        const QImage image = chart.grab().toImage();
+        for (const TotalsChart::Point &point : points) {
+            const QPoint drawn = (chart.position(point) * image.devicePixelRatio()).toPoint();
+            QVERIFY2(image.rect().contains(drawn) && qGray(image.pixel(drawn)) < 160, qPrintable(QString::number(point.total)));
+        }
+        const TotalsChart::Layout layout = chart.layout();
+        QVERIFY(!layout.legend.intersects(layout.title));
+        QVERIFY(chart.rect().contains(layout.legend) && layout.legend.bottom() < layout.plot.top());
+
+        QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(&chart);
+        QCOMPARE(accessible->role(), QAccessible::Chart);
+        QVERIFY(accessible->text(QAccessible::Name).contains(QStringLiteral("考试焦虑度测试")));
+        const QString description = accessible->text(QAccessible::Description);
+        for (const TotalsChart::Point &point : points) {
+            const QString said = QDateTime::fromMSecsSinceEpoch(point.finished).toString(QStringLiteral("yyyy年M月d日 HH:mm 总分"))
+                + QString::number(point.total);
+            QVERIFY2(description.contains(said) && description.contains(point.person), qPrintable(said + " in " + description));
+        }
+        QCOMPARE(chart.focusPolicy(), Qt::StrongFocus);
+
+        // A person keeps a colour from one test's chart to the next.
+        TotalsChart other;
+        other.setTest(QStringLiteral("你可断吗？"), QStringLiteral("frm你可断吗"));
+        other.setPoints({points.first(), {points.first().finished + 3'600'000, QStringLiteral("另一人"), 3}});
+        other.resize(other.minimumSize());
+        QCOMPARE(other.grab().toImage().pixelColor((other.position(points.first()) * image.devicePixelRatio()).toPoint()),
+            image.pixelColor((chart.position(points.first()) * image.devicePixelRatio()).toPoint()));
     }
 
     // The window lists a stored record, shows its report, and deletes only
@@ -171,12 +297,16 @@ private slots:
         verdictOnly.finished = verdictOnly.finished.addDays(4);
         verdictOnly.verdict = QStringLiteral("你的性格偏于外向。");
         ids << *store.add(verdictOnly);
+        // A test whose window lists its bands from the highest down.
+        Record friends = exampleRecord(QStringLiteral("frm知心朋友测试"), QStringLiteral("你有真正的朋友吗"));
+        friends.figures = {{QStringLiteral("总分"), QStringLiteral("15")}};
+        QVERIFY(store.add(friends));
 
         RecordsWindow window;
         window.show();
         auto *table = window.findChild<QTableView *>(QStringLiteral("tblRecords"));
         auto *totals = window.findChild<TotalsChart *>(QStringLiteral("totalsChart"));
-        QCOMPARE(table->model()->rowCount(), 4);
+        QCOMPARE(table->model()->rowCount(), 5);
         QVERIFY(window.shownRecord());
         QCOMPARE(window.shownRecord()->id, ids.last()); // newest first, and shown
         QVERIFY(!totals->isVisible()); // a test without totals
@@ -190,22 +320,34 @@ private slots:
         for (const BandCountChart::Bar &bar : window.findChild<BandCountChart *>(QStringLiteral("bandChart"))->bars())
             perBand << bar.count;
         QCOMPARE(perBand, QList<int>({1, 1, 1, 0})); // 20, 40, 60 in 0－24, 25－49, 50－74, 75－99
+        QCOMPARE(QAccessible::queryAccessibleInterface(window.findChild<BandCountChart *>(QStringLiteral("bandChart")))
+                     ->text(QAccessible::Description),
+            QStringLiteral("0－24：1人次；25－49：1人次；50－74：1人次；75－99：0人次。"));
         auto *person = window.findChild<QComboBox *>(QStringLiteral("cboPerson"));
         person->setCurrentIndex(person->findText(QStringLiteral("李华")));
         QCOMPARE(table->model()->rowCount(), 1);
         QCOMPARE(window.shownRecord()->person, QStringLiteral("李华"));
+        QVERIFY(totals->isVisible()); // a single record shows its point
+        QCOMPARE(totals->points().size(), 1);
 
         // Delete the one record on show.
         ScriptedAnswers answers({MessageAnswer::No, MessageAnswer::Yes});
         window.deleteSelected();
-        QCOMPARE(store.summaries()->size(), 4);
+        QCOMPARE(store.summaries()->size(), 5);
         window.deleteSelected();
         QCOMPARE(answers.asked().size(), 2);
         QCOMPARE(answers.asked().first().title, QStringLiteral("删除测评记录"));
-        QCOMPARE(store.summaries()->size(), 3);
+        QCOMPARE(store.summaries()->size(), 4);
         QVERIFY(!store.record(ids[1]));
         QCOMPARE(person->currentIndex(), 0); // no 李华 left: everyone
         QCOMPARE(table->model()->rowCount(), 2);
+
+        // Bands from the lowest totals up, as the report's band scale.
+        test->setCurrentIndex(test->findText(QStringLiteral("你有真正的朋友吗")));
+        QStringList bands;
+        for (const BandCountChart::Bar &bar : window.findChild<BandCountChart *>(QStringLiteral("bandChart"))->bars())
+            bands << bar.band + u' ' + QString::number(bar.count);
+        QCOMPARE(bands, QStringList({"10－13分 0", "14－19分 1", "20－27分 0"}));
 
         // A file that is no record file: said once, nothing shown, nothing written.
         QFile text(m_dir->filePath(QStringLiteral("notes.txt")));

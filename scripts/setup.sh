@@ -14,7 +14,7 @@ packages=(
   xvfb xauth valgrind
   desktop-file-utils appstream librsvg2-bin file poppler-utils
   reuse lintian man-db groff-base
-  fonts-noto-cjk fonts-arphic-gkai00mp fonts-arphic-ukai fonts-arphic-gbsn00lp fonts-dejavu-core
+  fonts-noto-cjk fonts-arphic-gkai00mp fonts-arphic-ukai fonts-dejavu-core
   fonts-lxgw-wenkai fontconfig
 )
 

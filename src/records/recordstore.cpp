@@ -751,6 +751,7 @@ std::optional<QList<RecordSummary>> RecordStore::summaries()
             finishLast();
             summaries.append({id, *finished, rows.text(3), rows.text(4), rows.text(5), {}, std::nullopt, rows.optionalInteger(6)});
             shown.figures.clear();
+            shown.window = rows.text(4);
             shown.verdict = rows.text(7);
         }
         if (!rows.isNull(8))

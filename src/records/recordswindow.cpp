@@ -22,6 +22,7 @@
 #include <QTableView>
 #include <QToolButton>
 
+#include <limits>
 #include <map>
 
 namespace zentrova {
@@ -358,19 +359,29 @@ void RecordsWindow::updateCharts()
     const QString test = chartedTest();
     const QVariant person = m_personChoice->currentData();
     QList<TotalsChart::Point> points;
+    QString caption;
     for (const RecordSummary &summary : m_model->summaries()) {
+        if (summary.window == test)
+            caption = summary.caption;
         if (summary.window == test && summary.total && (!person.isValid() || summary.person == person.toString()))
             points.append({summary.finished.toMSecsSinceEpoch(), summary.person, *summary.total});
     }
     QList<BandCountChart::Bar> bars;
     if (const BankTable *table = bankTableForWindow(test.toStdString())) {
-        for (const ScoreBand &band : table->scoring.bands) {
+        // From the lowest totals up, as the report's band scale.
+        std::vector<ScoreBand> bands = table->scoring.bands;
+        std::stable_sort(bands.begin(), bands.end(), [](const ScoreBand &a, const ScoreBand &b) {
+            return a.low.value_or(std::numeric_limits<int>::min()) < b.low.value_or(std::numeric_limits<int>::min());
+        });
+        for (const ScoreBand &band : bands) {
             const auto count
                 = std::count_if(points.begin(), points.end(), [&](const TotalsChart::Point &p) { return band.holds(p.total); });
             bars.append({toQString(band.text), int(count)});
         }
     }
-    const bool showTotals = points.size() >= 2;
+    m_totals->setTest(caption, test);
+    m_bands->setTest(caption);
+    const bool showTotals = !points.isEmpty();
     const bool showBands = !points.isEmpty() && !bars.isEmpty();
     m_totals->setPoints(showTotals ? points : QList<TotalsChart::Point>());
     m_bands->setBars(showBands ? bars : QList<BandCountChart::Bar>());
