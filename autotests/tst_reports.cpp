@@ -15,6 +15,7 @@
 #include "shell/recordkeeping.h"
 #include "testsupport.h"
 
+#include <QAbstractButton>
 #include <QAbstractItemModelTester>
 #include <QAction>
 #include <QClipboard>
@@ -33,6 +34,7 @@
 #include <QSortFilterProxyModel>
 #include <QStatusBar>
 #include <QTableView>
+#include <QTextEdit>
 #include <QThreadPool>
 #include <QtTest>
 
@@ -72,6 +74,21 @@ Record exampleRecord(const QString &window, const QString &caption)
     record.finished = QDateTime(QDate(2026, 3, 5), QTime(14, 30), Qt::OffsetFromUTC, 8 * 3600);
     record.programVersion = QStringLiteral("1.0");
     return record;
+}
+
+// The object names of the entries of the menu that open() pops up.
+QStringList menuEntries(const std::function<void()> &open)
+{
+    QStringList entries;
+    QTimer::singleShot(0, qApp, [&entries] {
+        if (auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget())) {
+            for (const QAction *action : menu->actions())
+                entries << action->objectName();
+            menu->close();
+        }
+    });
+    open();
+    return entries;
 }
 
 QFileDevice::Permissions privateFile()
@@ -280,9 +297,26 @@ private slots:
             window->activateWindow();
             QVERIFY(QTest::qWaitForWindowActive(window));
             QTest::keyClick(window, Qt::Key_S, Qt::ControlModifier);
+            const QStatusBar *note = window->findChild<QStatusBar *>(QStringLiteral("reportNote"));
+            QCOMPARE(note->currentMessage(), QStringLiteral("已保存到 %1").arg(pdf));
+            QVERIFY(note->isVisible());
             QTest::keyClick(window, Qt::Key_P, Qt::ControlModifier);
-            window->findChild<QAction *>(QStringLiteral("actReportCopyImage"))->trigger();
+            QCOMPARE(note->currentMessage(), QStringLiteral("已保存到 %1").arg(printed));
+            QTest::keyClick(window, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
             QCOMPARE(QGuiApplication::clipboard()->image().width(), 1240);
+            // Every right-click menu offers the report, the text box's own
+            // after its entries, and Shift+F10 opens the focused control's.
+            const QStringList report = {"actReportSavePdf", "actReportPrint", "actReportCopyImage"};
+            auto *text = window->findChild<QTextEdit *>();
+            QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(5, 5), text->viewport()->mapToGlobal(QPoint(5, 5)));
+            const QStringList textMenu = menuEntries([&] { QApplication::sendEvent(text->viewport(), &click); });
+            QVERIFY2(textMenu.size() > 4 && textMenu.mid(textMenu.size() - 3) == report, qPrintable(textMenu.join(u' ')));
+            QVERIFY(QTest::qWaitForWindowActive(window)); // again, once the menu has gone
+            text->setFocus();
+            QCOMPARE(menuEntries([&] { QTest::keyClick(window, Qt::Key_F10, Qt::ShiftModifier); }), textMenu);
+            QVERIFY(QTest::qWaitForWindowActive(window));
+            window->findChild<QAbstractButton *>(QStringLiteral("Command1"))->setFocus();
+            QCOMPARE(menuEntries([&] { QTest::keyClick(window, Qt::Key_Menu); }), report);
             answers.clear();
             window->reject();
         }));
@@ -299,6 +333,7 @@ private slots:
             QVERIFY2(pdfText(file).contains(QStringLiteral("考试焦虑度测试")) && pdfText(file).contains(QStringLiteral("总分99结论75－99")),
                 qPrintable(pdfText(file)));
         QCOMPARE(QFile::permissions(pdf), privateFile());
+        QCOMPARE(QFile::permissions(printed), privateFile());
     }
 
     // Deleting every record asks first, and No keeps them.

@@ -19,6 +19,7 @@
 #include <QPlainTextEdit>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QShortcut>
 #include <QStandardPaths>
 #include <QStatusBar>
 #include <QTextEdit>
@@ -180,11 +181,10 @@ void ReportActions::offerInMenus(QStatusBar *note)
                 area->viewport()->installEventFilter(this);
         }
     }
-    auto *menuKey = new QAction(m_parent);
-    menuKey->setShortcuts({QKeySequence(Qt::SHIFT | Qt::Key_F10), QKeySequence(Qt::Key_Menu)});
-    menuKey->setShortcutContext(Qt::WindowShortcut);
-    m_parent->addAction(menuKey);
-    connect(menuKey, &QAction::triggered, this, &ReportActions::openMenuOfFocus);
+    // A shortcut, not an action: an action would show in the window's menu.
+    auto *menuKey = new QShortcut(m_parent);
+    menuKey->setKeys({QKeySequence(Qt::SHIFT | Qt::Key_F10), QKeySequence(Qt::Key_Menu)});
+    connect(menuKey, &QShortcut::activated, this, &ReportActions::openMenuOfFocus);
 
     if (!note) {
         // A line along the foot of a window laid out without one, shown
@@ -231,10 +231,16 @@ void ReportActions::openMenuOfFocus()
 void ReportActions::tell(const QString &note)
 {
     if (m_note) {
-        if (m_note->parentWidget() == m_parent && !m_parent->layout()) {
+        if (m_note->objectName() == QLatin1String("reportNote") && m_note->isHidden()) {
+            // The window grows by the line, so that it covers nothing of
+            // the window's own layout.
             const int height = m_note->sizeHint().height();
-            m_note->setGeometry(0, m_parent->height() - height, m_parent->width(), height);
-            m_note->raise();
+            const QSize size = m_parent->size();
+            if (m_parent->minimumSize() == m_parent->maximumSize())
+                m_parent->setFixedSize(size.width(), size.height() + height);
+            else
+                m_parent->resize(size.width(), size.height() + height);
+            m_note->setGeometry(0, size.height(), size.width(), height);
         }
         m_note->showMessage(note);
         m_note->show();
