@@ -7,6 +7,7 @@
 #include "reportpainter.h"
 
 #include <QAbstractItemView>
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -196,7 +197,6 @@ void ReportActions::offerInMenus(QStatusBar *note)
         note->hide();
     }
     m_note = note;
-    m_note->setAccessibleName(QStringLiteral("报告"));
 }
 
 bool ReportActions::eventFilter(QObject *watched, QEvent *event)
@@ -244,6 +244,9 @@ void ReportActions::tell(const QString &note)
         }
         m_note->showMessage(note);
         m_note->show();
+        // A status bar's name is its message: a screen reader says it.
+        QAccessibleEvent changed(m_note, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&changed);
     }
     Q_EMIT reported(note);
 }
