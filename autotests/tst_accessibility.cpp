@@ -154,6 +154,12 @@ private slots:
             QVERIFY2(!node->text(QAccessible::Name).isEmpty(), qPrintable(control->objectName()));
         }
         QCOMPARE(QAccessible::queryAccessibleInterface(&window)->role(), QAccessible::Window);
+        QVERIFY(QAccessible::queryAccessibleInterface(&window)
+                    ->text(QAccessible::Description)
+                    .contains(QStringLiteral("复制为图片（Ctrl+Shift+C）")));
+        QVERIFY(QAccessible::queryAccessibleInterface(window.findChild<QWidget *>(QStringLiteral("actReportSavePdfButton")))
+                    ->text(QAccessible::Description)
+                    .contains(QStringLiteral("Ctrl+S")));
         QCOMPARE(
             QAccessible::queryAccessibleInterface(window.findChild<QTableView *>())->text(QAccessible::Name), QStringLiteral("测评记录"));
         for (const char *combo : {"cboTest", "cboPerson"}) { // told by their labels

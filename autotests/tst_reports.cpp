@@ -433,6 +433,12 @@ private slots:
         QVERIFY(window->findChild<TotalsChart *>(QStringLiteral("totalsChart"))->isVisible());
         QCOMPARE(report->size(), reportSize);
         QVERIFY(remove->isEnabled());
+        // Full size in a window of its own: the page's true width.
+        window->findChild<QPushButton *>(QStringLiteral("cmdOpenReport"))->click();
+        QWidget *full = window->findChild<QWidget *>(QStringLiteral("frm测评报告"));
+        QVERIFY(full && full->isVisible());
+        QVERIFY(full->findChild<QWidget *>(QStringLiteral("reportView"))->width() > 794);
+        full->close();
 
         person->setCurrentIndex(person->findText(QStringLiteral("王芳"))); // took only the other test
         QCOMPARE(table->model()->rowCount(), 0);

@@ -175,6 +175,14 @@ void ReportActions::setEnabled(bool enabled)
 void ReportActions::offerInMenus(QStatusBar *note)
 {
     m_parent->setContextMenuPolicy(Qt::ActionsContextMenu);
+    // Actions are no controls: a screen reader learns of them, and of their
+    // keys, from the window's description.
+    if (m_parent->accessibleDescription().isEmpty()) {
+        QStringList told;
+        for (const QAction *action : actions())
+            told << QStringLiteral("%1（%2）").arg(action->text(), action->shortcut().toString(QKeySequence::NativeText));
+        m_parent->setAccessibleDescription(QStringLiteral("报告：%1；Shift+F10打开菜单").arg(told.join(QStringLiteral("，"))));
+    }
     for (QWidget *child : m_parent->findChildren<QWidget *>()) {
         if (qobject_cast<QTextEdit *>(child) || qobject_cast<QPlainTextEdit *>(child) || qobject_cast<QLineEdit *>(child)) {
             child->installEventFilter(this);
