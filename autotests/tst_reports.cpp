@@ -357,18 +357,25 @@ private slots:
     void recordsModel_data()
     {
         QTest::addColumn<int>("records");
+        QTest::addColumn<QString>("person");
         QTest::addColumn<QString>("copied");
-        QTest::newRow("no records") << 0 << "before";
-        QTest::newRow("three records") << 3 << "2026-03-08 14:30";
+        QTest::newRow("no records") << 0 << ""
+                                    << "before";
+        QTest::newRow("three records") << 3 << "李华"
+                                       << "2026-03-08 14:30";
+        // A name from a crafted file is cut short, never widening the window.
+        QTest::newRow("a name of 10,000 characters") << 1 << QString(10000, u'长') << "2026-03-06 14:30";
     }
     void recordsModel()
     {
         QFETCH(int, records);
+        QFETCH(QString, person);
         QFETCH(QString, copied);
         RecordStore store;
         for (int day = 1; day <= records; ++day) {
             Record record = exampleRecord(QStringLiteral("frm考试焦虑"), QStringLiteral("考试焦虑度测试"));
             record.finished = record.finished.addDays(day);
+            record.person = person;
             QVERIFY(store.add(record));
         }
         RecordsWindow window;
@@ -386,6 +393,11 @@ private slots:
         table->setFocus();
         QTest::keyClick(table, Qt::Key_C, Qt::ControlModifier);
         QCOMPARE(QGuiApplication::clipboard()->text(), copied);
+        if (records) {
+            QVERIFY(filter->index(0, 1).data().toString().size() <= 64);
+            QVERIFY(window.findChild<QComboBox *>(QStringLiteral("cboPerson"))->itemText(1).size() <= 64);
+        }
+        QVERIFY(window.minimumSizeHint().width() < 1000);
     }
 
     // The filter offers the tests in the menu's order and only what there is,
