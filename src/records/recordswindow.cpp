@@ -15,6 +15,7 @@
 #include <QAction>
 #include <QBoxLayout>
 #include <QComboBox>
+#include <QDialog>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMouseEvent>
@@ -656,7 +657,9 @@ void RecordsWindow::openReport()
     const std::optional<Record> &record = m_report->record();
     if (!record)
         return;
-    auto *window = new QWidget(this, Qt::Window);
+    // A dialog of its own, not modal: Escape closes it, and a screen reader
+    // hears a dialog.
+    auto *window = new QDialog(this);
     window->setObjectName(QStringLiteral("frm测评报告"));
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->setWindowTitle(QStringLiteral("测评报告 — %1").arg(record->caption));
@@ -667,8 +670,7 @@ void RecordsWindow::openReport()
     auto *layout = new QVBoxLayout(window);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(area);
-    for (const QKeySequence &keys : {QKeySequence(Qt::Key_Escape), QKeySequence(QKeySequence::Close)})
-        connect(new QShortcut(keys, window), &QShortcut::activated, window, &QWidget::close);
+    connect(new QShortcut(QKeySequence::Close, window), &QShortcut::activated, window, &QWidget::close);
     // The page's width in full and as much of its height as the screen holds.
     const QRect screen = this->screen() ? this->screen()->availableGeometry() : QRect(0, 0, 1024, 768);
     window->resize(std::min(view->width() + area->verticalScrollBar()->sizeHint().width() + 4, screen.width()),
