@@ -113,6 +113,10 @@ QString askReportFile(QWidget *parent, const QString &suggested)
     QFileDialog dialog(parent, QStringLiteral("保存报告"), QFileInfo(suggested).path());
     dialog.setObjectName(QStringLiteral("dlgSaveReport"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
+    // Qt's own dialog adds the suffix before it checks for an existing file;
+    // a desktop's dialog may check the name as typed and let Qt add the
+    // suffix afterwards, replacing a report unasked.
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setNameFilters({PdfFilter, PngFilter});
     dialog.setDefaultSuffix(QStringLiteral("pdf"));
     QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,

@@ -12,7 +12,7 @@
 #include "records/reportactions.h"
 #include "testcatalog.h"
 
-#include <QCloseEvent>
+#include <QEvent>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMainWindow>
