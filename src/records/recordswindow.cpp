@@ -321,19 +321,13 @@ public:
         fit();
     }
 
-protected:
-    void resizeEvent(QResizeEvent *event) override
-    {
-        QScrollArea::resizeEvent(event);
-        fit();
-    }
-
-private:
+    // Sizes the page for the zoom; a line saying why there is no page
+    // fills the room.
     void fit()
     {
         constexpr double Margins = 24;
         const QSize room = maximumViewportSize();
-        if (m_zoom == WholePage) {
+        if (m_zoom == WholePage || !m_view->record()) {
             m_view->resize(room);
             return;
         }
@@ -342,6 +336,14 @@ private:
         m_view->resize(int(width), int((width - Margins) * 297 / 210 + Margins));
     }
 
+protected:
+    void resizeEvent(QResizeEvent *event) override
+    {
+        QScrollArea::resizeEvent(event);
+        fit();
+    }
+
+private:
     ReportView *m_view;
     int m_zoom = FitWidth;
 };
@@ -457,7 +459,8 @@ RecordsWindow::RecordsWindow(QWidget *parent, const QStringList &testOrder)
         m_zoom->addItem(QStringLiteral("%1%").arg(percent), percent);
     auto *zoomLabel = new QLabel(QStringLiteral("缩放(&Z)："), this);
     zoomLabel->setBuddy(m_zoom);
-    auto *open = new QPushButton(QStringLiteral("打开报告(&O)"), this);
+    m_open = new QPushButton(QStringLiteral("打开报告(&O)"), this);
+    QPushButton *open = m_open;
     open->setObjectName(QStringLiteral("cmdOpenReport"));
     open->setToolTip(QStringLiteral("在单独的窗口中以原大显示报告（在预览上双击或按回车键亦可）"));
     connect(open, &QPushButton::clicked, this, &RecordsWindow::openReport);
@@ -587,6 +590,8 @@ void RecordsWindow::showCurrentRecord()
         }
     }
     m_actions->setEnabled(m_report->record().has_value());
+    m_open->setEnabled(m_report->record().has_value());
+    m_area->fit();
     updateCharts();
 }
 

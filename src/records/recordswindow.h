@@ -71,6 +71,7 @@ private:
     ReportView *m_report;
     QComboBox *m_zoom;
     QPushButton *m_delete;
+    QPushButton *m_open;
     QAction *m_deleteAction;
     TotalsChart *m_totals;
     BandCountChart *m_bands;
