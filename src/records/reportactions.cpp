@@ -276,16 +276,6 @@ void ReportActions::saveReport()
     }
     if (path.isEmpty())
         return;
-    // A dialog that left the suffix off has not asked about the file that
-    // will be written.
-    if (QFileInfo(path).suffix().isEmpty()) {
-        path += QLatin1String(".pdf");
-        if (QFileInfo::exists(path)
-            && showMessage(
-                   m_parent, QStringLiteral("“%1”已经存在。要替换它吗？").arg(path), Title, MessageButtons::YesNo, MessageAnswer::No)
-                != MessageAnswer::Yes)
-            return;
-    }
     QString error;
     if (!writeReport(*record, path, &error)) {
         showMessage(m_parent, error, Title, MessageButtons::Ok);
