@@ -207,6 +207,7 @@ void ReportActions::offerInMenus(QStatusBar *note)
         note->setSizeGripEnabled(false);
         note->setAutoFillBackground(true);
         note->hide();
+        m_noteAlongFoot = true;
     }
     m_note = note;
 }
@@ -243,7 +244,7 @@ void ReportActions::openMenuOfFocus()
 void ReportActions::tell(const QString &note)
 {
     if (m_note) {
-        if (m_note->objectName() == QLatin1String("reportNote") && m_note->isHidden()) {
+        if (m_noteAlongFoot && m_note->isHidden()) {
             // The window grows by the line, so that it covers nothing of
             // the window's own layout.
             const int height = m_note->sizeHint().height();
@@ -260,7 +261,6 @@ void ReportActions::tell(const QString &note)
         QAccessibleEvent changed(m_note, QAccessible::NameChanged);
         QAccessible::updateAccessibility(&changed);
     }
-    Q_EMIT reported(note);
 }
 
 void ReportActions::saveReport()

@@ -85,10 +85,6 @@ public:
     // did is said on note, or on a line of its own along the window's foot.
     void offerInMenus(QStatusBar *note = nullptr);
 
-Q_SIGNALS:
-    // A save or print went through: "已保存到 …".
-    void reported(const QString &note);
-
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -105,6 +101,7 @@ private:
     QAction *m_print;
     QAction *m_copyImage;
     QPointer<QStatusBar> m_note;
+    bool m_noteAlongFoot = false; // a line of our own, below the window's layout
 };
 
 } // namespace zentrova
