@@ -364,7 +364,7 @@ RecordsWindow::RecordsWindow(QWidget *parent, const QStringList &testOrder)
     setObjectName(QStringLiteral("frm测评记录"));
     setWindowTitle(Title);
     setPalette(readablePalette(palette()));
-    resize(1180, 760);
+    resize(1180, 720);
 
     m_testChoice->setObjectName(QStringLiteral("cboTest"));
     m_personChoice->setObjectName(QStringLiteral("cboPerson"));
