@@ -12,17 +12,30 @@
 #include "records/reportactions.h"
 #include "records/reportpainter.h"
 #include "shell/mainwindow.h"
+#include "shell/recordkeeping.h"
 #include "testsupport.h"
 
 #include <QAccessible>
+#include <QAbstractButton>
+#include <QAbstractItemModelTester>
 #include <QAction>
 #include <QClipboard>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QInputDialog>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMessageBox>
 #include <QPrinter>
 #include <QProcess>
+#include <QPushButton>
+#include <QSemaphore>
 #include <QSettings>
+#include <QSortFilterProxyModel>
+#include <QStatusBar>
 #include <QTableView>
+#include <QTextEdit>
 #include <QThreadPool>
 #include <QtTest>
 
@@ -89,6 +102,19 @@ QByteArray fileBytes(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+// The object names of the entries of the menu that open() pops up.
+QStringList menuEntries(const std::function<void()> &open)
+{
+    QStringList entries;
+    QTimer::singleShot(0, qApp, [&entries] {
+        if (auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget())) {
+            for (const QAction *action : menu->actions())
+                entries << action->objectName();
+            menu->close();
+        }
+    });
+    open();
+    return entries;
 }
 
 QFileDevice::Permissions privateFile()
@@ -337,6 +363,7 @@ private slots:
         window.deleteSelected();
         QCOMPARE(answers.asked().size(), 2);
         QCOMPARE(answers.asked().first().title, QStringLiteral("删除测评记录"));
+        QVERIFY(answers.asked().first().defaultAnswer == MessageAnswer::No); // a second Return keeps them
         QCOMPARE(store.summaries()->size(), 4);
         QVERIFY(!store.record(ids[1]));
         QCOMPARE(person->currentIndex(), 0); // no 李华 left: everyone
@@ -427,9 +454,26 @@ private slots:
             window->activateWindow();
             QVERIFY(QTest::qWaitForWindowActive(window));
             QTest::keyClick(window, Qt::Key_S, Qt::ControlModifier);
+            const QStatusBar *note = window->findChild<QStatusBar *>(QStringLiteral("reportNote"));
+            QCOMPARE(note->currentMessage(), QStringLiteral("已保存到 %1").arg(pdf));
+            QVERIFY(note->isVisible());
             QTest::keyClick(window, Qt::Key_P, Qt::ControlModifier);
-            window->findChild<QAction *>(QStringLiteral("actReportCopyImage"))->trigger();
+            QCOMPARE(note->currentMessage(), QStringLiteral("已保存到 %1").arg(printed));
+            QTest::keyClick(window, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
             QCOMPARE(QGuiApplication::clipboard()->image().width(), 1240);
+            // Every right-click menu offers the report, the text box's own
+            // after its entries, and Shift+F10 opens the focused control's.
+            const QStringList report = {"actReportSavePdf", "actReportPrint", "actReportCopyImage"};
+            auto *text = window->findChild<QTextEdit *>();
+            QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(5, 5), text->viewport()->mapToGlobal(QPoint(5, 5)));
+            const QStringList textMenu = menuEntries([&] { QApplication::sendEvent(text->viewport(), &click); });
+            QVERIFY2(textMenu.size() > 4 && textMenu.mid(textMenu.size() - 3) == report, qPrintable(textMenu.join(u' ')));
+            QVERIFY(QTest::qWaitForWindowActive(window)); // again, once the menu has gone
+            text->setFocus();
+            QCOMPARE(menuEntries([&] { QTest::keyClick(window, Qt::Key_F10, Qt::ShiftModifier); }), textMenu);
+            QVERIFY(QTest::qWaitForWindowActive(window));
+            window->findChild<QAbstractButton *>(QStringLiteral("Command1"))->setFocus();
+            QCOMPARE(menuEntries([&] { QTest::keyClick(window, Qt::Key_Menu); }), report);
             answers.clear();
             window->reject();
         }));
@@ -448,6 +492,7 @@ private slots:
         QCOMPARE(QFile::permissions(pdf), privateFile());
         QCOMPARE(QFileInfo(settings.filePath()).permissions(), privateFile());
         QCOMPARE(QFileInfo(settings.path()).permissions(), privateFile() | QFileDevice::ExeOwner | QFileDevice::ExeUser);
+        QCOMPARE(QFile::permissions(printed), privateFile());
     }
 
     // Deleting every record asks first, and No keeps them.
@@ -463,6 +508,262 @@ private slots:
         QCOMPARE(RecordStore().summaries()->size(), 0);
         QCOMPARE(answers.asked().size(), 2);
         QCOMPARE(answers.asked().first().title, QStringLiteral("删除全部记录"));
+        QVERIFY(answers.asked().first().defaultAnswer == MessageAnswer::No);
+    }
+
+    // The model answers whatever a view may ask, with records and without;
+    // Ctrl+C on an empty table asks for a cell that is not there.
+    void recordsModel_data()
+    {
+        QTest::addColumn<int>("records");
+        QTest::addColumn<QString>("person");
+        QTest::addColumn<QString>("copied");
+        QTest::newRow("no records") << 0 << ""
+                                    << "before";
+        QTest::newRow("three records") << 3 << "李华"
+                                       << "2026-03-08 14:30";
+        // A name from a crafted file is cut short, never widening the window.
+        QTest::newRow("a name of 10,000 characters") << 1 << QString(10000, u'长') << "2026-03-06 14:30";
+    }
+    void recordsModel()
+    {
+        QFETCH(int, records);
+        QFETCH(QString, person);
+        QFETCH(QString, copied);
+        RecordStore store;
+        for (int day = 1; day <= records; ++day) {
+            Record record = exampleRecord(QStringLiteral("frm考试焦虑"), QStringLiteral("考试焦虑度测试"));
+            record.finished = record.finished.addDays(day);
+            record.person = person;
+            QVERIFY(store.add(record));
+        }
+        RecordsWindow window;
+        window.show();
+        auto *table = window.findChild<QTableView *>(QStringLiteral("tblRecords"));
+        auto *filter = qobject_cast<QSortFilterProxyModel *>(table->model());
+        QVERIFY(filter);
+        const QAbstractItemModelTester sourceTester(filter->sourceModel(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+        const QAbstractItemModelTester filterTester(filter, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        window.reload();
+        QCOMPARE(filter->rowCount(), records);
+        QVERIFY(!filter->sourceModel()->data(QModelIndex(), Qt::DisplayRole).isValid());
+        QVERIFY(!filter->sourceModel()->data(filter->sourceModel()->index(records, 0), Qt::DisplayRole).isValid());
+        QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+        table->setFocus();
+        QTest::keyClick(table, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QGuiApplication::clipboard()->text(), copied);
+        if (records) {
+            QVERIFY(filter->index(0, 1).data().toString().size() <= 64);
+            QVERIFY(window.findChild<QComboBox *>(QStringLiteral("cboPerson"))->itemText(1).size() <= 64);
+        }
+        QVERIFY(window.minimumSizeHint().width() < 1000);
+    }
+
+    // The filter offers the tests in the menu's order and only what there is,
+    // says when nothing matches, and 删除所选… waits for a selection; the
+    // report takes the room and keeps its size when the charts appear.
+    void recordsWindowFilters()
+    {
+        RecordStore store;
+        const std::pair<const char *, const char *> tests[]
+            = {{"frm考试焦虑", "考试焦虑度测试"}, {"frm性格内向或外向", "你的性格是内向还是外向？"}, {"frm气质测试", "你属于哪种气质？"}};
+        for (int day = 0; day < 5; ++day) {
+            const auto &[window, caption] = tests[day % 3 == 0 ? 0 : day % 3];
+            Record record = exampleRecord(QString::fromUtf8(window), QString::fromUtf8(caption));
+            record.finished = record.finished.addDays(day);
+            record.person = day == 1 ? QStringLiteral("王芳") : QStringLiteral("李华");
+            if (day % 3 == 0)
+                record.figures = {{QStringLiteral("总分"), QString::number(20 + 10 * day)}};
+            QVERIFY(store.add(record));
+        }
+        MainWindow main;
+        main.recordKeeping().showRecords();
+        RecordsWindow *window = main.recordKeeping().recordsWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        auto *test = window->findChild<QComboBox *>(QStringLiteral("cboTest"));
+        auto *person = window->findChild<QComboBox *>(QStringLiteral("cboPerson"));
+        auto *table = window->findChild<QTableView *>(QStringLiteral("tblRecords"));
+        auto *remove = window->findChild<QPushButton *>(QStringLiteral("cmdDelete"));
+        auto *report = window->findChild<QWidget *>(QStringLiteral("reportView"));
+        QStringList offered;
+        for (int i = 1; i < test->count(); ++i)
+            offered << test->itemData(i).toString();
+        QStringList inMenuOrder = testWindowsInMenuOrder();
+        inMenuOrder.removeIf([&](const QString &window) { return !offered.contains(window); });
+        QCOMPARE(offered, inMenuOrder);
+        QCOMPARE(offered.size(), 3);
+        QCOMPARE(person->findText(QStringLiteral("（未填写）")), -1); // everyone has a name
+        QVERIFY(report->width() > table->width());
+
+        test->setCurrentIndex(test->findData(QStringLiteral("frm性格内向或外向")));
+        QCoreApplication::processEvents();
+        const QSize reportSize = report->size();
+        QVERIFY(!window->findChild<TotalsChart *>(QStringLiteral("totalsChart"))->isVisible());
+        test->setCurrentIndex(test->findData(QStringLiteral("frm考试焦虑")));
+        QCoreApplication::processEvents();
+        QVERIFY(window->findChild<TotalsChart *>(QStringLiteral("totalsChart"))->isVisible());
+        QCOMPARE(report->size(), reportSize);
+        QVERIFY(remove->isEnabled());
+        // Full size in a window of its own: the page's true width.
+        window->findChild<QPushButton *>(QStringLiteral("cmdOpenReport"))->click();
+        QWidget *full = window->findChild<QWidget *>(QStringLiteral("frm测评报告"));
+        QVERIFY(full && full->isVisible());
+        QVERIFY(full->findChild<QWidget *>(QStringLiteral("reportView"))->width() > 794);
+        full->close();
+
+        person->setCurrentIndex(person->findText(QStringLiteral("王芳"))); // took only the other test
+        QCOMPARE(table->model()->rowCount(), 0);
+        QVERIFY(!window->shownRecord());
+        QCOMPARE(report->accessibleDescription(), QStringLiteral("没有符合所选测评和受测者的记录。"));
+        QVERIFY(!remove->isEnabled());
+        window->close();
+    }
+
+    // The save dialog: a name typed without its suffix is checked as the
+    // file it will be, asking before it replaces one (No being the default);
+    // "报告.png" writes a picture. Afterwards the window is active again and
+    // says where the file went.
+    void saveDialog_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("exists");
+        QTest::addColumn<int>("answer"); // to the question whether to replace
+        QTest::addColumn<QString>("written");
+        QTest::newRow("name of an existing PDF, kept") << "报告" << true << int(QMessageBox::No) << "";
+        QTest::newRow("name of an existing PDF, replaced") << "报告" << true << int(QMessageBox::Yes) << "报告.pdf";
+        QTest::newRow("a new PDF") << "新报告" << false << 0 << "新报告.pdf";
+        QTest::newRow("a PNG by its suffix") << "报告.png" << false << 0 << "报告.png";
+    }
+    void saveDialog()
+    {
+        QFETCH(QString, typed);
+        QFETCH(bool, exists);
+        QFETCH(int, answer);
+        QFETCH(QString, written);
+        Record record = exampleRecord(QStringLiteral("frm考试焦虑"), QStringLiteral("考试焦虑度测试"));
+        record.person = QStringLiteral("王小明");
+        QVERIFY(RecordStore().add(record));
+        const QString existing = m_dir->filePath(QStringLiteral("报告.pdf"));
+        if (exists) {
+            QFile file(existing);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("someone's report");
+        }
+        RecordsWindow window;
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QString suggested;
+        int defaultButton = 0;
+        bool asked = false;
+        whenModal([&](QWidget *modal) {
+            auto *dialog = qobject_cast<QFileDialog *>(modal);
+            QVERIFY(dialog);
+            suggested = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->text();
+            dialog->setDirectory(m_dir->path());
+            dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(typed);
+            whenModal([&](QWidget *question) {
+                auto *box = qobject_cast<QMessageBox *>(question);
+                asked = box;
+                if (!box)
+                    return;
+                defaultButton = box->standardButton(box->defaultButton());
+                box->button(QMessageBox::StandardButton(answer))->click();
+            });
+            QMetaObject::invokeMethod(dialog, "accept"); // as Return would
+            if (dialog->isVisible())
+                dialog->reject();
+        });
+        window.findChild<QAction *>(QStringLiteral("actReportSavePdf"))->trigger();
+        QCOMPARE(suggested, QStringLiteral("王小明 考试焦虑度测试 2026-03-05 1430.pdf"));
+        QCOMPARE(asked, exists);
+        if (exists)
+            QCOMPARE(defaultButton, int(QMessageBox::No));
+        QStringList files = QDir(m_dir->path()).entryList({QStringLiteral("*报告*")}, QDir::Files);
+        QCOMPARE(files, exists || written == "报告.pdf" ? QStringList {"报告.pdf"} : QStringList {written});
+        const QString status = window.statusBar()->currentMessage();
+        if (written.isEmpty()) {
+            QFile file(existing);
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            QCOMPARE(file.readAll(), QByteArray("someone's report"));
+            QVERIFY(status.isEmpty());
+        } else {
+            const QString path = m_dir->filePath(written);
+            if (written.endsWith(".png"))
+                QCOMPARE(QImage(path).width(), 1240);
+            else
+                QVERIFY(pdfText(path).contains(QStringLiteral("王小明")));
+            QCOMPARE(status, QStringLiteral("已保存到 %1").arg(path));
+        }
+        QTRY_COMPARE(QApplication::activeWindow(), &window);
+        window.close();
+    }
+
+    // The person is shown in the menu, cut to 64 characters, and kept for
+    // the run only; a name an earlier version kept is forgotten.
+    void personLastsForTheRun()
+    {
+        QSettings(QStringLiteral("zentrova"), QStringLiteral("zentrova"))
+            .setValue(QStringLiteral("records/person"), QStringLiteral("上一位"));
+        {
+            MainWindow main;
+            QAction *action = main.findChild<QAction *>(QStringLiteral("mnuRecordsPerson"));
+            QCOMPARE(main.recordKeeping().person(), QString());
+            QCOMPARE(action->text(), QStringLiteral("当前受测者(&P)…"));
+            whenModal([](QWidget *dialog) {
+                qobject_cast<QInputDialog *>(dialog)->setTextValue(QStringLiteral("王小明") + QString(100, u'明'));
+                qobject_cast<QInputDialog *>(dialog)->accept();
+            });
+            action->trigger();
+            QCOMPARE(main.recordKeeping().person().size(), 64);
+            QVERIFY2(action->text().startsWith(QStringLiteral("当前受测者(&P)：王小明")) && action->text().endsWith(u'…'),
+                qPrintable(action->text()));
+        }
+        QVERIFY(!QSettings(QStringLiteral("zentrova"), QStringLiteral("zentrova")).contains(QStringLiteral("records/person")));
+        MainWindow next;
+        QCOMPARE(next.recordKeeping().person(), QString());
+    }
+
+    // 退出 just after a result whose save is held up and then fails: the
+    // program stays, says after a while why, tells the failure over the main
+    // window, and only then ends.
+    void quittingWaitsForTheSave()
+    {
+        useShippedBank();
+        QVERIFY(QDir().mkpath(RecordStore::defaultPath())); // a folder stands where the file would be
+        MainWindow main;
+        main.show();
+        // The save waits behind a task the test lets go.
+        QThreadPool *pool = QThreadPool::globalInstance();
+        const int threads = pool->maxThreadCount();
+        pool->setMaxThreadCount(1);
+        QSemaphore letGo;
+        pool->start([&letGo] { letGo.acquire(); });
+        ScriptedAnswers answers;
+        QVERIFY(openFromMenu(main, QStringLiteral("frm考试焦虑"), [&](QDialog *window) {
+            answerItems(
+                window, [](int) { return 0; }, pressesToFinish(QStringLiteral("frm考试焦虑")));
+            QVERIFY(showResult(window));
+            window->reject();
+        }));
+        bool stayed = false;
+        QTimer::singleShot(0, &main, [&] { main.findChild<QAction *>(QStringLiteral("mnuExit"))->trigger(); });
+        QTimer::singleShot(20, &main, [&] {
+            stayed = main.isVisible() && answers.asked().isEmpty();
+            QMetaObject::invokeMethod(main.findChild<QTimer *>(QStringLiteral("tmrSaveWait")), "timeout");
+            letGo.release();
+        });
+        QTimer::singleShot(10000, qApp, [] { QCoreApplication::exit(99); });
+        QCOMPARE(QCoreApplication::exec(), 0);
+        pool->waitForDone();
+        pool->setMaxThreadCount(threads);
+        QVERIFY(stayed);
+        QVERIFY(!main.isVisible());
+        QCOMPARE(answers.asked().size(), 2);
+        for (const MessageRequest &told : answers.asked())
+            QCOMPARE(told.parent, &main);
+        QVERIFY2(answers.asked().first().text.contains(QStringLiteral("还在保存")), qPrintable(answers.asked().first().text));
+        QVERIFY2(answers.asked().last().text.contains(RecordStore::defaultPath()), qPrintable(answers.asked().last().text));
     }
 
     // --report through the program itself, without a display.
