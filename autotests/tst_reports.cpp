@@ -102,6 +102,8 @@ QByteArray fileBytes(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 // The object names of the entries of the menu that open() pops up.
 QStringList menuEntries(const std::function<void()> &open)
 {
