@@ -108,16 +108,20 @@ QStringList readableTexts(const QWidget *root)
 }
 
 // Latin words of three letters or more, outside the few a Chinese user
-// reads as they are: the program's name, file kinds, and keys named as
-// their keycaps are.
+// reads as they are: the program's name, file kinds, keys named as their
+// keycaps are, paper standards (JIS B5, ANSI C), and the original name that
+// Qt's translation keeps in brackets after a paper's Chinese name
+// ("美国信纸 (Letter)").
 QStringList englishWords(const QStringList &texts)
 {
-    static const QStringList allowed = {"Zentrova", "PDF", "PNG", "CSV", "SHA", "UTC", "Ctrl", "Shift"};
+    static const QStringList allowed = {"Zentrova", "PDF", "PNG", "CSV", "SHA", "UTC", "Ctrl", "Shift", "JIS", "ANSI"};
     static const QRegularExpression word("[A-Za-z]{3,}");
+    static const QRegularExpression gloss("(?<=[\\x{4e00}-\\x{9fff}]) ?\\([^()]*\\)");
     QStringList found;
     for (const QString &text : texts) {
         // "P&roperties" reads as one word.
-        for (const QRegularExpressionMatch &match : word.globalMatch(QString(text).remove('&'))) {
+        const QString read = QString(text).remove('&').remove(gloss);
+        for (const QRegularExpressionMatch &match : word.globalMatch(read)) {
             if (!allowed.contains(match.captured(), Qt::CaseInsensitive))
                 found << QStringLiteral("%1 in \"%2\"").arg(match.captured(), text.left(40));
         }
@@ -292,6 +296,18 @@ private slots:
             QPrintDialog dialog(&printer);
             dialog.show();
             return readableTexts(&dialog);
+        });
+        QTest::newRow("printer properties") << TextsShown([] {
+            QPrinter printer;
+            QPrintDialog dialog(&printer);
+            dialog.show();
+            QStringList texts;
+            whenModal([&](QWidget *properties) {
+                texts = readableTexts(properties);
+                properties->close();
+            });
+            dialog.findChild<QAbstractButton *>("properties")->click();
+            return texts;
         });
     }
     void noEnglishWords()
