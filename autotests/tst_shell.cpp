@@ -1,13 +1,12 @@
 // SPDX-FileCopyrightText: 2026 The Zentrova developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "framework/strings.h"
+#include "framework/bankcatalog.h"
 #include "questionnaires/testwindows.h"
 #include "records/recordswindow.h"
 #include "shell/layoutscaler.h"
 #include "shell/mainwindow.h"
 #include "shell/splashwindow.h"
-#include "shell/testcatalog.h"
 #include "testsupport.h"
 
 #include <QAbstractButton>
@@ -130,15 +129,6 @@ QStringList englishWords(const QStringList &texts)
     return found;
 }
 
-void collectTestWindows(std::span<const MenuEntry> entries, QStringList &names)
-{
-    for (const MenuEntry &entry : entries) {
-        if (entry.action == MenuAction::OpenTest)
-            names << toQString(entry.window);
-        collectTestWindows(entry.children, names);
-    }
-}
-
 using TextsShown = std::function<QStringList()>;
 
 // The texts of the popup menu that opens inside action, which returns once
@@ -241,11 +231,9 @@ private slots:
             MainWindow main;
             return readableTexts(&main);
         });
-        QStringList windows;
-        collectTestWindows(testCatalog(), windows);
-        for (const QString &name : std::as_const(windows)) {
-            QTest::newRow(qPrintable(name)) << TextsShown([name] {
-                std::unique_ptr<QDialog> window(createTestWindow(name.toStdString(), nullptr));
+        for (const BankTable &table : bankTables()) {
+            QTest::newRow(table.window.data()) << TextsShown([name = table.window] {
+                std::unique_ptr<QDialog> window(createTestWindow(name, nullptr));
                 return readableTexts(window.get());
             });
         }
@@ -253,15 +241,11 @@ private slots:
             RecordsWindow window;
             return readableTexts(&window);
         });
-        QTest::newRow("line edit menu") << TextsShown([] {
+        QTest::newRow("line edit and text box menus") << TextsShown([] {
             QLineEdit edit("王小明");
-            std::unique_ptr<QMenu> menu(edit.createStandardContextMenu());
-            return readableTexts(menu.get());
-        });
-        QTest::newRow("text box menu") << TextsShown([] {
             QTextEdit box("结果");
-            std::unique_ptr<QMenu> menu(box.createStandardContextMenu());
-            return readableTexts(menu.get());
+            std::unique_ptr<QMenu> editMenu(edit.createStandardContextMenu()), boxMenu(box.createStandardContextMenu());
+            return readableTexts(editMenu.get()) + readableTexts(boxMenu.get());
         });
         QTest::newRow("scroll bar menu") << TextsShown([] {
             QScrollBar bar(Qt::Vertical);
@@ -291,19 +275,13 @@ private slots:
             dialog.show();
             return readableTexts(&dialog);
         });
-        QTest::newRow("print dialog") << TextsShown([] {
+        QTest::newRow("print dialog and the printer's properties") << TextsShown([] {
             QPrinter printer;
             QPrintDialog dialog(&printer);
             dialog.show();
-            return readableTexts(&dialog);
-        });
-        QTest::newRow("printer properties") << TextsShown([] {
-            QPrinter printer;
-            QPrintDialog dialog(&printer);
-            dialog.show();
-            QStringList texts;
+            QStringList texts = readableTexts(&dialog);
             whenModal([&](QWidget *properties) {
-                texts = readableTexts(properties);
+                texts << readableTexts(properties);
                 properties->close();
             });
             dialog.findChild<QAbstractButton *>("properties")->click();
