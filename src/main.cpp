@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 #include "framework/fonts.h"
+#include "framework/translations.h"
 #include "shell/commandline.h"
 #include "shell/mainwindow.h"
 #include "shell/splashwindow.h"
@@ -39,11 +40,13 @@ int main(int argc, char *argv[])
         // Drawing text takes a GUI application, but a report needs no screen.
         qputenv("QT_QPA_PLATFORM", "offscreen");
         QApplication app(argc, argv);
+        zentrova::installQtTranslations();
         zentrova::installFontSubstitutions();
         return zentrova::answerCommandLine(command);
     }
     if (command.action != Action::Run && !(command.action == Action::Error && haveDisplay())) {
         QCoreApplication app(argc, argv);
+        zentrova::installQtTranslations();
         return zentrova::answerCommandLine(command);
     }
 
@@ -52,6 +55,8 @@ int main(int argc, char *argv[])
         return 1;
     }
     QApplication app(argc, argv);
+    // Qt's own dialogs speak the windows' language, whatever the locale.
+    zentrova::installQtTranslations();
     command = zentrova::parseCommandLine(QCoreApplication::arguments());
     if (command.action != Action::Run)
         return zentrova::answerCommandLine(command);
