@@ -113,7 +113,7 @@ QStringList readableTexts(const QWidget *root)
 // ("美国信纸 (Letter)").
 QStringList englishWords(const QStringList &texts)
 {
-    static const QStringList allowed = {"Zentrova", "PDF", "PNG", "CSV", "SHA", "UTC", "Ctrl", "Shift", "JIS", "ANSI"};
+    static const QStringList allowed = {"Zentrova", "PDF", "PNG", "CSV", "SHA", "UTC", "Ctrl", "Shift", "Del", "Delete", "Esc", "Menu", "JIS", "ANSI"};
     static const QRegularExpression word("[A-Za-z]{3,}");
     static const QRegularExpression gloss("(?<=[\\x{4e00}-\\x{9fff}]) ?\\([^()]*\\)");
     QStringList found;
