@@ -94,7 +94,8 @@ private slots:
         QTest::newRow("--version") << QStringList{"--version"} << Action::Version << "" << "";
         QTest::newRow("bank without a file") << QStringList{"--bank"} << Action::Error << "" << "--bank";
         QTest::newRow("bank with an empty name") << QStringList{"--bank", ""} << Action::Error << "" << "--bank";
-        QTest::newRow("two banks") << QStringList{"--bank", "a.mdb", "--bank", "b.mdb"} << Action::Error << "" << "once";
+        QTest::newRow("two banks") << QStringList {"--bank", "a.mdb", "--bank", "b.mdb"} << Action::Error << ""
+                                   << "只能给一次";
         QTest::newRow("unknown option") << QStringList{"--bogus"} << Action::Error << "" << "bogus";
         QTest::newRow("unknown option before help") << QStringList{"--bogus", "--help"} << Action::Error << "" << "bogus";
         QTest::newRow("a file without --bank") << QStringList{"mine.mdb"} << Action::Error << "" << "mine.mdb";
@@ -105,7 +106,7 @@ private slots:
                                                      "--compare-until", "2026-07-15"}
                                       << Action::GroupReport << "" << "";
         QTest::newRow("group report without its file") << QStringList{"--group-report", "考试焦虑度测试", "初二（3）班"} << Action::Error << ""
-                                                       << "--group-report TEST GROUP FILE";
+                                                       << "--group-report 测试 小组 文件";
         QTest::newRow("group report with --group") << QStringList{"--group-report", "t", "g", "a.pdf", "--group", "g"} << Action::Error
                                                    << "" << "--group";
         QTest::newRow("a date that is none") << QStringList{"--export-records", "a.csv", "--since", "2026-02-30"} << Action::Error << ""

@@ -6,9 +6,9 @@
 #include "framework/numbers.h"
 #include "framework/strings.h"
 #include "reportpainter.h"
+#include "safesave.h"
 
 #include <QPainter>
-#include <QSettings>
 
 #include <algorithm>
 
@@ -21,11 +21,6 @@ using namespace reportstyle;
 const QString FollowUpKey = QStringLiteral("groupReport/followUp");
 const QString FollowUpBandsKey = QStringLiteral("groupReport/followUpBands/");
 const QColor Bar(0x7f, 0xbf, 0xbf);
-
-QSettings settings()
-{
-    return QSettings(QStringLiteral("zentrova"), QStringLiteral("zentrova"));
-}
 
 QString dayText(const QDate &day)
 {
@@ -357,9 +352,12 @@ void paintGroupReport(QPainter &painter, const QRectF &target, const GroupReport
 
 bool writeGroupReport(const GroupReport &report, const QString &path, QString *error)
 {
+    QStringList names;
+    for (const FollowUpEntry &entry : report.followUp)
+        names << entry.person;
     return writePageFile(
         path, QStringLiteral("%1　%2").arg(report.caption, groupText(report.request.group)),
-        [&](QPainter &painter, const QRectF &page) { paintGroupReport(painter, page, report); }, error);
+        [&](QPainter &painter, const QRectF &page) { paintGroupReport(painter, page, report); }, names, error);
 }
 
 bool followUpEnabled()

@@ -5,24 +5,37 @@
 // CSV table for export.
 #pragma once
 
+#include "groupstats.h"
 #include "recordstore.h"
 
-#include <QList>
+#include <QByteArray>
 #include <QString>
+
+#include <functional>
 
 namespace zentrova {
 
 // Id, finished time (ISO 8601 with its offset), person, test caption and
-// result line, tab-separated; tabs and line breaks inside turned to spaces.
+// result line, tab-separated, one line whatever the fields hold: a backslash,
+// tab, line break, carriage return and NUL inside read \\, \t, \n, \r and \0,
+// other control characters \xNN, and the Unicode line separators \uNNNN.
 QString listingLine(const RecordSummary &summary);
 
-// Writes the records, oldest first, as CSV that spreadsheet programs open
-// with the Chinese intact: UTF-8 with a byte-order mark, CRLF, a header row,
-// a column per figure name and, with itemColumns, a column per item named by
-// its number holding the answer's letter or its word (是, 否). The file is
-// private to the user and appears whole or not at all; an existing file is
-// replaced only on success.
-bool exportCsv(const QList<Record> &records, const QString &path, QString *error, bool itemColumns = false);
+// The records, oldest first, as CSV that spreadsheet programs open with the
+// Chinese intact: UTF-8 with a byte-order mark, CRLF, a header row, a column
+// per figure name and, with itemColumns, a column per item named by its
+// number holding the answer's letter or its word (是, 否). Only the records
+// that filter takes are written. Text that a spreadsheet would take for a
+// formula (starting with =, +, -, @, a tab or a carriage return, and not a
+// number) gets a leading apostrophe. Handed to write a row at a time; false
+// when write or the store fails (then store.error() says why, if it was the
+// store).
+bool writeCsv(RecordStore &store, const std::function<bool(const QByteArray &)> &write, const RecordFilter &filter = {},
+              bool itemColumns = false);
+
+// writeCsv() into a file that is private to the user and appears whole or
+// not at all (see SafeSave): an existing file is replaced only on success.
+bool exportCsv(RecordStore &store, const QString &path, QString *error, const RecordFilter &filter = {}, bool itemColumns = false);
 
 // An answer as a value for analysis: its letter ("B" for "B：有时如此"), or
 // the answer itself where it has none ("是").

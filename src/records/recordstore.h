@@ -13,6 +13,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <optional>
@@ -67,6 +68,14 @@ public:
     std::optional<QList<Record>> records();
     // One whole record; nullopt with error() when there is none of that id.
     std::optional<Record> record(qint64 id);
+    // Every whole record, oldest first, one at a time within one reading of
+    // the file, so that memory does not grow with their number: first names
+    // gets the figure names and, where items is set, the answers' item
+    // numbers, each in the order they first appear, then visit each record.
+    // A test (caption or window name) walks that test's records only. Either
+    // returning false stops the walk (error() stays empty).
+    bool forEachRecord(const std::function<bool(const QStringList &figureNames, const QStringList &items)> &names,
+                       const std::function<bool(const Record &)> &visit, const QString &test = {}, bool items = false);
 
     bool remove(const QList<qint64> &ids);
     bool removeAll();

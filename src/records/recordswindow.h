@@ -8,11 +8,12 @@
 
 #include "recordstore.h"
 
-#include <QWidget>
+#include <QMainWindow>
 
 #include <optional>
 
 class QComboBox;
+class QPushButton;
 class QTableView;
 
 namespace zentrova {
@@ -22,16 +23,21 @@ class GroupReportWindow;
 class RecordsFilter;
 class RecordsModel;
 class ReportActions;
+class ReportArea;
 class ReportView;
 class TotalsChart;
 
-class RecordsWindow : public QWidget
+// A main window of its own, so that it reads as a window (not a pane) to a
+// screen reader and has a status line for what was saved.
+class RecordsWindow : public QMainWindow
 {
     Q_OBJECT
 
 public:
-    // A top-level window over the record file of this run.
-    explicit RecordsWindow(QWidget *parent = nullptr);
+    // A top-level window over the record file of this run. testOrder lists
+    // the tests' windows in the order the filter offers them (the menu's);
+    // tests not in it follow by caption.
+    explicit RecordsWindow(QWidget *parent = nullptr, const QStringList &testOrder = {});
     ~RecordsWindow() override;
 
     // Reads the records again, keeping the filters; a record file that cannot
@@ -48,6 +54,9 @@ public:
     // The record whose report shows, if any.
     const std::optional<Record> &shownRecord() const;
 
+    // The shown report in a window of its own, at full size.
+    void openReport();
+
 private:
     void fillFilters();
     void fillGroupChoice();
@@ -55,7 +64,9 @@ private:
     void showCurrentRecord();
     void updateCharts();
     QString chartedTest() const;
+    void updateDeleteEnabled();
 
+    QStringList m_testOrder;
     RecordStore m_store;
     RecordsModel *m_model;
     RecordsFilter *m_filter;
@@ -63,7 +74,13 @@ private:
     QComboBox *m_testChoice;
     QComboBox *m_personChoice;
     QComboBox *m_groupChoice;
+    ReportArea *m_area;
     ReportView *m_report;
+    QComboBox *m_zoom;
+    QPushButton *m_delete;
+    QPushButton *m_groupReport;
+    QPushButton *m_open;
+    QAction *m_deleteAction;
     TotalsChart *m_totals;
     BandCountChart *m_bands;
     QWidget *m_charts;

@@ -33,7 +33,7 @@ struct CommandLine {
     Action action = Action::Run;
     QString bankFile;    // absolute; empty for the bank beside the program
     QString recordsFile; // absolute; empty for the one in the user's data folder
-    QString exportFile;  // absolute
+    QString exportFile; // absolute, or "-" for standard output
     qint64 reportId = 0;
     QString reportFile; // absolute
     QString errorText;
@@ -62,7 +62,8 @@ CommandLine parseCommandLine(const QStringList &arguments);
 void useFiles(const CommandLine &command);
 
 // Carries out every action but Run, without any window or display, and
-// returns the exit code. Needs a QCoreApplication.
+// returns the exit code: 1 also when standard output could not be written
+// whole (a full disk, a closed pipe). Needs a QCoreApplication.
 int answerCommandLine(const CommandLine &command);
 
 // Opens every test's table in the bank the windows would use, exactly as they
@@ -75,7 +76,8 @@ int checkBank();
 int listRecords();
 
 // Writes the records of the record file that filter takes to file as CSV,
-// with a column per item where itemColumns is set; 0 on success.
+// with a column per item where itemColumns is set, or to standard output
+// when file is "-"; 0 on success.
 int exportRecords(const QString &file, const RecordFilter &filter = {}, bool itemColumns = false);
 
 // Writes the report of a group on a test (as the filter names them) to file

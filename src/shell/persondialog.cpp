@@ -3,6 +3,8 @@
 
 #include "persondialog.h"
 
+#include "records/reportactions.h"
+
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLabel>
@@ -20,9 +22,12 @@ PersonDialog::PersonDialog(const QString &person, const QString &group, QWidget 
     setWindowTitle(QStringLiteral("当前受测者"));
     m_person->setObjectName(QStringLiteral("txtPerson"));
     m_group->setObjectName(QStringLiteral("txtGroup"));
+    // Capped as the records window shows names.
+    m_person->setMaxLength(NameLimit);
+    m_group->setMaxLength(NameLimit);
     m_group->setPlaceholderText(QStringLiteral("可不填，如“初二（3）班”"));
 
-    auto *question = new QLabel(QStringLiteral("此后保存的测评结果记在谁的名下？（留空则不记姓名）"), this);
+    auto *question = new QLabel(QStringLiteral("此后保存的测评结果记在谁的名下？（留空则不记姓名，最多%1个字）").arg(NameLimit), this);
     question->setWordWrap(true);
     auto *fields = new QFormLayout;
     fields->addRow(QStringLiteral("姓名(&N)："), m_person);

@@ -13,7 +13,9 @@
 
 #include <optional>
 
+class QAction;
 class QMainWindow;
+class QTimer;
 
 namespace zentrova {
 
@@ -33,8 +35,10 @@ public:
     // actions (right-click menu, Ctrl+S, Ctrl+P), saved or not.
     void watch(TestWindow *window, const QString &caption);
 
-    // The name and group kept with each new record, for this run; empty
-    // when none is set.
+    // The name and group kept with each new record (at most NameLimit
+    // characters each); empty when none is set. They last for this run only:
+    // the next session starts without them, so that one client's results are
+    // never filed under the last one's.
     QString person() const;
     void setPerson(const QString &person);
     QString group() const;
@@ -45,13 +49,29 @@ public:
     RecordsWindow *recordsWindow() const;
     void showRecords();
 
+    // How long quitting waits quietly for a result being saved before it
+    // says why the program has not ended yet.
+    static constexpr int QuietWaitMs = 5000;
+
+protected:
+    // Holds back the main window's closing while a result is being saved.
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
+    void quitWhenSaved();
     void keep(TestWindow *window, const QString &caption, const ShownResult &shown);
     void askPerson();
     void deleteAll();
     const QString &bankSha256();
 
     QMainWindow *m_main;
+    QAction *m_personAction;
+    QString m_person;
+    QString m_group;
+    int m_saving = 0; // results on their way to the file
+    bool m_quitting = false;
+    bool m_telling = false; // a box about the wait is open
+    QTimer *m_quietWait;
     QPointer<RecordsWindow> m_recordsWindow;
     std::optional<QString> m_bankSha256;
 };
