@@ -618,7 +618,7 @@ private slots:
         person->setCurrentIndex(person->findText(QStringLiteral("王芳"))); // took only the other test
         QCOMPARE(table->model()->rowCount(), 0);
         QVERIFY(!window->shownRecord());
-        QCOMPARE(report->accessibleDescription(), QStringLiteral("没有符合所选测评和受测者的记录。"));
+        QCOMPARE(report->accessibleDescription(), QStringLiteral("没有符合所选测评、受测者和小组的记录。"));
         QVERIFY(!remove->isEnabled());
         window->close();
     }

@@ -629,7 +629,7 @@ void RecordsWindow::showCurrentRecord()
         if (!m_model->rowCount())
             note = QStringLiteral("还没有测评记录。");
         else if (!m_filter->rowCount())
-            note = QStringLiteral("没有符合所选测评和受测者的记录。");
+            note = QStringLiteral("没有符合所选测评、受测者和小组的记录。");
         m_report->setRecord(std::nullopt, note);
     } else {
         const qint64 id = current.data(IdRole).toLongLong();
