@@ -1,0 +1,250 @@
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#include "centreclient.h"
+
+#include <QHash>
+
+namespace zentrova {
+
+namespace {
+
+// A text[] literal of names and values in turn: {"总分","23"}.
+QByteArray pairsArray(const auto &pairs, auto first, auto second)
+{
+    QByteArray literal = "{";
+    auto add = [&](const QString &text) {
+        if (literal.size() > 1)
+            literal += ',';
+        QByteArray element = text.toUtf8();
+        element.replace('\\', "\\\\").replace('"', "\\\"");
+        literal += '"' + element + '"';
+    };
+    for (const auto &pair : pairs) {
+        add(pair.*first);
+        add(pair.*second);
+    }
+    return literal + '}';
+}
+
+QString text(const PGresult *result, int row, int column)
+{
+    return QString::fromUtf8(PQgetvalue(result, row, column), PQgetlength(result, row, column));
+}
+
+qint64 integer(const PGresult *result, int row, int column)
+{
+    return QByteArray(PQgetvalue(result, row, column)).toLongLong();
+}
+
+std::optional<int> optionalInteger(const PGresult *result, int row, int column)
+{
+    if (PQgetisnull(result, row, column))
+        return std::nullopt;
+    return int(integer(result, row, column));
+}
+
+QDateTime finishedAt(qint64 milliseconds, int utcOffset)
+{
+    return QDateTime::fromMSecsSinceEpoch(milliseconds, Qt::OffsetFromUTC, utcOffset);
+}
+
+QString personOf(const PGresult *result, int row, int codeColumn, int nameColumn)
+{
+    if (PQgetisnull(result, row, nameColumn))
+        return CentreClient::unknownPerson(text(result, row, codeColumn));
+    return text(result, row, nameColumn);
+}
+
+// The list's columns, the finishing time as milliseconds since 1970.
+const char *const ListColumns = "l.id, (extract(epoch FROM l.finished) * 1000)::bigint, l.utc_offset, l.person_code, "
+                                "l.person_name, l.test_window, l.caption, l.elapsed_minutes, l.verdict";
+
+} // namespace
+
+CentreClient::CentreClient(QString conninfo, QString password)
+    : m_conninfo(std::move(conninfo))
+    , m_password(std::move(password))
+{
+}
+
+QString CentreClient::unknownPerson(const QString &code)
+{
+    return QStringLiteral("%1（名单中没有这个测评码）").arg(code);
+}
+
+bool CentreClient::connected()
+{
+    m_error.clear();
+    m_needsPassword = false;
+    if (m_db && PQstatus(m_db.get()) == CONNECTION_OK)
+        return true;
+    const QByteArray password = m_password.toUtf8();
+    m_db = pg::connect(m_conninfo.toStdString(), m_password.isEmpty() ? nullptr : password.constData());
+    if (PQstatus(m_db.get()) == CONNECTION_OK)
+        return true;
+    m_needsPassword = PQconnectionNeedsPassword(m_db.get()) || (PQconnectionUsedPassword(m_db.get()) && !m_password.isEmpty());
+    m_error = QStringLiteral("无法连接测评中心的服务器：%1").arg(QString::fromStdString(pg::lastError(m_db.get())));
+    m_db.reset();
+    return false;
+}
+
+pg::Result CentreClient::run(const QByteArray &sql, const std::vector<QByteArray> &parameters)
+{
+    std::vector<const char *> values;
+    for (const QByteArray &parameter : parameters)
+        values.push_back(parameter.isNull() ? nullptr : parameter.constData());
+    return pg::Result(PQexecParams(m_db.get(), sql.constData(), int(values.size()), nullptr, values.data(), nullptr, nullptr, 0));
+}
+
+bool CentreClient::failed(const PGresult *result)
+{
+    const std::string state = pg::sqlState(result);
+    const QString why = QString::fromStdString(pg::lastError(m_db.get()));
+    if (state == "42501")
+        m_error = QStringLiteral("测评中心的服务器不允许这个登录名这样做：%1").arg(why);
+    else
+        m_error = QStringLiteral("测评中心的服务器没有完成这个操作：%1").arg(why);
+    if (PQstatus(m_db.get()) != CONNECTION_OK)
+        m_db.reset();
+    return false;
+}
+
+bool CentreClient::submit(const QUuid &uuid, const Record &record, const QString &seatName)
+{
+    if (!connected())
+        return false;
+    const pg::Result result = run("SELECT zentrova.submit_record_v1($1, $2, $3, $4, $5, $6, $7, $8, $9, $10, $11, $12, $13)",
+        {uuid.toString(QUuid::WithoutBraces).toUtf8(), record.window.toUtf8(), record.caption.toUtf8(),
+         record.finished.toString(Qt::ISODateWithMs).toUtf8(), QByteArray::number(record.finished.offsetFromUtc()),
+         record.elapsedMinutes ? QByteArray::number(*record.elapsedMinutes) : QByteArray(), record.verdict.toUtf8(),
+         record.person.toUtf8(), seatName.toUtf8(), record.programVersion.toUtf8(), record.bankSha256.toUtf8(),
+         pairsArray(record.figures, &ShownResult::Figure::name, &ShownResult::Figure::value),
+         pairsArray(record.answers, &ShownResult::Answer::item, &ShownResult::Answer::answer)});
+    return pg::succeeded(result.get()) || failed(result.get());
+}
+
+std::optional<QList<RecordSummary>> CentreClient::summaries()
+{
+    if (!connected())
+        return std::nullopt;
+    // One pass: a record's row comes once per figure, its figures in order.
+    const pg::Result rows = run(QByteArray("SELECT ") + ListColumns
+                                + ", f.name, f.value FROM zentrova.record_list l "
+                                  "LEFT JOIN zentrova.record_figures f ON f.record = l.id "
+                                  "ORDER BY l.finished DESC, l.id DESC, f.position");
+    if (!pg::succeeded(rows.get())) {
+        failed(rows.get());
+        return std::nullopt;
+    }
+    const PGresult *r = rows.get();
+    QList<RecordSummary> summaries;
+    Record shown; // figures and verdict of the last summary, for its result line
+    auto finishLast = [&] {
+        if (!summaries.isEmpty()) {
+            summaries.last().resultLine = shown.resultLine();
+            summaries.last().total = shown.total();
+        }
+    };
+    for (int i = 0; i < PQntuples(r); ++i) {
+        const qint64 id = integer(r, i, 0);
+        if (summaries.isEmpty() || summaries.last().id != id) {
+            finishLast();
+            summaries.append({id, finishedAt(integer(r, i, 1), int(integer(r, i, 2))), personOf(r, i, 3, 4), text(r, i, 5),
+                              text(r, i, 6), {}, std::nullopt, optionalInteger(r, i, 7)});
+            shown.figures.clear();
+            shown.verdict = text(r, i, 8);
+        }
+        if (!PQgetisnull(r, i, 9))
+            shown.figures.append({text(r, i, 9), text(r, i, 10)});
+    }
+    finishLast();
+    return summaries;
+}
+
+std::optional<QList<Record>> CentreClient::readRecords(std::optional<qint64> id)
+{
+    if (!connected())
+        return std::nullopt;
+    const QByteArray where = id ? " WHERE l.id = $1" : "";
+    const QByteArray whereRecord = id ? " WHERE record = $1" : "";
+    std::vector<QByteArray> parameters;
+    if (id)
+        parameters.push_back(QByteArray::number(*id));
+    // One snapshot for the three reads.
+    pg::exec(m_db.get(), "BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY");
+    const pg::Result rows = run(QByteArray("SELECT ") + ListColumns + ", l.program_version, l.bank_sha256 FROM zentrova.record_list l"
+                                + where + " ORDER BY l.finished DESC, l.id DESC", parameters);
+    const pg::Result figures = run("SELECT record, name, value FROM zentrova.record_figures" + whereRecord + " ORDER BY record, position",
+                                   parameters);
+    const pg::Result answers = run("SELECT record, item, answer FROM zentrova.record_answers" + whereRecord + " ORDER BY record, position",
+                                   parameters);
+    for (const pg::Result *result : {&rows, &figures, &answers}) {
+        if (!pg::succeeded(result->get())) {
+            failed(result->get());
+            if (m_db)
+                pg::exec(m_db.get(), "ROLLBACK");
+            return std::nullopt;
+        }
+    }
+    pg::exec(m_db.get(), "COMMIT");
+
+    QList<Record> records;
+    QHash<qint64, qsizetype> index;
+    const PGresult *r = rows.get();
+    for (int i = 0; i < PQntuples(r); ++i) {
+        Record record;
+        record.id = integer(r, i, 0);
+        record.finished = finishedAt(integer(r, i, 1), int(integer(r, i, 2)));
+        record.person = personOf(r, i, 3, 4);
+        record.window = text(r, i, 5);
+        record.caption = text(r, i, 6);
+        record.elapsedMinutes = optionalInteger(r, i, 7);
+        record.verdict = text(r, i, 8);
+        record.programVersion = text(r, i, 9);
+        record.bankSha256 = text(r, i, 10);
+        index.insert(record.id, records.size());
+        records.append(record);
+    }
+    for (int i = 0; i < PQntuples(figures.get()); ++i) {
+        const auto found = index.constFind(integer(figures.get(), i, 0));
+        if (found != index.cend())
+            records[*found].figures.append({text(figures.get(), i, 1), text(figures.get(), i, 2)});
+    }
+    for (int i = 0; i < PQntuples(answers.get()); ++i) {
+        const auto found = index.constFind(integer(answers.get(), i, 0));
+        if (found != index.cend())
+            records[*found].answers.append({text(answers.get(), i, 1), text(answers.get(), i, 2)});
+    }
+    return records;
+}
+
+std::optional<QList<Record>> CentreClient::records()
+{
+    return readRecords(std::nullopt);
+}
+
+std::optional<Record> CentreClient::record(qint64 id)
+{
+    auto found = readRecords(id);
+    if (!found)
+        return std::nullopt;
+    if (found->isEmpty()) {
+        m_error = QStringLiteral("测评中心的服务器上没有编号为 %1 的记录。").arg(id);
+        return std::nullopt;
+    }
+    return found->first();
+}
+
+bool CentreClient::remove(const QList<qint64> &ids)
+{
+    if (!connected())
+        return false;
+    QByteArray array = "{";
+    for (const qint64 id : ids)
+        array += (array.size() > 1 ? "," : "") + QByteArray::number(id);
+    const pg::Result result = run("SELECT zentrova.delete_records_v1($1::bigint[])", {array + '}'});
+    return pg::succeeded(result.get()) || failed(result.get());
+}
+
+} // namespace zentrova
