@@ -8,14 +8,22 @@
 #include "pgserver.h"
 
 #include "centre/centreclient.h"
+#include "centre/outbox.h"
 #include "centre/personcode.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
+#include <sqlite3.h>
+
+#include <arpa/inet.h>
 #include <atomic>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <thread>
+#include <unistd.h>
 
 using namespace zentrova;
 using namespace zentrova::testing;
@@ -223,6 +231,98 @@ private slots:
         const auto db = pg::connect(teacher.toStdString());
         const pg::Result tamper = pg::exec(db.get(), "DELETE FROM zentrova.deletions");
         QCOMPARE(pg::sqlState(tamper.get()), std::string("42501"));
+    }
+
+    void outboxSendsEachResultOnceThroughAStoppedServer()
+    {
+        QTemporaryDir dir;
+        RecordStore store(dir.filePath(QStringLiteral("records.db")));
+        QStringList uuids;
+        for (int i = 0; i < 4; ++i) {
+            const QUuid uuid = QUuid::createUuid();
+            uuids << u'\'' + uuid.toString(QUuid::WithoutBraces) + u'\'';
+            QVERIFY2(store.add(sampleRecord(QStringLiteral("7"), 60 + i), uuid), qPrintable(store.error()));
+        }
+        // Killed after the server took the first, before it was deleted here.
+        CentreClient seat(m_server.conninfo(QStringLiteral("seat6")));
+        const auto waiting = store.outbox();
+        QVERIFY2(waiting && waiting->size() == 4, qPrintable(store.error()));
+        QVERIFY(seat.submit(waiting->first().uuid, waiting->first().record, QStringLiteral("106")));
+
+        m_server.stop();
+        const SendOutcome down = sendOutbox(store, seat, QStringLiteral("106"));
+        QCOMPARE(down.sent, 0);
+        QCOMPARE(down.waiting, 4);
+        QVERIFY(!down.error.isEmpty());
+        QCOMPARE(store.outbox()->size(), 4);
+
+        QVERIFY2(m_server.restart(), qPrintable(m_server.error()));
+        const SendOutcome up = sendOutbox(store, seat, QStringLiteral("106"));
+        QVERIFY2(up.error.isEmpty(), qPrintable(up.error));
+        QCOMPARE(up.sent, 4);
+        QCOMPARE(up.waiting, 0);
+        // Nothing readable is left at the seat; the server has each once.
+        QCOMPARE(store.summaries()->size(), 0);
+        QCOMPARE(scalar("SELECT count(*) || ' ' || sum(f.value::int) FROM zentrova.records r JOIN zentrova.figures f "
+                        "ON f.record = r.id AND f.position = 0 WHERE uuid IN (" + uuids.join(u',') + ")"),
+                 QStringLiteral("4 246"));
+    }
+
+    void silentServerLeavesTheResultWaiting()
+    {
+        // A peer that takes the connection and never answers.
+        const int silent = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        QVERIFY(::bind(silent, reinterpret_cast<sockaddr *>(&address), length) == 0 && ::listen(silent, 4) == 0
+                && ::getsockname(silent, reinterpret_cast<sockaddr *>(&address), &length) == 0);
+        Centre centre;
+        centre.connection = QStringLiteral("host=127.0.0.1 port=%1 dbname=centre user=seat7").arg(ntohs(address.sin_port));
+        QTemporaryDir dir;
+        RecordStore::setDefaultPath(dir.filePath(QStringLiteral("records.db")));
+        QVERIFY(RecordStore().add(sampleRecord(QStringLiteral("8"), 1), QUuid::createUuid()));
+
+        int ticks = 0;
+        QTimer tick;
+        connect(&tick, &QTimer::timeout, this, [&] { ++ticks; });
+        tick.start(100);
+        std::optional<SendOutcome> outcome;
+        {
+            OutboxWorker worker(centre);
+            connect(&worker, &OutboxWorker::attempted, this, [&](const SendOutcome &attempt) { outcome = attempt; });
+            QTRY_VERIFY_WITH_TIMEOUT(outcome.has_value(), 20000);
+        }
+        ::close(silent);
+        RecordStore::setDefaultPath({});
+        QCOMPARE(outcome->waiting, 1);
+        QVERIFY(outcome->error.contains(QStringLiteral("timeout")));
+        // This thread went on meanwhile, as a window would.
+        QVERIFY2(ticks >= 20, qPrintable(QString::number(ticks)));
+    }
+
+    void recordFileOfVersionOneGainsTheOutbox()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("records.db"));
+        RecordStore store(path);
+        QVERIFY(store.add(sampleRecord(QStringLiteral("甲"), 5)));
+        // As the first release left it.
+        sqlite3 *db = nullptr;
+        QCOMPARE(sqlite3_open(QFile::encodeName(path).constData(), &db), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(db, "DROP TABLE outbox; PRAGMA user_version = 1", nullptr, nullptr, nullptr), SQLITE_OK);
+        sqlite3_close(db);
+
+        const auto none = store.outbox();
+        QVERIFY2(none && none->isEmpty(), qPrintable(store.error()));
+        const QUuid uuid = QUuid::createUuid();
+        QVERIFY2(store.add(sampleRecord(QStringLiteral("9"), 6), uuid), qPrintable(store.error()));
+        QCOMPARE(store.summaries()->size(), 2);
+        const auto waiting = store.outbox();
+        QCOMPARE(waiting->size(), 1);
+        QCOMPARE(waiting->first().uuid, uuid);
+        QCOMPARE(waiting->first().record.total(), 6.0);
     }
 
     void rosterImportNamesBadLines_data()

@@ -223,7 +223,7 @@ private slots:
                 bytes[i] = char(i * 7);
             writeFile(path, bytes);
         } else if (kind == "newer") {
-            sql(path, "PRAGMA user_version = 2");
+            sql(path, "PRAGMA user_version = 1000");
         }
         const QByteArray before = bytesOf(path);
         const QStringList listing = QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);

@@ -13,6 +13,7 @@
 
 #include <QList>
 #include <QString>
+#include <QUuid>
 
 #include <functional>
 #include <optional>
@@ -48,14 +49,23 @@ public:
     const QString &path() const { return m_path; }
 
     // Stores a record, creating the file and its folder on first use; returns
-    // its id.
-    std::optional<qint64> add(const Record &record);
+    // its id. With an outbox uuid, the record waits there, in the same
+    // transaction, to be sent to a centre's server.
+    std::optional<qint64> add(const Record &record, const QUuid &outbox = {});
     // add() on a worker thread, so that no window waits for the disk: a write
     // that survives a power cut takes several flushes, each some milliseconds
     // on a slow disk. done then runs on context's thread with the id, or with
     // nullopt and what error() would say; not at all if context is gone.
     void addInBackground(const Record &record, QObject *context,
-                         std::function<void(std::optional<qint64> id, const QString &error)> done) const;
+                         std::function<void(std::optional<qint64> id, const QString &error)> done, const QUuid &outbox = {}) const;
+
+    // The records waiting to be sent to a centre's server, oldest first;
+    // remove() takes one out once the server has it.
+    struct Outgoing {
+        QUuid uuid;
+        Record record;
+    };
+    std::optional<QList<Outgoing>> outbox();
 
     // Every record's summary, newest first. A missing file holds no records.
     std::optional<QList<RecordSummary>> summaries();
