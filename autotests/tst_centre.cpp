@@ -8,6 +8,7 @@
 #include "pgserver.h"
 
 #include "centre/centreclient.h"
+#include "centre/centrefile.h"
 #include "centre/outbox.h"
 #include "centre/personcode.h"
 
@@ -323,6 +324,76 @@ private slots:
         QCOMPARE(waiting->size(), 1);
         QCOMPARE(waiting->first().uuid, uuid);
         QCOMPARE(waiting->first().record.total(), 6.0);
+    }
+
+    // The program's own command line at a seat and at a counsellor's.
+    void commandLineActsByRole_data()
+    {
+        QTest::addColumn<QString>("centre"); // the centre file's [centre] lines; empty: none
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("waiting");    // results in the seat's outbox before
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("said");   // on stdout or stderr
+        const QString seat = QStringLiteral("connection=%1 user=seat8\nrole=seat\nname=108");
+        const QString counsellor = QStringLiteral("connection=%1 user=teacher\nrole=counsellor");
+        QTest::newRow("seat lists") << seat << QStringList{"--list-records"} << 0 << 1 << seatRefusal();
+        QTest::newRow("seat exports") << seat << QStringList{"--export-records", "out.csv"} << 0 << 1 << seatRefusal();
+        QTest::newRow("seat reports") << seat << QStringList{"--report", "1", "out.pdf"} << 0 << 1 << seatRefusal();
+        QTest::newRow("seat sends") << seat << QStringList{"--sync-records"} << 2 << 0 << "已送出 2 条测评结果，还有 0 条";
+        QTest::newRow("seat, server down") << "connection=host=/nonexistent dbname=centre\nrole=seat" << QStringList{"--sync-records"} << 1
+                                           << 1 << "还有 1 条等待发送";
+        QTest::newRow("bad code") << seat << QStringList{"--person", "12345670", "--sync-records"} << 0 << 1 << "不是有效的测评码";
+        QTest::newRow("unknown role") << "connection=%1\nrole=teacher" << QStringList{"--list-records"} << 0 << 1
+                                      << "“teacher”不是 seat 或 counsellor";
+        QTest::newRow("no server") << "role=seat" << QStringList{"--list-records"} << 0 << 1 << "没有写明服务器";
+        QTest::newRow("counsellor lists") << counsellor << QStringList{"--list-records"} << 0 << 0 << "张三";
+        QTest::newRow("counsellor exports") << counsellor << QStringList{"--export-records", "out.csv"} << 0 << 0 << QString();
+        QTest::newRow("personal sync") << QString() << QStringList{"--sync-records"} << 0 << 1 << "不是测评中心的座位";
+    }
+    void commandLineActsByRole()
+    {
+        QFETCH(QString, centre);
+        QFETCH(QStringList, arguments);
+        QFETCH(int, waiting);
+        QFETCH(int, exitCode);
+        QFETCH(QString, said);
+        QTemporaryDir dir;
+        const QString roster = csv("one.csv", "测评码,姓名,班级\n11010519491231002X,张三,初二（3）班\n");
+        QCOMPARE(tool({"roster", "import", m_server.conninfo(QStringLiteral("teacher")), roster}), 0);
+        QVERIFY(CentreClient(m_server.conninfo(QStringLiteral("seat9")))
+                    .submit(QUuid::createUuid(), sampleRecord(QStringLiteral("11010519491231002X"), 9), QStringLiteral("109")));
+        const QString records = dir.filePath(QStringLiteral("records.db"));
+        for (int i = 0; i < waiting; ++i)
+            QVERIFY(RecordStore(records).add(sampleRecord(QStringLiteral("11010519491231002X"), 70 + i), QUuid::createUuid()));
+        // No centre file but the one given: none from the user's or the system's folders.
+        QStringList command = {"--records", records};
+        if (!centre.isEmpty()) {
+            const QString file = dir.filePath(QStringLiteral("centre.conf"));
+            QFile conf(file);
+            QVERIFY(conf.open(QIODevice::WriteOnly));
+            conf.write(("[centre]\n" + centre.replace(QStringLiteral("%1"), "host=" + m_server.socketFolder() + " dbname=centre") + u'\n').toUtf8());
+            conf.close();
+            command << "--centre" << file;
+        }
+        QProcess program;
+        program.setWorkingDirectory(dir.path());
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.path());
+        program.setProcessEnvironment(environment);
+        program.start(qEnvironmentVariable("ZENTROVA_PROGRAM"), command + arguments);
+        QVERIFY(program.waitForFinished(30000));
+        const QString output = QString::fromUtf8(program.readAllStandardOutput() + program.readAllStandardError());
+        QVERIFY2(program.exitCode() == exitCode, qPrintable(output));
+        QVERIFY2(output.contains(said), qPrintable(output));
+        if (exitCode == 0 && waiting > 0)
+            QCOMPARE(RecordStore(records).summaries()->size(), 0);
+        if (exitCode != 0 && waiting > 0)
+            QCOMPARE(RecordStore(records).outbox()->size(), waiting);
+        if (arguments.contains("--export-records") && exitCode == 0) {
+            QFile exported(dir.filePath(QStringLiteral("out.csv")));
+            QVERIFY(exported.open(QIODevice::ReadOnly));
+            QVERIFY(QString::fromUtf8(exported.readAll()).contains(QStringLiteral("张三")));
+        }
     }
 
     void rosterImportNamesBadLines_data()

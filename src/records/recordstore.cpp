@@ -464,6 +464,22 @@ QString told(const Connection &db, const QString &consequence)
 
 } // namespace
 
+static RecordSource::Opener &opener()
+{
+    static RecordSource::Opener open;
+    return open;
+}
+
+std::unique_ptr<RecordSource> RecordSource::open()
+{
+    return opener() ? opener()() : std::make_unique<RecordStore>();
+}
+
+void RecordSource::setOpener(Opener open)
+{
+    opener() = std::move(open);
+}
+
 QString RecordStore::defaultPath()
 {
     const QString &path = defaultPathOverride();

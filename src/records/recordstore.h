@@ -10,6 +10,7 @@
 #pragma once
 
 #include "record.h"
+#include "recordsource.h"
 
 #include <QList>
 #include <QString>
@@ -34,7 +35,7 @@ struct RecordSummary {
     std::optional<int> elapsedMinutes;
 };
 
-class RecordStore
+class RecordStore : public RecordSource
 {
 public:
     // The record file of this run: the one given to setDefaultPath(), or else
@@ -68,17 +69,17 @@ public:
     std::optional<QList<Outgoing>> outbox();
 
     // Every record's summary, newest first. A missing file holds no records.
-    std::optional<QList<RecordSummary>> summaries();
+    std::optional<QList<RecordSummary>> summaries() override;
     // Whole records, newest first (for export).
-    std::optional<QList<Record>> records();
+    std::optional<QList<Record>> records() override;
     // One whole record; nullopt with error() when there is none of that id.
-    std::optional<Record> record(qint64 id);
+    std::optional<Record> record(qint64 id) override;
 
-    bool remove(const QList<qint64> &ids);
+    bool remove(const QList<qint64> &ids) override;
     bool removeAll();
 
     // Why the last call failed, in a plain sentence naming the file.
-    const QString &error() const { return m_error; }
+    const QString &error() const override { return m_error; }
 
     // How long a call waits for another copy of the program to finish its
     // write before it gives up.

@@ -3,18 +3,25 @@
 
 #include "commandline.h"
 
+#include "centre/centreclient.h"
+#include "centre/centrefile.h"
+#include "centre/centrestore.h"
+#include "centre/outbox.h"
+#include "centre/personcode.h"
 #include "framework/bankcatalog.h"
 #include "framework/questionbank.h"
 #include "framework/strings.h"
 #include "records/recordexport.h"
 #include "records/recordstore.h"
 #include "records/reportpainter.h"
+#include "shell/recordkeeping.h"
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QInputDialog>
 
 #include <cstdio>
 
@@ -28,6 +35,9 @@ const QString RecordsOption = QStringLiteral("records");
 const QString ListRecordsOption = QStringLiteral("list-records");
 const QString ExportRecordsOption = QStringLiteral("export-records");
 const QString ReportOption = QStringLiteral("report");
+const QString CentreOption = QStringLiteral("centre");
+const QString PersonOption = QStringLiteral("person");
+const QString SyncRecordsOption = QStringLiteral("sync-records");
 
 void setUpParser(QCommandLineParser &parser)
 {
@@ -60,6 +70,17 @@ void setUpParser(QCommandLineParser &parser)
                       QStringLiteral("Write the report of the record with this id (as --list-records shows it) to "
                                      "FILE, a .pdf or .png file, and exit. Needs no display."),
                       QStringLiteral("ID")});
+    parser.addOption({CentreOption,
+                      QStringLiteral("Read the counselling centre's settings from FILE instead of "
+                                     "$XDG_CONFIG_HOME/zentrova/centre.conf or /etc/zentrova/centre.conf."),
+                      QStringLiteral("FILE")});
+    parser.addOption({PersonOption,
+                      QStringLiteral("Keep this run's results under TEXT: at a centre's seat the person code (测评码), "
+                                     "elsewhere the name."),
+                      QStringLiteral("TEXT")});
+    parser.addOption({SyncRecordsOption,
+                      QStringLiteral("At a centre's seat: send the results waiting for the centre's server, say how many "
+                                     "went, and exit; the exit status is 0 when none is left waiting. Needs no display.")});
     parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("With --report: the file to write."), QStringLiteral("[FILE]"));
 }
 
@@ -131,20 +152,24 @@ CommandLine parseCommandLine(const QStringList &arguments)
     const std::pair<QString, CommandLine::Action> actions[] = {{CheckBankOption, CommandLine::Action::CheckBank},
                                                                {ListRecordsOption, CommandLine::Action::ListRecords},
                                                                {ExportRecordsOption, CommandLine::Action::ExportRecords},
-                                                               {ReportOption, CommandLine::Action::Report}};
+                                                               {ReportOption, CommandLine::Action::Report},
+                                                               {SyncRecordsOption, CommandLine::Action::SyncRecords}};
     for (const auto &[option, action] : actions) {
         if (!parser.isSet(option))
             continue;
         if (command.action != CommandLine::Action::Run)
-            return failure(QStringLiteral("Give only one of --check-bank, --list-records, --export-records and --report."));
+            return failure(
+                QStringLiteral("Give only one of --check-bank, --list-records, --export-records, --report and --sync-records."));
         command.action = action;
     }
     for (const auto &[option, file] : {std::pair{BankOption, &command.bankFile}, std::pair{RecordsOption, &command.recordsFile},
-                                       std::pair{ExportRecordsOption, &command.exportFile}}) {
+                                       std::pair{ExportRecordsOption, &command.exportFile},
+                                       std::pair{CentreOption, &command.centreFile}}) {
         const QString problem = readFileOption(parser, option, file);
         if (!problem.isEmpty())
             return failure(problem);
     }
+    command.person = parser.value(PersonOption).trimmed();
     if (command.action == CommandLine::Action::Report) {
         bool isNumber = false;
         command.reportId = parser.value(ReportOption).toLongLong(&isNumber);
@@ -160,11 +185,42 @@ void useFiles(const CommandLine &command)
 {
     setBankFile(command.bankFile);
     RecordStore::setDefaultPath(command.recordsFile);
+    RecordKeeping::setRunPerson(command.person);
+}
+
+QString useCentre(const CommandLine &command, bool gui)
+{
+    const CentreSetting setting = readCentreFile(command.centreFile);
+    setCurrentCentre(setting);
+    if (!setting.problem.isEmpty())
+        return setting.problem;
+    if (isCounsellor()) {
+        useCentreStore(*setting.centre, [gui](const QString &prompt) -> std::optional<QString> {
+            if (!gui)
+                return askPasswordOnTerminal(prompt);
+            bool ok = false;
+            const QString password = QInputDialog::getText(nullptr, QStringLiteral("测评中心"), prompt, QLineEdit::Password, {}, &ok);
+            return ok ? std::optional(password) : std::nullopt;
+        });
+    }
+    if (isSeat() && !command.person.isEmpty() && !isPersonCode(command.person.toStdString()))
+        return QStringLiteral("“%1”不是有效的测评码：测评码由数字和最后一位校验码（0–9 或 X）组成。").arg(command.person);
+    return {};
 }
 
 int answerCommandLine(const CommandLine &command)
 {
     useFiles(command);
+    if (command.action != CommandLine::Action::Help && command.action != CommandLine::Action::Version
+        && command.action != CommandLine::Action::Error) {
+        const QString problem = useCentre(command, false);
+        if (!problem.isEmpty())
+            return printFailure(problem);
+        const bool readsRecords = command.action == CommandLine::Action::ListRecords
+            || command.action == CommandLine::Action::ExportRecords || command.action == CommandLine::Action::Report;
+        if (isSeat() && readsRecords)
+            return printFailure(seatRefusal());
+    }
     switch (command.action) {
     case CommandLine::Action::Run:
         break;
@@ -176,6 +232,8 @@ int answerCommandLine(const CommandLine &command)
         return exportRecords(command.exportFile);
     case CommandLine::Action::Report:
         return writeRecordReport(command.reportId, command.reportFile);
+    case CommandLine::Action::SyncRecords:
+        return syncRecords();
     case CommandLine::Action::Help:
     case CommandLine::Action::Version: {
         // Qt's own output, --help-all included; process() exits after printing.
@@ -218,10 +276,10 @@ int checkBank()
 
 int listRecords()
 {
-    RecordStore store;
-    const auto summaries = store.summaries();
+    const auto store = RecordSource::open();
+    const auto summaries = store->summaries();
     if (!summaries)
-        return printFailure(store.error());
+        return printFailure(store->error());
     for (const RecordSummary &summary : *summaries)
         print(stdout, listingLine(summary));
     return 0;
@@ -229,25 +287,41 @@ int listRecords()
 
 int exportRecords(const QString &file)
 {
-    RecordStore store;
     // Writing over the record file would lose every record.
-    if (QFileInfo::exists(file) && QFileInfo(file).canonicalFilePath() == QFileInfo(store.path()).canonicalFilePath())
+    if (QFileInfo::exists(file) && QFileInfo(file).canonicalFilePath() == QFileInfo(RecordStore::defaultPath()).canonicalFilePath())
         return printFailure(QStringLiteral("导出文件“%1”就是测评记录文件本身，没有导出。").arg(file));
-    const auto records = store.records();
+    const auto store = RecordSource::open();
+    const auto records = store->records();
     if (!records)
-        return printFailure(store.error());
+        return printFailure(store->error());
     QString error;
     return exportCsv(*records, file, &error) ? 0 : printFailure(error);
 }
 
 int writeRecordReport(qint64 id, const QString &file)
 {
-    RecordStore store;
-    const std::optional<Record> record = store.record(id);
+    const auto store = RecordSource::open();
+    const std::optional<Record> record = store->record(id);
     if (!record)
-        return printFailure(store.error());
+        return printFailure(store->error());
     QString error;
     return writeReport(*record, file, &error) ? 0 : printFailure(error);
+}
+
+int syncRecords()
+{
+    if (!isSeat())
+        return printFailure(QStringLiteral("这台计算机不是测评中心的座位，没有等待发送的测评结果。"));
+    RecordStore store;
+    CentreClient client(currentCentre().centre->connection);
+    const SendOutcome outcome = sendOutbox(store, client, currentCentre().centre->name);
+    print(stdout, QStringLiteral("%1: 已送出 %2 条测评结果，还有 %3 条等待发送。")
+                      .arg(QCoreApplication::applicationName())
+                      .arg(outcome.sent)
+                      .arg(outcome.waiting));
+    if (!outcome.error.isEmpty())
+        return printFailure(outcome.error);
+    return outcome.waiting == 0 ? 0 : 1;
 }
 
 } // namespace zentrova

@@ -21,6 +21,7 @@ struct CommandLine {
         ListRecords,   // print a line per record, and exit
         ExportRecords, // write every record to exportFile as CSV, and exit
         Report,        // write the report of record reportId to reportFile, and exit
+        SyncRecords,   // at a centre's seat: send what waits for the server, and exit
         Help,
         Version,
         Error,         // errorText says what is wrong
@@ -31,6 +32,8 @@ struct CommandLine {
     QString exportFile;  // absolute
     qint64 reportId = 0;
     QString reportFile; // absolute
+    QString centreFile; // absolute; empty for the usual places
+    QString person;     // for the run: a seat's 测评码, or else the name
     QString errorText;
 };
 
@@ -48,6 +51,12 @@ CommandLine parseCommandLine(const QStringList &arguments);
 // line names, or at the usual ones where it names none.
 void useFiles(const CommandLine &command);
 
+// Decides the centre setting of the run from the centre file (--centre,
+// or the usual places); gui says whether a counsellor's password is asked
+// in a dialog or on the terminal. Returns the sentence that forbids running,
+// if any: a centre file that cannot serve, or a bad --person at a seat.
+QString useCentre(const CommandLine &command, bool gui);
+
 // Carries out every action but Run, without any window or display, and
 // returns the exit code. Needs a QCoreApplication.
 int answerCommandLine(const CommandLine &command);
@@ -63,6 +72,10 @@ int listRecords();
 
 // Writes every record of the record file to file as CSV; 0 on success.
 int exportRecords(const QString &file);
+
+// Sends a seat's waiting results to the centre's server and says how many
+// went; 0 when none is left waiting.
+int syncRecords();
 
 // Writes the report of one record to file (.pdf or .png); 0 on success.
 // Needs a QGuiApplication: text is drawn.

@@ -17,8 +17,10 @@ class QMainWindow;
 
 namespace zentrova {
 
+class OutboxWorker;
 class RecordsWindow;
 class TestWindow;
+struct SendOutcome;
 
 class RecordKeeping : public QObject
 {
@@ -33,9 +35,12 @@ public:
     // actions (right-click menu, Ctrl+S, Ctrl+P), saved or not.
     void watch(TestWindow *window, const QString &caption);
 
-    // The name kept with each new record; empty when none is set.
+    // The name kept with each new record (at a centre's seat, the 测评码 of
+    // this run); empty when none is set.
     QString person() const;
     void setPerson(const QString &person);
+    // A person for this run only (--person), not remembered.
+    static void setRunPerson(const QString &person);
     bool autoSave() const;
 
     // The records window, once opened.
@@ -45,12 +50,16 @@ public:
 private:
     void keep(TestWindow *window, const QString &caption, const ShownResult &shown);
     void askPerson();
+    void askPersonCode();
     void deleteAll();
     const QString &bankSha256();
+    void sendingTried(const SendOutcome &outcome);
 
     QMainWindow *m_main;
     QPointer<RecordsWindow> m_recordsWindow;
     std::optional<QString> m_bankSha256;
+    OutboxWorker *m_outbox = nullptr; // at a centre's seat
+    bool m_toldSendingLater = false;
 };
 
 } // namespace zentrova
