@@ -5,14 +5,23 @@
 // server of the test's own: what a seat may hand in and never read, that
 // nothing is lost or doubled, and what a counsellor sees and deletes.
 
+#include "drive.h"
 #include "pgserver.h"
+#include "testsupport.h"
 
 #include "centre/centreclient.h"
 #include "centre/centrefile.h"
 #include "centre/outbox.h"
+#include "centre/centrestore.h"
 #include "centre/personcode.h"
+#include "records/recordswindow.h"
+#include "shell/mainwindow.h"
+#include "shell/recordkeeping.h"
 
+#include <QInputDialog>
 #include <QProcess>
+#include <QTableView>
+#include <QThreadPool>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -39,6 +48,7 @@ Record sampleRecord(const QString &person, int total)
     record.finished = QDateTime(QDate(2026, 3, 14), QTime(9, 26, 53, 589), Qt::OffsetFromUTC, 8 * 3600);
     record.figures = {{QStringLiteral("总分"), QString::number(total)}, {QStringLiteral("说明"), QStringLiteral("带\"引号\"和\\")}};
     record.verdict = QStringLiteral("7－15分");
+    record.elapsedMinutes = 7;
     record.answers = {{QStringLiteral("1"), QStringLiteral("是")}, {QStringLiteral("2"), QStringLiteral("否")}};
     record.person = person;
     record.programVersion = QStringLiteral("1.1");
@@ -223,6 +233,7 @@ private slots:
         QCOMPARE(record->figures, known.figures);
         QCOMPARE(record->answers, known.answers);
         QCOMPARE(record->finished.offsetFromUtc(), 8 * 3600);
+        QCOMPARE(record->elapsedMinutes, 7);
 
         QVERIFY2(counsellor.remove({knownId}), qPrintable(counsellor.error()));
         QVERIFY(!counsellor.record(knownId));
@@ -396,6 +407,97 @@ private slots:
         }
     }
 
+    // A finished test at a seat reaches the server, and nothing stays
+    // readable at the seat.
+    void seatSendsAndShowsNothing()
+    {
+        QTemporaryDir dir;
+        RecordStore::setDefaultPath(dir.filePath(QStringLiteral("records.db")));
+        useShippedBank();
+        Centre centre;
+        centre.connection = m_server.conninfo(QStringLiteral("seat10"));
+        centre.name = QStringLiteral("110");
+        setCurrentCentre({centre, {}});
+        {
+            MainWindow main;
+            ScriptedAnswers answers;
+            for (const char *refused : {"mnuRecordsView", "mnuRecordsDeleteAll"}) {
+                main.findChild<QAction *>(QString::fromLatin1(refused))->trigger();
+                QCOMPARE(answers.asked().size(), 1);
+                QCOMPARE(answers.asked().first().text, seatRefusal());
+                answers.clear();
+            }
+            QVERIFY(!main.recordKeeping().recordsWindow());
+            // A mistyped code is refused before it files a result.
+            QStringList typed = {"12345670", "12345672"};
+            QTimer typist;
+            connect(&typist, &QTimer::timeout, this, [&] {
+                auto *dialog = qobject_cast<QInputDialog *>(QApplication::activeModalWidget());
+                if (dialog && !typed.isEmpty()) {
+                    dialog->setTextValue(typed.takeFirst());
+                    dialog->accept();
+                }
+            });
+            typist.start(10);
+            main.findChild<QAction *>(QStringLiteral("mnuRecordsPerson"))->trigger();
+            typist.stop();
+            QCOMPARE(main.recordKeeping().person(), QStringLiteral("12345672"));
+            QVERIFY(answers.asked().first().text.contains(QStringLiteral("12345670")));
+            const QString before = scalar("SELECT count(*) FROM zentrova.records WHERE person_code = '12345672'");
+            QVERIFY(openFromMenu(main, QStringLiteral("frm考试焦虑"), [&](QDialog *window) {
+                answerItems(window, [](int) { return 0; }, pressesToFinish(QStringLiteral("frm考试焦虑")));
+                QVERIFY(showResult(window));
+                QTRY_COMPARE_WITH_TIMEOUT(scalar("SELECT count(*) FROM zentrova.records WHERE person_code = '12345672' "
+                                                 "AND submitted_by = 'seat10' AND seat_name = '110'").toInt(),
+                                          before.toInt() + 1, 15000);
+                window->reject();
+            }));
+            QThreadPool::globalInstance()->waitForDone();
+            QTRY_COMPARE(RecordStore().summaries()->size(), 0);
+        }
+        setCurrentCentre({});
+        RecordKeeping::setRunPerson({});
+        RecordStore::setDefaultPath({});
+        QVERIFY(visibleTopLevels().isEmpty());
+    }
+
+    // The records window of a counsellor's computer shows the centre's
+    // records and deletes them on the server, noted in its log.
+    void counsellorWindowDeletesOnTheServer()
+    {
+        const QString roster = csv("one.csv", "测评码,姓名,班级\n23456781,李雷,初三（1）班\n");
+        QCOMPARE(tool({"roster", "import", m_server.conninfo(QStringLiteral("teacher")), roster}), 0);
+        const QUuid uuid = QUuid::createUuid();
+        QVERIFY(CentreClient(m_server.conninfo(QStringLiteral("seat11"))).submit(uuid, sampleRecord(QStringLiteral("23456781"), 33), {}));
+        Centre centre;
+        centre.connection = m_server.conninfo(QStringLiteral("teacher"));
+        centre.role = Centre::Role::Counsellor;
+        setCurrentCentre({centre, {}});
+        useCentreStore(centre, {}, true);
+        {
+            RecordsWindow window;
+            auto *table = window.findChild<QTableView *>();
+            int row = -1;
+            for (int i = 0; i < table->model()->rowCount(); ++i) {
+                for (int column = 0; column < table->model()->columnCount(); ++column) {
+                    if (table->model()->index(i, column).data().toString() == QStringLiteral("李雷"))
+                        row = i;
+                }
+            }
+            QVERIFY(row >= 0);
+            table->selectRow(row);
+            QCOMPARE(window.shownRecord()->figures.first().value, QStringLiteral("33"));
+            ScriptedAnswers answers({MessageAnswer::Yes});
+            window.deleteSelected();
+            QCOMPARE(answers.asked().size(), 1);
+        }
+        RecordSource::setOpener({});
+        setCurrentCentre({});
+        QCOMPARE(scalar(QStringLiteral("SELECT deleted_by FROM zentrova.deletion_log WHERE record_uuid = '%1'")
+                            .arg(uuid.toString(QUuid::WithoutBraces))),
+                 QStringLiteral("teacher"));
+    }
+
     void rosterImportNamesBadLines_data()
     {
         QTest::addColumn<QByteArray>("text");
@@ -440,5 +542,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(CentreTest)
+ZENTROVA_TEST_MAIN(CentreTest)
 #include "tst_centre.moc"

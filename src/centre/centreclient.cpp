@@ -89,11 +89,12 @@ bool CentreClient::connected()
     return false;
 }
 
-pg::Result CentreClient::run(const QByteArray &sql, const std::vector<QByteArray> &parameters)
+pg::Result CentreClient::run(const QByteArray &sql, const std::vector<std::optional<QByteArray>> &parameters)
 {
+    // An empty text is '', never NULL: only nullopt is.
     std::vector<const char *> values;
-    for (const QByteArray &parameter : parameters)
-        values.push_back(parameter.isNull() ? nullptr : parameter.constData());
+    for (const std::optional<QByteArray> &parameter : parameters)
+        values.push_back(parameter ? (parameter->isNull() ? "" : parameter->constData()) : nullptr);
     return pg::Result(PQexecParams(m_db.get(), sql.constData(), int(values.size()), nullptr, values.data(), nullptr, nullptr, 0));
 }
 
@@ -117,7 +118,7 @@ bool CentreClient::submit(const QUuid &uuid, const Record &record, const QString
     const pg::Result result = run("SELECT zentrova.submit_record_v1($1, $2, $3, $4, $5, $6, $7, $8, $9, $10, $11, $12, $13)",
         {uuid.toString(QUuid::WithoutBraces).toUtf8(), record.window.toUtf8(), record.caption.toUtf8(),
          record.finished.toString(Qt::ISODateWithMs).toUtf8(), QByteArray::number(record.finished.offsetFromUtc()),
-         record.elapsedMinutes ? QByteArray::number(*record.elapsedMinutes) : QByteArray(), record.verdict.toUtf8(),
+         record.elapsedMinutes ? std::optional(QByteArray::number(*record.elapsedMinutes)) : std::nullopt, record.verdict.toUtf8(),
          record.person.toUtf8(), seatName.toUtf8(), record.programVersion.toUtf8(), record.bankSha256.toUtf8(),
          pairsArray(record.figures, &ShownResult::Figure::name, &ShownResult::Figure::value),
          pairsArray(record.answers, &ShownResult::Answer::item, &ShownResult::Answer::answer)});
@@ -168,7 +169,7 @@ std::optional<QList<Record>> CentreClient::readRecords(std::optional<qint64> id)
         return std::nullopt;
     const QByteArray where = id ? " WHERE l.id = $1" : "";
     const QByteArray whereRecord = id ? " WHERE record = $1" : "";
-    std::vector<QByteArray> parameters;
+    std::vector<std::optional<QByteArray>> parameters;
     if (id)
         parameters.push_back(QByteArray::number(*id));
     // One snapshot for the three reads.

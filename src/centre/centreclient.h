@@ -47,7 +47,7 @@ public:
 
 private:
     bool connected();
-    pg::Result run(const QByteArray &sql, const std::vector<QByteArray> &parameters = {});
+    pg::Result run(const QByteArray &sql, const std::vector<std::optional<QByteArray>> &parameters = {});
     bool failed(const PGresult *result);
     std::optional<QList<Record>> readRecords(std::optional<qint64> id);
 

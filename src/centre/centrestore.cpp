@@ -3,6 +3,8 @@
 
 #include "centrestore.h"
 
+#include "centre/offthreadsource.h"
+
 #include <QFile>
 
 #include <cstdio>
@@ -65,9 +67,14 @@ bool CentreStore::remove(const QList<qint64> &ids)
     return withPassword([this, &ids] { return m_client->remove(ids); });
 }
 
-void useCentreStore(const Centre &centre, PasswordAsker ask)
+void useCentreStore(const Centre &centre, PasswordAsker ask, bool offThread)
 {
-    RecordSource::setOpener([centre, ask] { return std::make_unique<CentreStore>(centre, ask); });
+    RecordSource::setOpener([centre, ask, offThread]() -> std::unique_ptr<RecordSource> {
+        auto store = std::make_unique<CentreStore>(centre, ask);
+        if (offThread)
+            return std::make_unique<OffThreadSource>(std::move(store));
+        return store;
+    });
 }
 
 std::optional<QString> askPasswordOnTerminal(const QString &prompt)

@@ -40,8 +40,9 @@ private:
     std::unique_ptr<CentreClient> m_client;
 };
 
-// Makes the centre's server the store of this run.
-void useCentreStore(const Centre &centre, PasswordAsker ask);
+// Makes the centre's server the store of this run; with offThread, each
+// call runs on a worker while the windows go on painting.
+void useCentreStore(const Centre &centre, PasswordAsker ask, bool offThread);
 
 // Asks on the controlling terminal, without echo; nullopt without one.
 std::optional<QString> askPasswordOnTerminal(const QString &prompt);

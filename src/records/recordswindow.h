@@ -10,6 +10,7 @@
 
 #include <QWidget>
 
+#include <memory>
 #include <optional>
 
 class QComboBox;
@@ -50,7 +51,8 @@ private:
     void updateCharts();
     QString chartedTest() const;
 
-    RecordStore m_store;
+    // The record file, or a counsellor's centre: whichever serves the run.
+    std::unique_ptr<RecordSource> m_store = RecordSource::open();
     RecordsModel *m_model;
     RecordsFilter *m_filter;
     QTableView *m_table;

@@ -21,6 +21,7 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QApplication>
 #include <QInputDialog>
 
 #include <cstdio>
@@ -195,13 +196,27 @@ QString useCentre(const CommandLine &command, bool gui)
     if (!setting.problem.isEmpty())
         return setting.problem;
     if (isCounsellor()) {
-        useCentreStore(*setting.centre, [gui](const QString &prompt) -> std::optional<QString> {
-            if (!gui)
-                return askPasswordOnTerminal(prompt);
-            bool ok = false;
-            const QString password = QInputDialog::getText(nullptr, QStringLiteral("测评中心"), prompt, QLineEdit::Password, {}, &ok);
-            return ok ? std::optional(password) : std::nullopt;
-        });
+        useCentreStore(
+            *setting.centre,
+            [gui](const QString &prompt) -> std::optional<QString> {
+                if (!gui)
+                    return askPasswordOnTerminal(prompt);
+                // Asked for by the store's worker; the dialog belongs on the
+                // application's thread, which waits for it meanwhile.
+                std::optional<QString> password;
+                QMetaObject::invokeMethod(
+                    QCoreApplication::instance(),
+                    [&] {
+                        bool ok = false;
+                        const QString given = QInputDialog::getText(QApplication::activeWindow(), QStringLiteral("测评中心"), prompt,
+                                                                    QLineEdit::Password, {}, &ok);
+                        if (ok)
+                            password = given;
+                    },
+                    Qt::BlockingQueuedConnection);
+                return password;
+            },
+            gui);
     }
     if (isSeat() && !command.person.isEmpty() && !isPersonCode(command.person.toStdString()))
         return QStringLiteral("“%1”不是有效的测评码：测评码由数字和最后一位校验码（0–9 或 X）组成。").arg(command.person);

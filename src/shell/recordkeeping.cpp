@@ -205,6 +205,11 @@ void RecordKeeping::deleteAll()
         showMessage(m_main, seatRefusal(), Title, MessageButtons::Ok);
         return;
     }
+    // A centre's records go one by one, each noted in its deletion log.
+    if (isCounsellor()) {
+        showMessage(m_main, QStringLiteral("测评中心的记录请在“查看测评记录”窗口中选中后删除。"), Title, MessageButtons::Ok);
+        return;
+    }
     const QString question = QStringLiteral("确实要删除全部测评记录吗？删除后不能恢复。");
     if (showMessage(m_main, question, QStringLiteral("删除全部记录"), MessageButtons::YesNo) != MessageAnswer::Yes)
         return;
