@@ -11,9 +11,11 @@
 #include <pwd.h>
 #include <unistd.h>
 
-namespace zentrova::testing {
+namespace zentrova::testing
+{
 
-namespace {
+namespace
+{
 
 QString binFolder()
 {
@@ -34,7 +36,7 @@ bool PgServer::run(const QString &program, const QStringList &arguments)
     process.setProcessChannelMode(QProcess::MergedChannels);
     const QString path = binFolder() + u'/' + program;
     if (::geteuid() == 0)
-        process.start(QStringLiteral("runuser"), QStringList{"-u", "postgres", "--", path} + arguments);
+        process.start(QStringLiteral("runuser"), QStringList {"-u", "postgres", "--", path} + arguments);
     else
         process.start(path, arguments);
     if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
@@ -70,8 +72,9 @@ bool PgServer::restart()
 {
     const QString data = m_dir.filePath(QStringLiteral("data"));
     // fsync off: the cluster is thrown away.
-    m_running = run(QStringLiteral("pg_ctl"), {"start", "-w", "-D", data, "-l", m_dir.filePath(QStringLiteral("log")), "-o",
-                                                QStringLiteral("-k %1 -c listen_addresses= -F -c max_connections=100").arg(m_dir.path())});
+    m_running = run(QStringLiteral("pg_ctl"),
+        {"start", "-w", "-D", data, "-l", m_dir.filePath(QStringLiteral("log")), "-o",
+            QStringLiteral("-k %1 -c listen_addresses= -F -c max_connections=100").arg(m_dir.path())});
     return m_running;
 }
 
@@ -91,7 +94,8 @@ bool PgServer::exec(const QString &sql)
 {
     // CREATE DATABASE runs on the maintenance database.
     const bool maintenance = sql.startsWith(QStringLiteral("CREATE DATABASE"));
-    const QString target = QStringLiteral("host=%1 user=postgres dbname=%2").arg(m_dir.path(), maintenance ? QStringLiteral("postgres") : m_dbname);
+    const QString target
+        = QStringLiteral("host=%1 user=postgres dbname=%2").arg(m_dir.path(), maintenance ? QStringLiteral("postgres") : m_dbname);
     const auto db = pg::connect(target.toStdString());
     const pg::Result result = pg::exec(db.get(), sql.toUtf8().constData());
     if (pg::succeeded(result.get()))

@@ -11,7 +11,8 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
-namespace zentrova::testing {
+namespace zentrova::testing
+{
 
 class PgServer
 {
@@ -39,7 +40,7 @@ public:
 private:
     bool run(const QString &program, const QStringList &arguments);
 
-    QTemporaryDir m_dir{QStringLiteral("/tmp/zentrova-pg-XXXXXX")};
+    QTemporaryDir m_dir {QStringLiteral("/tmp/zentrova-pg-XXXXXX")};
     QString m_dbname;
     QString m_error;
     bool m_running = false;

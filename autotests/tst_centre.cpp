@@ -11,8 +11,8 @@
 
 #include "centre/centreclient.h"
 #include "centre/centrefile.h"
-#include "centre/outbox.h"
 #include "centre/centrestore.h"
+#include "centre/outbox.h"
 #include "centre/personcode.h"
 #include "records/recordswindow.h"
 #include "shell/mainwindow.h"
@@ -21,9 +21,9 @@
 #include <QInputDialog>
 #include <QProcess>
 #include <QTableView>
-#include <QThreadPool>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThreadPool>
 #include <QTimer>
 
 #include <sqlite3.h>
@@ -38,7 +38,8 @@
 using namespace zentrova;
 using namespace zentrova::testing;
 
-namespace {
+namespace
+{
 
 Record sampleRecord(const QString &person, int total)
 {
@@ -144,7 +145,7 @@ private slots:
         const QString id = QStringLiteral("'%1'").arg(uuid.toString(QUuid::WithoutBraces));
         QCOMPARE(scalar("SELECT count(*) FROM zentrova.records WHERE uuid = " + id), QStringLiteral("1"));
         QCOMPARE(scalar("SELECT count(*) FROM zentrova.figures JOIN zentrova.records r ON r.id = record WHERE uuid = " + id),
-                 QStringLiteral("2"));
+            QStringLiteral("2"));
     }
 
     void seatReadsAndChangesNothing_data()
@@ -177,7 +178,7 @@ private slots:
         QCOMPARE(scalar(QStringLiteral("SELECT submitted_by || ' ' || seat_name || ' ' || (now() - received < '1 minute') "
                                        "FROM zentrova.records WHERE uuid = '%1'")
                             .arg(uuid.toString(QUuid::WithoutBraces))),
-                 QStringLiteral("seat3 seat4 true"));
+            QStringLiteral("seat3 seat4 true"));
     }
 
     void twentySeatsAtOnceLoseNothing()
@@ -198,7 +199,7 @@ private slots:
         QCOMPARE(scalar("SELECT count(*) FROM zentrova.records").toInt() - before.toInt(), 500);
         QCOMPARE(scalar("SELECT count(DISTINCT submitted_by) FROM zentrova.records WHERE seat_name = person_code "
                         "AND submitted_by = 'seat' || seat_name"),
-                 QStringLiteral("20"));
+            QStringLiteral("20"));
     }
 
     void counsellorListsReadsAndDeletes()
@@ -238,7 +239,7 @@ private slots:
         QVERIFY2(counsellor.remove({knownId}), qPrintable(counsellor.error()));
         QVERIFY(!counsellor.record(knownId));
         QCOMPARE(scalar("SELECT deleted_by || ' ' || (what LIKE '%11010519491231002X%') FROM zentrova.deletion_log"),
-                 QStringLiteral("teacher true"));
+            QStringLiteral("teacher true"));
         // Nobody rewrites the log, not even the one it names.
         const auto db = pg::connect(teacher.toStdString());
         const pg::Result tamper = pg::exec(db.get(), "DELETE FROM zentrova.deletions");
@@ -276,20 +277,21 @@ private slots:
         // Nothing readable is left at the seat; the server has each once.
         QCOMPARE(store.summaries()->size(), 0);
         QCOMPARE(scalar("SELECT count(*) || ' ' || sum(f.value::int) FROM zentrova.records r JOIN zentrova.figures f "
-                        "ON f.record = r.id AND f.position = 0 WHERE uuid IN (" + uuids.join(u',') + ")"),
-                 QStringLiteral("4 246"));
+                        "ON f.record = r.id AND f.position = 0 WHERE uuid IN ("
+                     + uuids.join(u',') + ")"),
+            QStringLiteral("4 246"));
     }
 
     void silentServerLeavesTheResultWaiting()
     {
         // A peer that takes the connection and never answers.
         const int silent = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address{};
+        sockaddr_in address {};
         address.sin_family = AF_INET;
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         socklen_t length = sizeof address;
         QVERIFY(::bind(silent, reinterpret_cast<sockaddr *>(&address), length) == 0 && ::listen(silent, 4) == 0
-                && ::getsockname(silent, reinterpret_cast<sockaddr *>(&address), &length) == 0);
+            && ::getsockname(silent, reinterpret_cast<sockaddr *>(&address), &length) == 0);
         Centre centre;
         centre.connection = QStringLiteral("host=127.0.0.1 port=%1 dbname=centre user=seat7").arg(ntohs(address.sin_port));
         QTemporaryDir dir;
@@ -342,24 +344,24 @@ private slots:
     {
         QTest::addColumn<QString>("centre"); // the centre file's [centre] lines; empty: none
         QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<int>("waiting");    // results in the seat's outbox before
+        QTest::addColumn<int>("waiting"); // results in the seat's outbox before
         QTest::addColumn<int>("exitCode");
-        QTest::addColumn<QString>("said");   // on stdout or stderr
+        QTest::addColumn<QString>("said"); // on stdout or stderr
         const QString seat = QStringLiteral("connection=%1 user=seat8\nrole=seat\nname=108");
         const QString counsellor = QStringLiteral("connection=%1 user=teacher\nrole=counsellor");
-        QTest::newRow("seat lists") << seat << QStringList{"--list-records"} << 0 << 1 << seatRefusal();
-        QTest::newRow("seat exports") << seat << QStringList{"--export-records", "out.csv"} << 0 << 1 << seatRefusal();
-        QTest::newRow("seat reports") << seat << QStringList{"--report", "1", "out.pdf"} << 0 << 1 << seatRefusal();
-        QTest::newRow("seat sends") << seat << QStringList{"--sync-records"} << 2 << 0 << "已送出 2 条测评结果，还有 0 条";
-        QTest::newRow("seat, server down") << "connection=host=/nonexistent dbname=centre\nrole=seat" << QStringList{"--sync-records"} << 1
+        QTest::newRow("seat lists") << seat << QStringList {"--list-records"} << 0 << 1 << seatRefusal();
+        QTest::newRow("seat exports") << seat << QStringList {"--export-records", "out.csv"} << 0 << 1 << seatRefusal();
+        QTest::newRow("seat reports") << seat << QStringList {"--report", "1", "out.pdf"} << 0 << 1 << seatRefusal();
+        QTest::newRow("seat sends") << seat << QStringList {"--sync-records"} << 2 << 0 << "已送出 2 条测评结果，还有 0 条";
+        QTest::newRow("seat, server down") << "connection=host=/nonexistent dbname=centre\nrole=seat" << QStringList {"--sync-records"} << 1
                                            << 1 << "还有 1 条等待发送";
-        QTest::newRow("bad code") << seat << QStringList{"--person", "12345670", "--sync-records"} << 0 << 1 << "不是有效的测评码";
-        QTest::newRow("unknown role") << "connection=%1\nrole=teacher" << QStringList{"--list-records"} << 0 << 1
+        QTest::newRow("bad code") << seat << QStringList {"--person", "12345670", "--sync-records"} << 0 << 1 << "不是有效的测评码";
+        QTest::newRow("unknown role") << "connection=%1\nrole=teacher" << QStringList {"--list-records"} << 0 << 1
                                       << "“teacher”不是 seat 或 counsellor";
-        QTest::newRow("no server") << "role=seat" << QStringList{"--list-records"} << 0 << 1 << "没有写明服务器";
-        QTest::newRow("counsellor lists") << counsellor << QStringList{"--list-records"} << 0 << 0 << "张三";
-        QTest::newRow("counsellor exports") << counsellor << QStringList{"--export-records", "out.csv"} << 0 << 0 << QString();
-        QTest::newRow("personal sync") << QString() << QStringList{"--sync-records"} << 0 << 1 << "不是测评中心的座位";
+        QTest::newRow("no server") << "role=seat" << QStringList {"--list-records"} << 0 << 1 << "没有写明服务器";
+        QTest::newRow("counsellor lists") << counsellor << QStringList {"--list-records"} << 0 << 0 << "张三";
+        QTest::newRow("counsellor exports") << counsellor << QStringList {"--export-records", "out.csv"} << 0 << 0 << QString();
+        QTest::newRow("personal sync") << QString() << QStringList {"--sync-records"} << 0 << 1 << "不是测评中心的座位";
     }
     void commandLineActsByRole()
     {
@@ -382,7 +384,8 @@ private slots:
             const QString file = dir.filePath(QStringLiteral("centre.conf"));
             QFile conf(file);
             QVERIFY(conf.open(QIODevice::WriteOnly));
-            conf.write(("[centre]\n" + centre.replace(QStringLiteral("%1"), "host=" + m_server.socketFolder() + " dbname=centre") + u'\n').toUtf8());
+            conf.write(("[centre]\n" + centre.replace(QStringLiteral("%1"), "host=" + m_server.socketFolder() + " dbname=centre") + u'\n')
+                           .toUtf8());
             conf.close();
             command << "--centre" << file;
         }
@@ -445,11 +448,13 @@ private slots:
             QVERIFY(answers.asked().first().text.contains(QStringLiteral("12345670")));
             const QString before = scalar("SELECT count(*) FROM zentrova.records WHERE person_code = '12345672'");
             QVERIFY(openFromMenu(main, QStringLiteral("frm考试焦虑"), [&](QDialog *window) {
-                answerItems(window, [](int) { return 0; }, pressesToFinish(QStringLiteral("frm考试焦虑")));
+                answerItems(
+                    window, [](int) { return 0; }, pressesToFinish(QStringLiteral("frm考试焦虑")));
                 QVERIFY(showResult(window));
                 QTRY_COMPARE_WITH_TIMEOUT(scalar("SELECT count(*) FROM zentrova.records WHERE person_code = '12345672' "
-                                                 "AND submitted_by = 'seat10' AND seat_name = '110'").toInt(),
-                                          before.toInt() + 1, 15000);
+                                                 "AND submitted_by = 'seat10' AND seat_name = '110'")
+                                              .toInt(),
+                    before.toInt() + 1, 15000);
                 window->reject();
             }));
             QThreadPool::globalInstance()->waitForDone();
@@ -495,7 +500,7 @@ private slots:
         setCurrentCentre({});
         QCOMPARE(scalar(QStringLiteral("SELECT deleted_by FROM zentrova.deletion_log WHERE record_uuid = '%1'")
                             .arg(uuid.toString(QUuid::WithoutBraces))),
-                 QStringLiteral("teacher"));
+            QStringLiteral("teacher"));
     }
 
     void rosterImportNamesBadLines_data()
@@ -534,7 +539,8 @@ private slots:
                 const QString code = line.section(u',', 0, 0);
                 QVERIFY2(isPersonCode(code.toStdString()), qPrintable(line));
             }
-            QVERIFY(lines.contains(QStringLiteral("%1,李四,\"初二,3班\"").arg(lines.filter(QStringLiteral("李四")).value(0).section(u',', 0, 0))));
+            QVERIFY(lines.contains(
+                QStringLiteral("%1,李四,\"初二,3班\"").arg(lines.filter(QStringLiteral("李四")).value(0).section(u',', 0, 0))));
         } else {
             QVERIFY2(errors.contains(problem), qPrintable(errors));
             QCOMPARE(scalar("SELECT count(*) FROM zentrova.roster"), before);

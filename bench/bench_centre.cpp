@@ -31,7 +31,8 @@
 
 using namespace zentrova;
 
-namespace {
+namespace
+{
 
 constexpr int Seats = 40;
 constexpr int ResultsPerSeat = 100;
@@ -39,7 +40,7 @@ constexpr int CounsellorRecords = 100000;
 
 ShownResult typicalResult()
 {
-    ShownResult shown{"frm你可断吗", 14, {{"总分", "23"}}, {}, {}};
+    ShownResult shown {"frm你可断吗", 14, {{"总分", "23"}}, {}, {}};
     for (int item = 1; item <= 25; ++item)
         shown.answers.append({QString::number(item), "B：有时如此"});
     return shown;
@@ -115,8 +116,8 @@ int main(int argc, char *argv[])
         OutboxWorker worker(centre);
         click = medianMs(51, [&] {
             const Record made = Record::fromShown(typicalResult(), "你可断吗？", "12345672", "ab12");
-            RecordStore().addInBackground(made, &app, [&](std::optional<qint64>, const QString &) { worker.sendSoon(); },
-                                          QUuid::createUuid());
+            RecordStore().addInBackground(
+                made, &app, [&](std::optional<qint64>, const QString &) { worker.sendSoon(); }, QUuid::createUuid());
         });
         QThreadPool::globalInstance()->waitForDone();
         QCoreApplication::processEvents();
@@ -132,11 +133,9 @@ int main(int argc, char *argv[])
                     .arg(CounsellorRecords));
     CentreClient counsellor(server.conninfo("teacher"));
     qsizetype listed = 0;
-    const double listing
-        = medianMs(5, [&] { listed = counsellor.summaries().value_or(QList<RecordSummary>()).size(); });
+    const double listing = medianMs(5, [&] { listed = counsellor.summaries().value_or(QList<RecordSummary>()).size(); });
 
-    std::printf("%d seats x %d results kept and sent:    %8.0f ms  (%d left unsent)\n", Seats, ResultsPerSeat, allSeats,
-                unsent.load());
+    std::printf("%d seats x %d results kept and sent:    %8.0f ms  (%d left unsent)\n", Seats, ResultsPerSeat, allSeats, unsent.load());
     std::printf("the same, straight to the server:        %8.0f ms\n", serverAlone);
     std::printf("result click at a seat (record, hand-over):  %7.3f ms\n", click);
     std::printf("counsellor's listing of %lld records:      %7.0f ms\n", qlonglong(listed), listing);

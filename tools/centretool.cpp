@@ -20,7 +20,8 @@
 #include <unistd.h>
 #include <vector>
 
-namespace {
+namespace
+{
 
 using namespace zentrova;
 
@@ -116,16 +117,14 @@ int applySteps(const std::string &conninfo, bool mustExist)
         }
         const std::string doing = std::string("step ") + step.name;
         if ((applied < 0
-             && !run(db.get(),
-                     "CREATE SCHEMA IF NOT EXISTS zentrova; "
-                     "CREATE TABLE zentrova.schema_version (step integer PRIMARY KEY, name text NOT NULL, "
-                     "applied timestamptz NOT NULL DEFAULT now(), applied_by name NOT NULL DEFAULT session_user)",
-                     doing))
+                && !run(db.get(),
+                    "CREATE SCHEMA IF NOT EXISTS zentrova; "
+                    "CREATE TABLE zentrova.schema_version (step integer PRIMARY KEY, name text NOT NULL, "
+                    "applied timestamptz NOT NULL DEFAULT now(), applied_by name NOT NULL DEFAULT session_user)",
+                    doing))
             || !run(db.get(), step.sql, doing) || !run(db.get(), "RESET ROLE", doing)
             || !run(db.get(),
-                    "INSERT INTO zentrova.schema_version (step, name) VALUES (" + std::to_string(step.number) + ", '"
-                        + step.name + "')",
-                    doing)
+                "INSERT INTO zentrova.schema_version (step, name) VALUES (" + std::to_string(step.number) + ", '" + step.name + "')", doing)
             || !run(db.get(), "COMMIT", doing))
             return 1;
         std::printf("applied step %s\n", step.name);
@@ -150,7 +149,7 @@ struct Row {
 std::vector<Row> parseCsv(const std::string &text)
 {
     std::vector<Row> rows;
-    Row row{1, {}};
+    Row row {1, {}};
     std::string field;
     bool quoted = false, fieldStarted = false;
     int line = 1;
@@ -159,7 +158,7 @@ std::vector<Row> parseCsv(const std::string &text)
             row.fields.push_back(field);
         if (!row.fields.empty())
             rows.push_back(row);
-        row = Row{line, {}};
+        row = Row {line, {}};
         field.clear();
         fieldStarted = false;
     };
@@ -237,10 +236,8 @@ int importRoster(const std::string &conninfo, const std::string &file)
 
     const std::vector<Row> rows = parseCsv(text);
     std::vector<std::string> problems;
-    auto problem = [&](int line, const std::string &what) {
-        problems.push_back(file + ":" + std::to_string(line) + ": " + what);
-    };
-    if (rows.empty() || rows.front().fields != std::vector<std::string>{"测评码", "姓名", "班级"}) {
+    auto problem = [&](int line, const std::string &what) { problems.push_back(file + ":" + std::to_string(line) + ": " + what); };
+    if (rows.empty() || rows.front().fields != std::vector<std::string> {"测评码", "姓名", "班级"}) {
         problem(1, std::string("the first line must be the header ") + RosterHeader);
     }
     struct Person {
@@ -254,15 +251,16 @@ int importRoster(const std::string &conninfo, const std::string &file)
             problem(row.line, "expected 3 fields (测评码,姓名,班级), found " + std::to_string(row.fields.size()));
             continue;
         }
-        Person person{trimmed(row.fields[0]), trimmed(row.fields[1]), trimmed(row.fields[2])};
+        Person person {trimmed(row.fields[0]), trimmed(row.fields[1]), trimmed(row.fields[2])};
         if (!person.code.empty() && person.code.back() == 'x')
             person.code.back() = 'X';
         if (person.name.empty())
             problem(row.line, "the name (姓名) is empty");
         if (!person.code.empty() && !isPersonCode(person.code)) {
-            problem(row.line, "测评码 " + person.code
-                                  + " is not 4 to 17 digits followed by their check character (0-9 or X); "
-                                    "leave it empty to have one made");
+            problem(row.line,
+                "测评码 " + person.code
+                    + " is not 4 to 17 digits followed by their check character (0-9 or X); "
+                      "leave it empty to have one made");
         } else if (!person.code.empty()) {
             const auto [earlier, fresh] = lineOfCode.emplace(person.code, row.line);
             if (!fresh)
@@ -309,7 +307,7 @@ int importRoster(const std::string &conninfo, const std::string &file)
     if (!run(db.get(), "COMMIT", "cannot commit"))
         return 1;
     std::printf("%zu people imported, %d of them with a new 测评码; write the codes out with: zentrova-centre roster export\n",
-                people.size(), made);
+        people.size(), made);
     return 0;
 }
 
@@ -346,10 +344,11 @@ int exportRoster(const std::string &conninfo, const std::string &file)
 
 int usage()
 {
-    std::fprintf(stderr, "usage: zentrova-centre init CONNINFO\n"
-                         "       zentrova-centre upgrade CONNINFO\n"
-                         "       zentrova-centre roster import CONNINFO FILE.csv\n"
-                         "       zentrova-centre roster export CONNINFO FILE.csv\n");
+    std::fprintf(stderr,
+        "usage: zentrova-centre init CONNINFO\n"
+        "       zentrova-centre upgrade CONNINFO\n"
+        "       zentrova-centre roster import CONNINFO FILE.csv\n"
+        "       zentrova-centre roster export CONNINFO FILE.csv\n");
     return 2;
 }
 

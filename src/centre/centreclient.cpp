@@ -5,9 +5,11 @@
 
 #include <QHash>
 
-namespace zentrova {
+namespace zentrova
+{
 
-namespace {
+namespace
+{
 
 // A text[] literal of names and values in turn: {"总分","23"}.
 QByteArray pairsArray(const auto &pairs, auto first, auto second)
@@ -117,11 +119,11 @@ bool CentreClient::submit(const QUuid &uuid, const Record &record, const QString
         return false;
     const pg::Result result = run("SELECT zentrova.submit_record_v1($1, $2, $3, $4, $5, $6, $7, $8, $9, $10, $11, $12, $13)",
         {uuid.toString(QUuid::WithoutBraces).toUtf8(), record.window.toUtf8(), record.caption.toUtf8(),
-         record.finished.toString(Qt::ISODateWithMs).toUtf8(), QByteArray::number(record.finished.offsetFromUtc()),
-         record.elapsedMinutes ? std::optional(QByteArray::number(*record.elapsedMinutes)) : std::nullopt, record.verdict.toUtf8(),
-         record.person.toUtf8(), seatName.toUtf8(), record.programVersion.toUtf8(), record.bankSha256.toUtf8(),
-         pairsArray(record.figures, &ShownResult::Figure::name, &ShownResult::Figure::value),
-         pairsArray(record.answers, &ShownResult::Answer::item, &ShownResult::Answer::answer)});
+            record.finished.toString(Qt::ISODateWithMs).toUtf8(), QByteArray::number(record.finished.offsetFromUtc()),
+            record.elapsedMinutes ? std::optional(QByteArray::number(*record.elapsedMinutes)) : std::nullopt, record.verdict.toUtf8(),
+            record.person.toUtf8(), seatName.toUtf8(), record.programVersion.toUtf8(), record.bankSha256.toUtf8(),
+            pairsArray(record.figures, &ShownResult::Figure::name, &ShownResult::Figure::value),
+            pairsArray(record.answers, &ShownResult::Answer::item, &ShownResult::Answer::answer)});
     return pg::succeeded(result.get()) || failed(result.get());
 }
 
@@ -131,9 +133,9 @@ std::optional<QList<RecordSummary>> CentreClient::summaries()
         return std::nullopt;
     // One pass: a record's row comes once per figure, its figures in order.
     const pg::Result rows = run(QByteArray("SELECT ") + ListColumns
-                                + ", f.name, f.value FROM zentrova.record_list l "
-                                  "LEFT JOIN zentrova.record_figures f ON f.record = l.id "
-                                  "ORDER BY l.finished DESC, l.id DESC, f.position");
+        + ", f.name, f.value FROM zentrova.record_list l "
+          "LEFT JOIN zentrova.record_figures f ON f.record = l.id "
+          "ORDER BY l.finished DESC, l.id DESC, f.position");
     if (!pg::succeeded(rows.get())) {
         failed(rows.get());
         return std::nullopt;
@@ -151,8 +153,8 @@ std::optional<QList<RecordSummary>> CentreClient::summaries()
         const qint64 id = integer(r, i, 0);
         if (summaries.isEmpty() || summaries.last().id != id) {
             finishLast();
-            summaries.append({id, finishedAt(integer(r, i, 1), int(integer(r, i, 2))), personOf(r, i, 3, 4), text(r, i, 5),
-                              text(r, i, 6), {}, std::nullopt, optionalInteger(r, i, 7)});
+            summaries.append({id, finishedAt(integer(r, i, 1), int(integer(r, i, 2))), personOf(r, i, 3, 4), text(r, i, 5), text(r, i, 6),
+                {}, std::nullopt, optionalInteger(r, i, 7)});
             shown.figures.clear();
             shown.verdict = text(r, i, 8);
         }
@@ -175,11 +177,12 @@ std::optional<QList<Record>> CentreClient::readRecords(std::optional<qint64> id)
     // One snapshot for the three reads.
     pg::exec(m_db.get(), "BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY");
     const pg::Result rows = run(QByteArray("SELECT ") + ListColumns + ", l.program_version, l.bank_sha256 FROM zentrova.record_list l"
-                                + where + " ORDER BY l.finished DESC, l.id DESC", parameters);
-    const pg::Result figures = run("SELECT record, name, value FROM zentrova.record_figures" + whereRecord + " ORDER BY record, position",
-                                   parameters);
-    const pg::Result answers = run("SELECT record, item, answer FROM zentrova.record_answers" + whereRecord + " ORDER BY record, position",
-                                   parameters);
+            + where + " ORDER BY l.finished DESC, l.id DESC",
+        parameters);
+    const pg::Result figures
+        = run("SELECT record, name, value FROM zentrova.record_figures" + whereRecord + " ORDER BY record, position", parameters);
+    const pg::Result answers
+        = run("SELECT record, item, answer FROM zentrova.record_answers" + whereRecord + " ORDER BY record, position", parameters);
     for (const pg::Result *result : {&rows, &figures, &answers}) {
         if (!pg::succeeded(result->get())) {
             failed(result->get());

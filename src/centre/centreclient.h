@@ -15,7 +15,8 @@
 #include <QString>
 #include <QUuid>
 
-namespace zentrova {
+namespace zentrova
+{
 
 class CentreClient
 {

@@ -7,9 +7,11 @@
 #include <QSettings>
 #include <QStandardPaths>
 
-namespace zentrova {
+namespace zentrova
+{
 
-namespace {
+namespace
+{
 
 CentreSetting &current()
 {
@@ -53,13 +55,15 @@ CentreSetting readCentreFile(const QString &given)
     centre.name = file.value(QStringLiteral("name")).toStringList().join(u',').trimmed();
     const QString role = file.value(QStringLiteral("role")).toString().trimmed();
     if (centre.connection.isEmpty())
-        return problem(QStringLiteral("测评中心配置文件“%1”没有写明服务器（[centre] 中的 connection=），程序不能按测评中心的设置运行。").arg(path));
+        return problem(
+            QStringLiteral("测评中心配置文件“%1”没有写明服务器（[centre] 中的 connection=），程序不能按测评中心的设置运行。").arg(path));
     if (role == QStringLiteral("seat"))
         centre.role = Centre::Role::Seat;
     else if (role == QStringLiteral("counsellor"))
         centre.role = Centre::Role::Counsellor;
     else
-        return problem(QStringLiteral("测评中心配置文件“%1”中的角色“%2”不是 seat 或 counsellor，程序不能按测评中心的设置运行。").arg(path, role));
+        return problem(
+            QStringLiteral("测评中心配置文件“%1”中的角色“%2”不是 seat 或 counsellor，程序不能按测评中心的设置运行。").arg(path, role));
     return {centre, {}};
 }
 

@@ -14,19 +14,20 @@
 
 #include <optional>
 
-namespace zentrova {
+namespace zentrova
+{
 
 struct Centre {
     enum class Role { Seat, Counsellor };
     QString file;
     QString connection; // a libpq connection string or service=NAME
     Role role = Role::Seat;
-    QString name;       // the room or seat, shown in the counsellor's list
+    QString name; // the room or seat, shown in the counsellor's list
 };
 
 struct CentreSetting {
     std::optional<Centre> centre; // none: personal use
-    QString problem;              // a centre file that cannot serve, in one sentence; then nothing may run
+    QString problem; // a centre file that cannot serve, in one sentence; then nothing may run
 };
 
 // The centre file of a run: given (--centre), else

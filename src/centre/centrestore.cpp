@@ -12,9 +12,11 @@
 #include <termios.h>
 #include <unistd.h>
 
-namespace zentrova {
+namespace zentrova
+{
 
-namespace {
+namespace
+{
 
 // The password the counsellor gave in this run.
 QString &givenPassword()
@@ -32,14 +34,12 @@ CentreStore::CentreStore(const Centre &centre, PasswordAsker ask)
 {
 }
 
-template<typename Call>
-auto CentreStore::withPassword(Call call) -> decltype(call())
+template<typename Call> auto CentreStore::withPassword(Call call) -> decltype(call())
 {
     auto result = call();
     if (result || !m_client->needsPassword() || !m_ask)
         return result;
-    const std::optional<QString> password
-        = m_ask(QStringLiteral("请输入测评中心服务器的密码（%1）：").arg(m_centre.connection));
+    const std::optional<QString> password = m_ask(QStringLiteral("请输入测评中心服务器的密码（%1）：").arg(m_centre.connection));
     if (!password)
         return result;
     givenPassword() = *password;
@@ -83,7 +83,7 @@ std::optional<QString> askPasswordOnTerminal(const QString &prompt)
     if (tty < 0)
         return std::nullopt;
     const QByteArray text = prompt.toUtf8();
-    termios saved{};
+    termios saved {};
     const bool isTerminal = ::tcgetattr(tty, &saved) == 0;
     termios silent = saved;
     silent.c_lflag &= ~tcflag_t(ECHO);

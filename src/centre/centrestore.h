@@ -13,7 +13,8 @@
 #include <functional>
 #include <memory>
 
-namespace zentrova {
+namespace zentrova
+{
 
 // Asks for the password of login user; nullopt when the user declines.
 using PasswordAsker = std::function<std::optional<QString>(const QString &prompt)>;
@@ -32,8 +33,7 @@ public:
 private:
     // Runs call, and once more with a password asked for where the server
     // wants one.
-    template<typename Call>
-    auto withPassword(Call call) -> decltype(call());
+    template<typename Call> auto withPassword(Call call) -> decltype(call());
 
     Centre m_centre;
     PasswordAsker m_ask;

@@ -10,20 +10,20 @@
 #include <QPointer>
 #include <QThreadPool>
 
-namespace zentrova {
+namespace zentrova
+{
 
 OffThreadSource::OffThreadSource(std::unique_ptr<RecordSource> inner)
     : m_inner(std::move(inner))
 {
 }
 
-template<typename Call>
-std::invoke_result_t<Call, RecordSource &> OffThreadSource::offThread(Call call)
+template<typename Call> std::invoke_result_t<Call, RecordSource &> OffThreadSource::offThread(Call call)
 {
     using Result = std::invoke_result_t<Call, RecordSource &>;
     // Shared with the worker, which may outlive a loop ended early.
     struct Outcome {
-        Result result{};
+        Result result {};
         QString error;
     };
     auto outcome = std::make_shared<Outcome>();
@@ -32,10 +32,13 @@ std::invoke_result_t<Call, RecordSource &> OffThreadSource::offThread(Call call)
     QThreadPool::globalInstance()->start([inner = m_inner, outcome, call, waiting] {
         outcome->result = call(*inner);
         outcome->error = inner->error();
-        QMetaObject::invokeMethod(QCoreApplication::instance(), [waiting] {
-            if (waiting)
-                waiting->quit();
-        }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [waiting] {
+                if (waiting)
+                    waiting->quit();
+            },
+            Qt::QueuedConnection);
     });
     loop.exec(QEventLoop::ExcludeUserInputEvents);
     m_error = outcome->error;

@@ -12,7 +12,8 @@
 #include <memory>
 #include <type_traits>
 
-namespace zentrova {
+namespace zentrova
+{
 
 class OffThreadSource : public RecordSource
 {
@@ -26,8 +27,7 @@ public:
     const QString &error() const override { return m_error; }
 
 private:
-    template<typename Call>
-    std::invoke_result_t<Call, RecordSource &> offThread(Call call);
+    template<typename Call> std::invoke_result_t<Call, RecordSource &> offThread(Call call);
 
     std::shared_ptr<RecordSource> m_inner;
     QString m_error;

@@ -11,7 +11,8 @@
 
 #include <algorithm>
 
-namespace zentrova {
+namespace zentrova
+{
 
 SendOutcome sendOutbox(RecordStore &store, CentreClient &client, const QString &seatName)
 {

@@ -16,15 +16,16 @@
 class QThread;
 class QTimer;
 
-namespace zentrova {
+namespace zentrova
+{
 
 class CentreClient;
 class RecordStore;
 
 struct SendOutcome {
-    int sent = 0;    // confirmed by the server and deleted here
+    int sent = 0; // confirmed by the server and deleted here
     int waiting = 0; // still in the outbox
-    QString error;   // why some still wait
+    QString error; // why some still wait
 };
 
 // Sends what waits in store's outbox, oldest first, stopping at the first

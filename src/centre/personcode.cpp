@@ -5,7 +5,8 @@
 
 #include <random>
 
-namespace zentrova {
+namespace zentrova
+{
 
 char personCodeCheck(std::string_view digits)
 {
@@ -33,7 +34,7 @@ bool isPersonCode(std::string_view code)
 
 std::string newPersonCode()
 {
-    static thread_local std::mt19937 random{std::random_device{}()};
+    static thread_local std::mt19937 random {std::random_device {}()};
     std::uniform_int_distribution<int> first(1, 9), next(0, 9);
     std::string digits(1, char('0' + first(random)));
     while (digits.size() < 7)

@@ -3,14 +3,14 @@
 
 #include "pg.h"
 
-namespace zentrova::pg {
+namespace zentrova::pg
+{
 
 Connection connect(const std::string &conninfo, const char *password)
 {
     // libpq keeps the last value of a repeated key word: the connection
     // string comes first, so that the timeout and encoding always hold.
-    const char *keys[] = {"dbname", "connect_timeout", "client_encoding", "application_name", password ? "password" : nullptr,
-                          nullptr};
+    const char *keys[] = {"dbname", "connect_timeout", "client_encoding", "application_name", password ? "password" : nullptr, nullptr};
     const char *values[] = {conninfo.c_str(), ConnectTimeout, "UTF8", "zentrova", password, nullptr};
     return Connection(PQconnectdbParams(keys, values, 1));
 }

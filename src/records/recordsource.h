@@ -16,7 +16,8 @@
 #include <memory>
 #include <optional>
 
-namespace zentrova {
+namespace zentrova
+{
 
 struct RecordSummary;
 
