@@ -8,10 +8,13 @@ namespace zentrova::pg
 
 Connection connect(const std::string &conninfo, const char *password)
 {
-    // libpq keeps the last value of a repeated key word: the connection
-    // string comes first, so that the timeout and encoding always hold.
-    const char *keys[] = {"dbname", "connect_timeout", "client_encoding", "application_name", password ? "password" : nullptr, nullptr};
-    const char *values[] = {conninfo.c_str(), ConnectTimeout, "UTF8", "zentrova", password, nullptr};
+    // libpq keeps the last value of a repeated key word. A peer that goes
+    // silent once connected is given up after some 20 seconds, unless the
+    // connection string says otherwise; the connect timeout and the encoding
+    // always hold.
+    const char *keys[] = {"keepalives_idle", "keepalives_interval", "keepalives_count", "tcp_user_timeout", "dbname", "connect_timeout",
+        "client_encoding", "application_name", password ? "password" : nullptr, nullptr};
+    const char *values[] = {"10", "5", "2", "20000", conninfo.c_str(), ConnectTimeout, "UTF8", "zentrova", password, nullptr};
     return Connection(PQconnectdbParams(keys, values, 1));
 }
 
