@@ -135,9 +135,19 @@ int main(int argc, char *argv[])
     qsizetype listed = 0;
     const double listing = medianMs(5, [&] { listed = counsellor.summaries().value_or(QList<RecordSummary>()).size(); });
 
+    // Of which the server's answer alone, as the listing asks for it.
+    const auto raw = pg::connect(server.conninfo("teacher").toStdString());
+    const double answer = medianMs(5, [&] {
+        pg::exec(raw.get(), "SELECT l.id, (extract(epoch FROM l.finished) * 1000)::bigint, l.utc_offset, l.person_code, "
+                            "l.person_name, l.test_window, l.caption, l.elapsed_minutes, l.verdict, f.name, f.value "
+                            "FROM zentrova.record_list l LEFT JOIN zentrova.record_figures f ON f.record = l.id "
+                            "ORDER BY l.finished DESC, l.id DESC, f.position");
+    });
+
     std::printf("%d seats x %d results kept and sent:    %8.0f ms  (%d left unsent)\n", Seats, ResultsPerSeat, allSeats, unsent.load());
     std::printf("the same, straight to the server:        %8.0f ms\n", serverAlone);
     std::printf("result click at a seat (record, hand-over):  %7.3f ms\n", click);
-    std::printf("counsellor's listing of %lld records:      %7.0f ms\n", qlonglong(listed), listing);
+    std::printf("counsellor's listing of %lld records:      %7.0f ms  (the server's answer: %.0f ms)\n", qlonglong(listed), listing,
+                answer);
     return 0;
 }

@@ -37,4 +37,5 @@ if ! grep -qs '^create_main_cluster *= *false' "$createcluster"; then
   echo 'create_main_cluster = false' | $sudo tee -a "$createcluster" >/dev/null
 fi
 $sudo apt-get update -qq
-$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+# Keeps the cluster setting above should the package ship that file too.
+$sudo apt-get install -y -qq --no-install-recommends -o Dpkg::Options::=--force-confold "${missing[@]}"
