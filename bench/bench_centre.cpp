@@ -6,18 +6,20 @@
 // hand in 100 results each through their outboxes (each seat's record file
 // in memory, as each seat would write to a disk of its own), what the result
 // click pays at a seat, and how long a counsellor's listing of 100,000
-// records takes to come from the server.
+// records takes to come from the server, and the records window to open on it.
 //
 //   bench_centre
 
 #include "../autotests/pgserver.h"
 
 #include "centre/centreclient.h"
+#include "centre/centrestore.h"
 #include "centre/outbox.h"
 #include "records/recordstore.h"
+#include "records/recordswindow.h"
 #include "timing.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
@@ -56,7 +58,9 @@ int fail(const QString &what)
 
 int main(int argc, char *argv[])
 {
-    QCoreApplication app(argc, argv);
+    // The records window is drawn, but never shown on a screen.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
     testing::PgServer server;
     if (!server.start())
         return fail(server.error());
@@ -135,19 +139,28 @@ int main(int argc, char *argv[])
     qsizetype listed = 0;
     const double listing = medianMs(5, [&] { listed = counsellor.summaries().value_or(QList<RecordSummary>()).size(); });
 
+    // The counsellor's records window, its listing fetched off its thread.
+    Centre counsellorCentre;
+    counsellorCentre.connection = server.conninfo("teacher");
+    counsellorCentre.role = Centre::Role::Counsellor;
+    useCentreStore(counsellorCentre, {}, true);
+    const double window = medianMs(3, [] { RecordsWindow opened; });
+
     // Of which the server's answer alone, as the listing asks for it.
     const auto raw = pg::connect(server.conninfo("teacher").toStdString());
     const double answer = medianMs(5, [&] {
-        pg::exec(raw.get(), "SELECT l.id, (extract(epoch FROM l.finished) * 1000)::bigint, l.utc_offset, l.person_code, "
-                            "l.person_name, l.test_window, l.caption, l.elapsed_minutes, l.verdict, f.name, f.value "
-                            "FROM zentrova.record_list l LEFT JOIN zentrova.record_figures f ON f.record = l.id "
-                            "ORDER BY l.finished DESC, l.id DESC, f.position");
+        pg::exec(raw.get(),
+            "SELECT l.id, (extract(epoch FROM l.finished) * 1000)::bigint, l.utc_offset, l.person_code, "
+            "l.person_name, l.test_window, l.caption, l.elapsed_minutes, l.verdict, f.name, f.value "
+            "FROM zentrova.record_list l LEFT JOIN zentrova.record_figures f ON f.record = l.id "
+            "ORDER BY l.finished DESC, l.id DESC, f.position");
     });
 
     std::printf("%d seats x %d results kept and sent:    %8.0f ms  (%d left unsent)\n", Seats, ResultsPerSeat, allSeats, unsent.load());
     std::printf("the same, straight to the server:        %8.0f ms\n", serverAlone);
     std::printf("result click at a seat (record, hand-over):  %7.3f ms\n", click);
-    std::printf("counsellor's listing of %lld records:      %7.0f ms  (the server's answer: %.0f ms)\n", qlonglong(listed), listing,
-                answer);
+    std::printf(
+        "counsellor's listing of %lld records:      %7.0f ms  (the server's answer: %.0f ms)\n", qlonglong(listed), listing, answer);
+    std::printf("counsellor's records window on them:         %7.0f ms\n", window);
     return 0;
 }
