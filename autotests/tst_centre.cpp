@@ -411,9 +411,16 @@ private slots:
     }
 
     // A finished test at a seat reaches the server, and nothing stays
-    // readable at the seat.
+    // readable at the seat; with the server down it waits, said once.
+    void seatSendsAndShowsNothing_data()
+    {
+        QTest::addColumn<bool>("serverUp");
+        QTest::newRow("server up") << true;
+        QTest::newRow("server down") << false;
+    }
     void seatSendsAndShowsNothing()
     {
+        QFETCH(bool, serverUp);
         QTemporaryDir dir;
         RecordStore::setDefaultPath(dir.filePath(QStringLiteral("records.db")));
         useShippedBank();
@@ -446,19 +453,39 @@ private slots:
             typist.stop();
             QCOMPARE(main.recordKeeping().person(), QStringLiteral("12345672"));
             QVERIFY(answers.asked().first().text.contains(QStringLiteral("12345670")));
-            const QString before = scalar("SELECT count(*) FROM zentrova.records WHERE person_code = '12345672'");
+            answers.clear();
+            const QString sent = "SELECT count(*) FROM zentrova.records WHERE person_code = '12345672' "
+                                 "AND submitted_by = 'seat10' AND seat_name = '110'";
+            const int before = scalar(sent).toInt();
+            if (!serverUp)
+                m_server.stop();
             QVERIFY(openFromMenu(main, QStringLiteral("frm考试焦虑"), [&](QDialog *window) {
                 answerItems(
                     window, [](int) { return 0; }, pressesToFinish(QStringLiteral("frm考试焦虑")));
                 QVERIFY(showResult(window));
-                QTRY_COMPARE_WITH_TIMEOUT(scalar("SELECT count(*) FROM zentrova.records WHERE person_code = '12345672' "
-                                                 "AND submitted_by = 'seat10' AND seat_name = '110'")
-                                              .toInt(),
-                    before.toInt() + 1, 15000);
+                if (serverUp)
+                    QTRY_COMPARE_WITH_TIMEOUT(scalar(sent).toInt(), before + 1, 15000);
+                else
+                    QTRY_COMPARE_WITH_TIMEOUT(int(answers.asked().size()), 1, 15000);
                 window->reject();
             }));
             QThreadPool::globalInstance()->waitForDone();
-            QTRY_COMPARE(RecordStore().summaries()->size(), 0);
+            if (serverUp) {
+                QTRY_COMPARE(RecordStore().summaries()->size(), 0);
+                QVERIFY(answers.asked().isEmpty());
+            } else {
+                QVERIFY(answers.asked().first().text.contains(QStringLiteral("程序会自动再送")));
+                QCOMPARE(RecordStore().outbox()->size(), 1);
+                QCOMPARE(RecordStore().outbox()->first().record.person, QStringLiteral("12345672"));
+                // Sent again: still said only once.
+                auto *worker = main.recordKeeping().findChild<OutboxWorker *>();
+                int attempts = 0;
+                connect(worker, &OutboxWorker::attempted, this, [&] { ++attempts; });
+                worker->sendSoon();
+                QTRY_COMPARE(attempts, 1);
+                QCOMPARE(answers.asked().size(), 1);
+                QVERIFY(m_server.restart());
+            }
         }
         setCurrentCentre({});
         RecordKeeping::setRunPerson({});
