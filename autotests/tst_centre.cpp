@@ -113,6 +113,23 @@ private slots:
         QVERIFY2(m_server.exec(roles + "CREATE ROLE teacher LOGIN IN ROLE zentrova_counsellor;"), qPrintable(m_server.error()));
     }
 
+    // Two administrators setting up one database at once: each step once.
+    void initTwiceAtOnce()
+    {
+        QVERIFY(m_server.exec(QStringLiteral("CREATE DATABASE second")));
+        const QString second = QStringLiteral("host=%1 user=postgres dbname=second").arg(m_server.socketFolder());
+        QProcess first, other;
+        for (QProcess *init : {&first, &other})
+            init->start(qEnvironmentVariable("ZENTROVA_CENTRE_TOOL"), {"init", second});
+        for (QProcess *init : {&first, &other}) {
+            QVERIFY(init->waitForFinished(60000));
+            QVERIFY2(init->exitCode() == 0, init->readAllStandardError().constData());
+        }
+        const auto db = pg::connect(second.toStdString());
+        const pg::Result steps = pg::exec(db.get(), "SELECT count(*) = max(step) FROM zentrova.schema_version");
+        QCOMPARE(QByteArray(PQgetvalue(steps.get(), 0, 0)), QByteArray("t"));
+    }
+
     void personCode_data()
     {
         QTest::addColumn<QString>("code");

@@ -36,9 +36,11 @@ const Step Steps[] = {
 #include "centresteps.inc"
 };
 
-// Held by every step's transaction, so that two administrators applying
-// steps at once take turns ("ZnCentre").
-constexpr auto StepLock = "SELECT pg_advisory_xact_lock(5939989418620576357)";
+// Held while steps are checked and applied, so that two administrators
+// applying steps at once take turns ("ZnCentre"). Taken for the session,
+// before each step's transaction begins: a transaction begun earlier could
+// still see the catalogue as it was before the other one's step.
+constexpr auto StepLock = "SELECT pg_advisory_lock(5939989418620576357)";
 
 int fail(const std::string &message)
 {
@@ -90,11 +92,11 @@ int appliedSteps(PGconn *db, bool &failed)
 }
 
 // Applies every step the database lacks, each in a transaction of its own
-// under the advisory lock, checked again once the lock is held.
+// under the advisory lock (released when the connection closes).
 int applySteps(const std::string &conninfo, bool mustExist)
 {
     const auto db = connectOrSay(conninfo);
-    if (!db)
+    if (!db || !run(db.get(), StepLock, "cannot take the schema lock"))
         return 1;
     bool failed = false;
     const int before = appliedSteps(db.get(), failed);
@@ -104,7 +106,7 @@ int applySteps(const std::string &conninfo, bool mustExist)
         return fail("this database has no Zentrova schema; set it up with: zentrova-centre init CONNINFO");
     const int known = int(std::size(Steps));
     for (const Step &step : Steps) {
-        if (!run(db.get(), "BEGIN", "cannot begin") || !run(db.get(), StepLock, "cannot take the schema lock"))
+        if (!run(db.get(), "BEGIN", "cannot begin"))
             return 1;
         const int applied = appliedSteps(db.get(), failed);
         if (failed) {
