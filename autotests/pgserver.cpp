@@ -11,11 +11,9 @@
 #include <pwd.h>
 #include <unistd.h>
 
-namespace zentrova::testing
-{
+namespace zentrova::testing {
 
-namespace
-{
+namespace {
 
 QString binFolder()
 {

@@ -11,8 +11,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
-namespace zentrova::testing
-{
+namespace zentrova::testing {
 
 class PgServer
 {

@@ -38,8 +38,7 @@
 using namespace zentrova;
 using namespace zentrova::testing;
 
-namespace
-{
+namespace {
 
 Record sampleRecord(const QString &person, int total)
 {

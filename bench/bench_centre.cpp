@@ -33,8 +33,7 @@
 
 using namespace zentrova;
 
-namespace
-{
+namespace {
 
 constexpr int Seats = 40;
 constexpr int ResultsPerSeat = 100;

@@ -20,8 +20,7 @@
 #include <unistd.h>
 #include <vector>
 
-namespace
-{
+namespace {
 
 using namespace zentrova;
 

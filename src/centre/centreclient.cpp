@@ -5,11 +5,9 @@
 
 #include <QHash>
 
-namespace zentrova
-{
+namespace zentrova {
 
-namespace
-{
+namespace {
 
 // A text[] literal of names and values in turn: {"总分","23"}.
 QByteArray pairsArray(const auto &pairs, auto first, auto second)

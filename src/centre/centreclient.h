@@ -15,8 +15,7 @@
 #include <QString>
 #include <QUuid>
 
-namespace zentrova
-{
+namespace zentrova {
 
 class CentreClient
 {

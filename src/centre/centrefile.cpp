@@ -7,11 +7,9 @@
 #include <QSettings>
 #include <QStandardPaths>
 
-namespace zentrova
-{
+namespace zentrova {
 
-namespace
-{
+namespace {
 
 CentreSetting &current()
 {

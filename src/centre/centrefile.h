@@ -14,8 +14,7 @@
 
 #include <optional>
 
-namespace zentrova
-{
+namespace zentrova {
 
 struct Centre {
     enum class Role { Seat, Counsellor };

@@ -12,11 +12,9 @@
 #include <termios.h>
 #include <unistd.h>
 
-namespace zentrova
-{
+namespace zentrova {
 
-namespace
-{
+namespace {
 
 // The password the counsellor gave in this run.
 QString &givenPassword()

@@ -13,8 +13,7 @@
 #include <functional>
 #include <memory>
 
-namespace zentrova
-{
+namespace zentrova {
 
 // Asks for the password of login user; nullopt when the user declines.
 using PasswordAsker = std::function<std::optional<QString>(const QString &prompt)>;

@@ -10,8 +10,7 @@
 #include <QPointer>
 #include <QThreadPool>
 
-namespace zentrova
-{
+namespace zentrova {
 
 OffThreadSource::OffThreadSource(std::unique_ptr<RecordSource> inner)
     : m_inner(std::move(inner))

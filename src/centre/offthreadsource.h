@@ -12,8 +12,7 @@
 #include <memory>
 #include <type_traits>
 
-namespace zentrova
-{
+namespace zentrova {
 
 class OffThreadSource : public RecordSource
 {

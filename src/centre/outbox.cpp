@@ -11,8 +11,7 @@
 
 #include <algorithm>
 
-namespace zentrova
-{
+namespace zentrova {
 
 SendOutcome sendOutbox(RecordStore &store, CentreClient &client, const QString &seatName)
 {

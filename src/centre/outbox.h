@@ -16,8 +16,7 @@
 class QThread;
 class QTimer;
 
-namespace zentrova
-{
+namespace zentrova {
 
 class CentreClient;
 class RecordStore;

@@ -5,8 +5,7 @@
 
 #include <random>
 
-namespace zentrova
-{
+namespace zentrova {
 
 char personCodeCheck(std::string_view digits)
 {

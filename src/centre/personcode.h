@@ -10,8 +10,7 @@
 #include <string>
 #include <string_view>
 
-namespace zentrova
-{
+namespace zentrova {
 
 // The check character of a string of digits; '\0' when it holds anything
 // else or nothing.

@@ -3,8 +3,7 @@
 
 #include "pg.h"
 
-namespace zentrova::pg
-{
+namespace zentrova::pg {
 
 Connection connect(const std::string &conninfo, const char *password)
 {

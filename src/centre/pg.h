@@ -11,8 +11,7 @@
 #include <memory>
 #include <string>
 
-namespace zentrova::pg
-{
+namespace zentrova::pg {
 
 struct ConnectionDeleter {
     void operator()(PGconn *connection) const { PQfinish(connection); }

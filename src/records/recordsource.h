@@ -16,8 +16,7 @@
 #include <memory>
 #include <optional>
 
-namespace zentrova
-{
+namespace zentrova {
 
 struct RecordSummary;
 
