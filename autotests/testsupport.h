@@ -7,6 +7,7 @@
 
 #include "framework/fonts.h"
 #include "framework/messages.h"
+#include "framework/translations.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -114,12 +115,14 @@ struct OpenedWindow {
 
 } // namespace zentrova::testing
 
-// QTEST_MAIN with the program's font substitutions in place.
+// QTEST_MAIN with the program's font substitutions and Qt's translations in
+// place, so that tests see the dialogs as users do.
 #define ZENTROVA_TEST_MAIN(TestClass)                                                                                                      \
     int main(int argc, char *argv[])                                                                                                       \
     {                                                                                                                                      \
         QStandardPaths::setTestModeEnabled(true); /* never the user's records or settings */                                             \
         QApplication app(argc, argv);                                                                                                      \
+        zentrova::installQtTranslations();                                                                                                 \
         zentrova::installFontSubstitutions();                                                                                              \
         TestClass test;                                                                                                                    \
         return QTest::qExec(&test, argc, argv);                                                                                            \

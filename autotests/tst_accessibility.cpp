@@ -5,14 +5,20 @@
 #include "framework/questionbank.h"
 #include "framework/strings.h"
 #include "questionnaires/testwindows.h"
+#include "records/recordstore.h"
+#include "records/recordswindow.h"
 #include "testsupport.h"
 
 #include <QAbstractButton>
 #include <QAccessible>
+#include <QAction>
+#include <QComboBox>
 #include <QDialog>
 #include <QHash>
 #include <QLabel>
 #include <QSet>
+#include <QStatusBar>
+#include <QTableView>
 #include <QTextEdit>
 #include <QtTest>
 
@@ -98,6 +104,89 @@ private slots:
     {
         setProgramFolder({});
         QVERIFY(visibleTopLevels().isEmpty());
+    }
+
+    // The records window by keyboard and screen reader: Tab visits every
+    // control in the order they are laid out and comes round again; each
+    // control is named and the preview says what it shows; Delete asks with
+    // No the default; a copy is said on a status line; Escape closes.
+    void recordsWindowByKeyboard()
+    {
+        QTemporaryDir dir;
+        RecordStore::setDefaultPath(dir.filePath(QStringLiteral("records.db")));
+        for (int day = 1; day <= 2; ++day) {
+            Record record;
+            record.window = QStringLiteral("frm考试焦虑");
+            record.caption = QStringLiteral("考试焦虑度测试");
+            record.finished = QDateTime(QDate(2026, 3, day), QTime(9, 0));
+            record.person = QStringLiteral("王小明");
+            record.figures = {{QStringLiteral("总分"), QString::number(30 * day)}};
+            record.verdict = day == 1 ? QStringLiteral("25－49") : QStringLiteral("50－74"); // the band, as a result view hands it over
+            QVERIFY(RecordStore().add(record));
+        }
+        RecordsWindow window;
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+
+        // In layout order; a control that takes no focus is left out.
+        QList<QWidget *> expected;
+        for (const char *name : {"cboTest", "cboPerson", "cmdDelete", "actReportSavePdfButton", "actReportPrintButton",
+                 "actReportCopyImageButton", "tblRecords", "totalsChart", "bandChart", "cboZoom", "cmdOpenReport", "reportView"}) {
+            auto *control = window.findChild<QWidget *>(QString::fromLatin1(name));
+            QVERIFY2(control, name);
+            if (control->isVisible() && (control->focusPolicy() & Qt::TabFocus))
+                expected << control;
+        }
+        for (QWidget *control : window.findChildren<QWidget *>()) // nothing else takes Tab
+            QVERIFY2(!control->isVisible() || !(control->focusPolicy() & Qt::TabFocus) || expected.contains(control),
+                qPrintable(control->objectName() + u' ' + QString::fromLatin1(control->metaObject()->className())));
+        expected.first()->setFocus();
+        QList<QWidget *> visited;
+        do {
+            visited << QApplication::focusWidget();
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        } while (QApplication::focusWidget() != expected.first() && visited.size() <= expected.size());
+        QCOMPARE(visited, expected);
+
+        for (QWidget *control : expected) {
+            QAccessibleInterface *node = QAccessible::queryAccessibleInterface(control);
+            QVERIFY2(!node->text(QAccessible::Name).isEmpty(), qPrintable(control->objectName()));
+        }
+        QCOMPARE(QAccessible::queryAccessibleInterface(&window)->role(), QAccessible::Window);
+        QVERIFY(QAccessible::queryAccessibleInterface(&window)
+                    ->text(QAccessible::Description)
+                    .contains(QStringLiteral("复制为图片（Ctrl+Shift+C）")));
+        QVERIFY(QAccessible::queryAccessibleInterface(window.findChild<QWidget *>(QStringLiteral("actReportSavePdfButton")))
+                    ->text(QAccessible::Description)
+                    .contains(QStringLiteral("Ctrl+S")));
+        QCOMPARE(
+            QAccessible::queryAccessibleInterface(window.findChild<QTableView *>())->text(QAccessible::Name), QStringLiteral("测评记录"));
+        for (const char *combo : {"cboTest", "cboPerson"}) { // told by their labels
+            const auto labels = QAccessible::queryAccessibleInterface(window.findChild<QComboBox *>(QString::fromLatin1(combo)))
+                                    ->relations(QAccessible::Label);
+            QVERIFY2(labels.size() == 1 && labels.first().first->text(QAccessible::Name).endsWith(u'：'), combo);
+        }
+        QAccessibleInterface *preview = QAccessible::queryAccessibleInterface(window.findChild<QWidget *>(QStringLiteral("reportView")));
+        for (const QString &part :
+            {QStringLiteral("考试焦虑度测试"), QStringLiteral("王小明"), QStringLiteral("总分 60"), QStringLiteral("50－74")})
+            QVERIFY2(preview->text(QAccessible::Description).contains(part), qPrintable(preview->text(QAccessible::Description)));
+
+        ScriptedAnswers answers;
+        window.findChild<QTableView *>()->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Delete);
+        QCOMPARE(answers.asked().size(), 1);
+        QVERIFY(answers.asked().first().defaultAnswer == MessageAnswer::No);
+        QCOMPARE(RecordStore().summaries()->size(), 2);
+
+        QTest::keyClick(&window, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+        QAccessibleInterface *status = QAccessible::queryAccessibleInterface(window.statusBar());
+        QCOMPARE(status->role(), QAccessible::StatusBar);
+        QVERIFY2(status->text(QAccessible::Name).contains(QStringLiteral("剪贴板")), qPrintable(status->text(QAccessible::Name)));
+
+        QTest::keyClick(&window, Qt::Key_Escape);
+        QVERIFY(!window.isVisible());
+        RecordStore::setDefaultPath({});
     }
 
     // "%1" in an expected text is the row on show.

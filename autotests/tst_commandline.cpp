@@ -94,7 +94,8 @@ private slots:
         QTest::newRow("--version") << QStringList{"--version"} << Action::Version << "" << "";
         QTest::newRow("bank without a file") << QStringList{"--bank"} << Action::Error << "" << "--bank";
         QTest::newRow("bank with an empty name") << QStringList{"--bank", ""} << Action::Error << "" << "--bank";
-        QTest::newRow("two banks") << QStringList{"--bank", "a.mdb", "--bank", "b.mdb"} << Action::Error << "" << "once";
+        QTest::newRow("two banks") << QStringList {"--bank", "a.mdb", "--bank", "b.mdb"} << Action::Error << ""
+                                   << "只能给一次";
         QTest::newRow("unknown option") << QStringList{"--bogus"} << Action::Error << "" << "bogus";
         QTest::newRow("unknown option before help") << QStringList{"--bogus", "--help"} << Action::Error << "" << "bogus";
         QTest::newRow("a file without --bank") << QStringList{"mine.mdb"} << Action::Error << "" << "mine.mdb";

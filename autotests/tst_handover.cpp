@@ -6,8 +6,10 @@
 // verdict as worded (or a band the window shows), the minutes of a timed
 // test and the answers given, sent once.
 #include "drive.h"
+#include "framework/bankcatalog.h"
 #include "framework/clock.h"
 #include "framework/shownresult.h"
+#include "framework/strings.h"
 #include "framework/testwindow.h"
 #include "records/recordstore.h"
 #include "testsupport.h"
@@ -194,6 +196,19 @@ private slots:
         QString band;
         compareWithView(keptAndReadBack(shown, &band), dialog, figures, verdict, given);
         QVERIFY2(band.isEmpty() || showsText(dialog, band), qPrintable(band));
+        // Each band's meaning, as records and reports word it, is the window's own.
+        if (const BankTable *table = bankTableForWindow(window.toStdString())) {
+            QString words;
+            for (const QLabel *label : dialog->findChildren<QLabel *>())
+                words += label->text();
+            for (const QTextEdit *box : dialog->findChildren<QTextEdit *>())
+                words += box->toPlainText();
+            words.remove(QRegularExpression(QStringLiteral("\\s"), QRegularExpression::UseUnicodePropertiesOption));
+            for (const ScoreBand &band : table->scoring.bands) {
+                const QString meaning = bandMeaning(window, toQString(band.text));
+                QVERIFY2(!meaning.isEmpty() && words.contains(meaning), qPrintable(toQString(band.text) + u' ' + meaning));
+            }
+        }
         if (QTest::currentTestFailed())
             return;
 

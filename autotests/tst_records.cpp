@@ -60,6 +60,22 @@ void sql(const QString &path, const char *statements)
     sqlite3_close(db);
 }
 
+// The files a program leaves when it is killed: statements run on from, whose
+// files are copied to to's before the connection closes (a small cache writes
+// an open transaction into the file itself).
+void leaveBehind(const QString &from, const QByteArray &statements, const QString &to)
+{
+    sqlite3 *db = nullptr;
+    sqlite3_open(QFile::encodeName(from).constData(), &db);
+    QCOMPARE(sqlite3_exec(db, statements.constData(), nullptr, nullptr, nullptr), SQLITE_OK);
+    for (const QString suffix : {"", "-journal", "-wal"}) {
+        if (QFile::exists(from + suffix))
+            QVERIFY(QFile::copy(from + suffix, to + suffix));
+    }
+    sqlite3_close(db);
+}
+const QByteArray CutShort = "PRAGMA cache_size = 1; BEGIN; ";
+
 int modeOf(const QString &path)
 {
     struct stat status = {};
@@ -188,6 +204,13 @@ private slots:
         QTest::newRow("damaged") << "damaged" << "已损坏" << false;
         QTest::newRow("the question bank") << "bank" << "不是本程序的测评记录文件" << false;
         QTest::newRow("another program's database") << "foreign" << "不是本程序的测评记录文件" << false;
+        QTest::newRow("another program's WAL database") << "foreign WAL" << "不是本程序的测评记录文件" << false;
+        QTest::newRow("another program's database, its save cut short") << "foreign hot journal" << "不是本程序的测评记录文件" << false;
+        QTest::newRow("version 0") << "version 0" << "已损坏" << false;
+        QTest::newRow("version -1") << "version -1" << "已损坏" << false;
+        QTest::newRow("a planted trigger") << "trigger" << "不属于本程序" << true;
+        QTest::newRow("cut inside its last page") << "cut" << "已损坏" << true;
+        QTest::newRow("a planted journal link") << "journal link" << "符号链接" << false;
         QTest::newRow("a text file") << "text" << "不是测评记录文件" << false;
         QTest::newRow("a folder") << "folder" << "文件夹" << false;
         QTest::newRow("written by a newer version") << "newer" << "较新版本" << true;
@@ -210,6 +233,13 @@ private slots:
             QVERIFY(QFile::copy(shippedBankPath(), path));
         } else if (kind == "foreign") {
             sql(path, "CREATE TABLE notes (text); INSERT INTO notes VALUES ('mine');");
+        } else if (kind == "foreign WAL") {
+            leaveBehind(dir.filePath("other.db"), "PRAGMA journal_mode = WAL; CREATE TABLE notes (text); INSERT INTO notes VALUES ('mine');",
+                path);
+        } else if (kind == "foreign hot journal") {
+            const QString other = dir.filePath("other.db");
+            sql(other, "CREATE TABLE notes (text); INSERT INTO notes VALUES ('mine');");
+            leaveBehind(other, CutShort + "INSERT INTO notes VALUES (randomblob(100000));", path);
         } else if (kind == "text") {
             writeFile(path, "SQLite format 3? No, a shopping list.\n");
         } else if (kind == "folder") {
@@ -224,6 +254,17 @@ private slots:
             writeFile(path, bytes);
         } else if (kind == "newer") {
             sql(path, "PRAGMA user_version = 1000");
+        } else if (kind.startsWith("version")) {
+            sql(path, ("PRAGMA user_version = " + kind.mid(8).toLatin1()).constData());
+        } else if (kind == "trigger") {
+            sql(path, "CREATE TRIGGER t AFTER INSERT ON records BEGIN DELETE FROM records WHERE id <> NEW.id; END;");
+        } else if (kind == "cut") {
+            // Enough records that the last page is a table's leaf, filled from its end.
+            for (int i = 0; i < 30; ++i)
+                QVERIFY(RecordStore(path).add(sampleRecord()));
+            writeFile(path, bytesOf(path).chopped(100));
+        } else if (kind == "journal link") {
+            QVERIFY(QFile::link(dir.filePath("elsewhere"), path + "-journal"));
         }
         const QByteArray before = bytesOf(path);
         const QStringList listing = QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
@@ -283,35 +324,92 @@ private slots:
 
     void commandLine_data()
     {
-        QTest::addColumn<QStringList>("arguments"); // RECORDS, TEXT, OUT stand for files of the test
+        // RECORDS, TEXT, OUT stand for files of the test; FIFO for a named
+        // pipe, LINK for a link onto the record file.
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("shell"); // run before the program: a file-size limit, a full disk
         QTest::addColumn<int>("exitCode");
-        QTest::addColumn<QString>("output"); // on stdout; or what the one line on stderr names
+        QTest::addColumn<QString>("output"); // on stdout ("CSV": the export); or what the one line on stderr names
         QTest::addColumn<bool>("exported");
-        const QString line = "\t2026-03-01T14:05:09+08:00\t李雷, \"小李\" 二班\t你可断吗？\t总分 23　16－25分";
-        QTest::newRow("list") << QStringList{"--records", "RECORDS", "--list-records"} << 0 << "2" + line + "\n1" + line + "\n" << false;
-        QTest::newRow("list, no record file yet") << QStringList{"--records", "OUT", "--list-records"} << 0 << "" << false;
-        QTest::newRow("list, not a record file") << QStringList{"--records", "TEXT", "--list-records"} << 1 << "TEXT" << false;
-        QTest::newRow("export") << QStringList{"--records", "RECORDS", "--export-records", "OUT"} << 0 << "" << true;
-        QTest::newRow("export, not a record file") << QStringList{"--records", "TEXT", "--export-records", "OUT"} << 1 << "TEXT" << false;
-        QTest::newRow("export into a missing folder") << QStringList{"--records", "RECORDS", "--export-records", "OUT/x.csv"} << 1
-                                                      << "OUT/x.csv" << false;
-        QTest::newRow("export over the record file") << QStringList{"--records", "RECORDS", "--export-records", "RECORDS"} << 1
-                                                     << "RECORDS" << false;
-        QTest::newRow("export without a file name") << QStringList{"--export-records"} << 1 << "--export-records" << false;
+        // The band as the window words it follows the band.
+        const QString line1 = "1\t2026-03-01T14:05:09+08:00\t李雷, \"小李\"\\n二班\t你可断吗？\t总分 23　16－25分　你处事果断，思路清晰，有条有理，经验也相当丰富。\n";
+        const QString line2 = "2\t2026-03-01T14:05:09+05:30:15\t=1+2\\t王\\0五\\\\\t你可断吗？\t总分 -3　@SUM(A1)\n";
+        const QStringList exportRecords {"--records", "RECORDS", "--export-records", "OUT"};
+        QTest::newRow("list") << QStringList {"--records", "RECORDS", "--list-records"} << "" << 0 << line2 + line1 << false;
+        QTest::newRow("list, no record file yet") << QStringList {"--records", "OUT", "--list-records"} << "" << 0 << "" << false;
+        QTest::newRow("list, not a record file") << QStringList {"--records", "TEXT", "--list-records"} << "" << 1 << "TEXT" << false;
+        QTest::newRow("list onto a full disk") << QStringList {"--records", "RECORDS", "--list-records"} << "exec >/dev/full" << 1
+                                               << "标准输出" << false;
+        QTest::newRow("list after a save was cut short") << QStringList {"--records", "CUT", "--list-records"} << "" << 0 << line2 + line1
+                                                         << false;
+        QTest::newRow("list, a time no place keeps") << QStringList {"--records", "SHIFTED", "--list-records"} << "" << 1 << "SHIFTED"
+                                                     << false;
+        QTest::newRow("export, a time no place keeps")
+            << QStringList {"--records", "SHIFTED", "--export-records", "OUT"} << "" << 1 << "SHIFTED" << false;
+        QTest::newRow("export") << exportRecords << "" << 0 << "" << true;
+        QTest::newRow("export to standard output")
+            << QStringList {"--records", "RECORDS", "--export-records", "-"} << "" << 0 << "CSV" << false;
+        QTest::newRow("export, not a record file")
+            << QStringList {"--records", "TEXT", "--export-records", "OUT"} << "" << 1 << "TEXT" << false;
+        QTest::newRow("export into a missing folder")
+            << QStringList {"--records", "RECORDS", "--export-records", "OUT/x.csv"} << "" << 1 << "OUT/x.csv" << false;
+        QTest::newRow("export over the record file")
+            << QStringList {"--records", "RECORDS", "--export-records", "RECORDS"} << "" << 1 << "RECORDS" << false;
+        QTest::newRow("export through a link onto the record file")
+            << QStringList {"--records", "RECORDS", "--export-records", "LINK"} << "" << 1 << "测评记录文件本身" << false;
+        QTest::newRow("export into a named pipe")
+            << QStringList {"--records", "RECORDS", "--export-records", "FIFO"} << "" << 1 << "命名管道" << false;
+        QTest::newRow("export without a file name") << QStringList {"--export-records"} << "" << 1 << "--export-records" << false;
+        // Over an older export of 42 records' worth (some 50 KB): whole or
+        // nothing, the older file kept byte for byte.
+        for (int kb : {0, 4, 16, 48})
+            QTest::addRow("export under a file-size limit of %d KiB", kb)
+                << exportRecords << QString("ulimit -f %1").arg(kb) << 1 << "超出" << false;
+        QTest::newRow("export under a file-size limit of 256 KiB") << exportRecords << "ulimit -f 256" << 0 << "" << true;
     }
     void commandLine()
     {
         QFETCH(QStringList, arguments);
+        QFETCH(QString, shell);
         QFETCH(int, exitCode);
         QFETCH(QString, output);
         QFETCH(bool, exported);
         QTemporaryDir dir;
         const QString records = dir.filePath("records.db"), text = dir.filePath("notes.txt"), out = dir.filePath("导出.csv");
+        const QString fifo = dir.filePath("管道.csv"), link = dir.filePath("link.csv");
         RecordStore store(records);
-        QVERIFY(store.add(sampleRecord()) && store.add(sampleRecord()));
+        Record guarded = sampleRecord(QString("=1+2\t王") + QChar(0) + "五\\");
+        guarded.finished.setOffsetFromUtc(5 * 3600 + 30 * 60 + 15);
+        guarded.figures = {{"总分", "-3"}};
+        guarded.verdict = "@SUM(A1)";
+        QVERIFY(store.add(sampleRecord()) && store.add(guarded));
+        QByteArray before; // what lies at OUT beforehand
+        if (shell.contains("ulimit")) {
+            Record large = sampleRecord();
+            for (int item = 3; item <= 60; ++item)
+                large.answers.append({QString::number(item), "C：完全不符合自己的情况"});
+            for (int i = 0; i < 40; ++i)
+                QVERIFY(store.add(large));
+            before = "an older export, to be kept whole or replaced whole\n";
+            writeFile(out, before);
+        }
         writeFile(text, "not records");
+        QVERIFY(mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0 && QFile::link(records, link));
+        const QString cut = dir.filePath("cut.db"), shifted = dir.filePath("shifted.db");
+        QVERIFY(QFile::copy(records, shifted));
+        sql(shifted, "UPDATE records SET utc_offset = -2147483648 WHERE id = 1");
+        leaveBehind(records, CutShort + "UPDATE records SET person = randomblob(100000);", cut);
+        QVERIFY(QFile::exists(cut + "-journal"));
         const QByteArray recordBytes = bytesOf(records);
-        auto fill = [&](QString s) { return s.replace("RECORDS", records).replace("TEXT", text).replace("OUT", out); };
+        auto fill = [&](QString s) {
+            return s.replace("RECORDS", records)
+                .replace("TEXT", text)
+                .replace("OUT", out)
+                .replace("FIFO", fifo)
+                .replace("LINK", link)
+                .replace("CUT", cut)
+                .replace("SHIFTED", shifted);
+        };
         for (QString &argument : arguments)
             argument = fill(argument);
         output = fill(output);
@@ -324,29 +422,45 @@ private slots:
         program.setProcessEnvironment(environment);
         const QString built = qEnvironmentVariable("ZENTROVA_PROGRAM");
         QVERIFY2(QFileInfo(built).isExecutable(), qPrintable(built));
-        program.start(built, arguments);
+        if (shell.isEmpty())
+            program.start(built, arguments);
+        else // as a user's shell would, SIGXFSZ ignored so that the write fails rather than kills
+            program.start("bash", QStringList {"-c", "trap '' XFSZ; " + shell + "; exec \"$0\" \"$@\"", built} + arguments);
         QVERIFY(program.waitForFinished());
-        const QString stdOut = QString::fromUtf8(program.readAllStandardOutput());
+        const QByteArray stdOut = program.readAllStandardOutput();
         const QStringList stdErr = QString::fromUtf8(program.readAllStandardError()).split('\n', Qt::SkipEmptyParts);
         QCOMPARE(program.exitCode(), exitCode);
-        if (exitCode == 0) {
-            QCOMPARE(stdOut, output);
-        } else {
+        if (exitCode == 0 && output != "CSV") {
+            QCOMPARE(QString::fromUtf8(stdOut), output);
+        } else if (exitCode != 0) {
             QVERIFY2(!stdErr.isEmpty() && stdErr.first().contains(output), qPrintable(stdErr.join('\n')));
         }
         QCOMPARE(bytesOf(records), recordBytes);
-        QCOMPARE(QFileInfo::exists(out), exported);
-        if (!exported)
-            return;
-        const QByteArray csv = bytesOf(out);
+        QVERIFY(QFileInfo(fifo).exists() && !QFileInfo(fifo).isFile());
+        QVERIFY(QFileInfo(link).isSymLink());
+        // Nothing left behind: the record files, the text, the pipe, the
+        // link, the export, and the cut save's journal until a reading
+        // rolls it back.
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Hidden | QDir::System | QDir::AllEntries | QDir::NoDotAndDotDot).size(),
+            6 + int(QFileInfo::exists(cut + "-journal")) + int(QFileInfo::exists(out)));
+        if (!exported) {
+            QCOMPARE(bytesOf(out), before);
+            if (output != "CSV")
+                return;
+        }
+        const QByteArray csv = exported ? bytesOf(out) : stdOut;
         QVERIFY(csv.startsWith("\xEF\xBB\xBF"));
         const QList<QStringList> rows = parseCsv(QString::fromUtf8(csv.mid(3)));
-        QCOMPARE(rows.size(), 3);
+        QCOMPARE(rows.size(), 1 + int(store.summaries()->size()));
         QCOMPARE(rows[0], (QStringList{"编号", "完成时间", "UTC偏移", "受测者", "测试", "用时（分钟）", "总分", "评语或分数段", "答案",
                                        "程序版本", "题库SHA-256"}));
         QCOMPARE(rows[1], (QStringList{"1", "2026-03-01 14:05:09", "+08:00", "李雷, \"小李\"\n二班", "你可断吗？", "12", "23", "16－25分",
                                        "1:A：是; 2:B：有时，如此", "1.0", QString(64, u'a')}));
-        QCOMPARE(modeOf(out), 0600);
+        // The newest record: text a spreadsheet would run as a formula is marked as text; the
+        // negative total stays a number.
+        QCOMPARE(rows.last().mid(2, 6), (QStringList {"+05:30:15", "'" + guarded.person, "你可断吗？", "12", "-3", "'@SUM(A1)"}));
+        if (exported)
+            QCOMPARE(modeOf(out), 0600);
     }
 };
 

@@ -1,18 +1,33 @@
 // SPDX-FileCopyrightText: 2026 The Zentrova developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
+#include "framework/bankcatalog.h"
+#include "questionnaires/testwindows.h"
+#include "records/recordswindow.h"
 #include "shell/layoutscaler.h"
 #include "shell/mainwindow.h"
 #include "shell/splashwindow.h"
 #include "testsupport.h"
 
+#include <QAbstractButton>
+#include <QComboBox>
 #include <QDialog>
+#include <QFileDialog>
 #include <QFrame>
+#include <QGroupBox>
+#include <QHeaderView>
 #include <QImageReader>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QRegularExpression>
 #include <QScreen>
+#include <QScrollBar>
+#include <QTabBar>
+#include <QTextEdit>
 #include <QTimer>
 #include <QtTest>
 
@@ -48,7 +63,92 @@ QTimer *countdownOf(SplashWindow *splash)
     return splash ? splash->findChild<QTimer *>("Timer1") : nullptr;
 }
 
+QStringList actionTexts(const QList<QAction *> &actions)
+{
+    QStringList texts;
+    for (const QAction *action : actions)
+        texts << action->text() << action->toolTip() << action->shortcut().toString(QKeySequence::NativeText);
+    return texts;
+}
+
+// Every text a user can read in a window, shown now or in another of its
+// states: captions, titles, items, headers, tips and the entries of its
+// menus. Names the user typed or the file system holds are not Qt's words.
+QStringList readableTexts(const QWidget *root)
+{
+    QList<const QWidget *> widgets{root};
+    for (const QWidget *child : root->findChildren<QWidget *>())
+        widgets << child;
+    QStringList texts;
+    for (const QWidget *w : widgets) {
+        texts << w->windowTitle() << w->toolTip() << w->whatsThis() << actionTexts(w->actions());
+        if (const auto *label = qobject_cast<const QLabel *>(w))
+            texts << label->text();
+        else if (const auto *button = qobject_cast<const QAbstractButton *>(w))
+            texts << button->text();
+        else if (const auto *group = qobject_cast<const QGroupBox *>(w))
+            texts << group->title();
+        else if (const auto *edit = qobject_cast<const QLineEdit *>(w))
+            texts << edit->placeholderText();
+        else if (const auto *box = qobject_cast<const QTextEdit *>(w))
+            texts << box->toPlainText();
+        else if (const auto *tabs = qobject_cast<const QTabBar *>(w)) {
+            for (int i = 0; i < tabs->count(); ++i)
+                texts << tabs->tabText(i);
+        } else if (const auto *combo = qobject_cast<const QComboBox *>(w); combo && combo->objectName() != "lookInCombo") {
+            for (int i = 0; i < combo->count(); ++i)
+                texts << combo->itemText(i);
+        } else if (const auto *header = qobject_cast<const QHeaderView *>(w); header && header->model()) {
+            for (int i = 0; i < header->count(); ++i)
+                texts << header->model()->headerData(i, header->orientation()).toString();
+        }
+    }
+    return texts;
+}
+
+// Latin words of three letters or more, outside the few a Chinese user
+// reads as they are: the program's name, file kinds, keys named as their
+// keycaps are, paper standards (JIS B5, ANSI C), and the original name that
+// Qt's translation keeps in brackets after a paper's Chinese name
+// ("美国信纸 (Letter)").
+QStringList englishWords(const QStringList &texts)
+{
+    static const QStringList allowed = {"Zentrova", "PDF", "PNG", "CSV", "SHA", "UTC", "Ctrl", "Shift", "Del", "Delete", "Esc", "Menu", "JIS", "ANSI"};
+    static const QRegularExpression word("[A-Za-z]{3,}");
+    static const QRegularExpression gloss("(?<=[\\x{4e00}-\\x{9fff}]) ?\\([^()]*\\)");
+    QStringList found;
+    for (const QString &text : texts) {
+        // "P&roperties" reads as one word.
+        const QString read = QString(text).remove('&').remove(gloss);
+        for (const QRegularExpressionMatch &match : word.globalMatch(read)) {
+            if (!allowed.contains(match.captured(), Qt::CaseInsensitive))
+                found << QStringLiteral("%1 in \"%2\"").arg(match.captured(), text.left(40));
+        }
+    }
+    found.removeDuplicates();
+    return found;
+}
+
+using TextsShown = std::function<QStringList()>;
+
+// The texts of the popup menu that opens inside action, which returns once
+// the menu has closed.
+QStringList popupTexts(const std::function<void()> &action)
+{
+    QStringList texts;
+    QTimer::singleShot(0, qApp, [&] {
+        if (auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget())) {
+            texts = readableTexts(menu);
+            menu->close();
+        }
+    });
+    action();
+    return texts;
+}
+
 } // namespace
+
+Q_DECLARE_METATYPE(TextsShown)
 
 class ShellTest : public QObject
 {
@@ -103,11 +203,11 @@ private slots:
             "婚恋测试 > 恋爱测试|mnuHunlan1",
             "婚恋测试 > 恋爱测试 > 惹人喜爱的女孩|mnuHunlan11",
             "婚恋测试 > 恋爱测试 > 你的爱情分值|mnuHunlan12",
-            "测评记录|mnuRecords",
-            "测评记录 > 查看测评记录…|mnuRecordsView",
-            "测评记录 > 当前受测者…|mnuRecordsPerson",
-            "测评记录 > 自动保存测评结果|mnuRecordsAutoSave",
-            "测评记录 > 删除全部记录…|mnuRecordsDeleteAll",
+            "测评记录(&R)|mnuRecords",
+            "测评记录(&R) > 查看测评记录(&V)…|mnuRecordsView",
+            "测评记录(&R) > 当前受测者(&P)…|mnuRecordsPerson",
+            "测评记录(&R) > 自动保存测评结果(&A)|mnuRecordsAutoSave",
+            "测评记录(&R) > 删除全部记录(&D)…|mnuRecordsDeleteAll",
             "帮助|mnuHelp",
             "帮助 > 关于|mnuAbout",
         };
@@ -121,6 +221,80 @@ private slots:
             QVERIFY(!action->isSeparator());
             QVERIFY(action->shortcut().isEmpty());
         }
+    }
+
+    // Qt's own dialogs and menus speak Chinese beside the windows' Chinese.
+    void noEnglishWords_data()
+    {
+        QTest::addColumn<TextsShown>("shown");
+        QTest::newRow("main window and its menus") << TextsShown([] {
+            MainWindow main;
+            return readableTexts(&main);
+        });
+        for (const BankTable &table : bankTables()) {
+            QTest::newRow(table.window.data()) << TextsShown([name = table.window] {
+                std::unique_ptr<QDialog> window(createTestWindow(name, nullptr));
+                return readableTexts(window.get());
+            });
+        }
+        QTest::newRow("records window") << TextsShown([] {
+            RecordsWindow window;
+            return readableTexts(&window);
+        });
+        QTest::newRow("line edit and text box menus") << TextsShown([] {
+            QLineEdit edit("王小明");
+            QTextEdit box("结果");
+            std::unique_ptr<QMenu> editMenu(edit.createStandardContextMenu()), boxMenu(box.createStandardContextMenu());
+            return readableTexts(editMenu.get()) + readableTexts(boxMenu.get());
+        });
+        QTest::newRow("scroll bar menu") << TextsShown([] {
+            QScrollBar bar(Qt::Vertical);
+            bar.resize(16, 200);
+            bar.show();
+            return popupTexts([&] {
+                QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(8, 100), bar.mapToGlobal(QPoint(8, 100)));
+                QApplication::sendEvent(&bar, &event);
+            });
+        });
+        QTest::newRow("当前受测者…") << TextsShown([] {
+            MainWindow main;
+            main.show();
+            QStringList texts;
+            whenModal([&](QWidget *dialog) {
+                texts = readableTexts(dialog);
+                dialog->close();
+            });
+            findAction(main, "mnuRecordsPerson")->trigger();
+            return texts;
+        });
+        QTest::newRow("file dialog") << TextsShown([] {
+            QTemporaryDir folder;
+            QFileDialog dialog(nullptr, "保存报告", folder.path(), "PDF 文件 (*.pdf)");
+            dialog.setOption(QFileDialog::DontUseNativeDialog);
+            dialog.setAcceptMode(QFileDialog::AcceptSave);
+            dialog.show();
+            return readableTexts(&dialog);
+        });
+        QTest::newRow("print dialog and the printer's properties") << TextsShown([] {
+            QPrinter printer;
+            QPrintDialog dialog(&printer);
+            dialog.show();
+            QStringList texts = readableTexts(&dialog);
+            whenModal([&](QWidget *properties) {
+                texts << readableTexts(properties);
+                properties->close();
+            });
+            dialog.findChild<QAbstractButton *>("properties")->click();
+            return texts;
+        });
+    }
+    void noEnglishWords()
+    {
+        QFETCH(TextsShown, shown);
+        const QStringList texts = shown();
+        QVERIFY(!texts.join("").trimmed().isEmpty());
+        const QStringList english = englishWords(texts);
+        QVERIFY2(english.isEmpty(), qPrintable(english.join("; ")));
     }
 
     void testEntryOpensItsWindowModally_data()
@@ -196,7 +370,9 @@ private slots:
         QCOMPARE(splash->objectName(), "frm心理测试版本");
         QVERIFY(splash->windowFlags() & Qt::FramelessWindowHint);
         QCOMPARE(splash->size(), QSize(455, 231)); // 6825 × 3465 twips
-        QCOMPARE(splash->findChild<QLabel *>("Label2")->text(), "版本：  1.0");
+        // The program's own version, not the layout's 1.0; the caption stays as laid out.
+        QCOMPARE(splash->findChild<QLabel *>("Label2")->text(), "版本：  " ZENTROVA_VERSION);
+        QVERIFY(QStringLiteral(ZENTROVA_VERSION) != "1.0");
         QImageReader stored(":/images/splash.jpg");
         QCOMPARE(stored.format(), "jpeg");
         QCOMPARE(stored.size(), QSize(694, 449));

@@ -8,6 +8,7 @@
 
 #include <QAbstractButton>
 #include <QLabel>
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QTextEdit>
 #include <QtTest>
@@ -338,6 +339,13 @@ private slots:
         auto *rules = part<QTextEdit>(w, "Text1");
         auto *explanations = part<QTextEdit>(w, "Text2");
         QVERIFY(rules->toPlainText().startsWith("  　1、如果某一项的得分"));
+        // Each numbered rule starts a line of its own, and no word is lost.
+        const QStringList lines = rules->toPlainText().split('\n');
+        QCOMPARE(lines.size(), 3);
+        for (int i = 0; i < 3; ++i)
+            QVERIFY2(lines.at(i).startsWith(QStringLiteral("  　%1、").arg(i + 1)), qPrintable(lines.at(i)));
+        QCOMPARE(QString(lines.join("")).remove(QRegularExpression("[ 　]")),
+                 QString::fromUtf8(TemperamentRulesText).remove(QRegularExpression("[ 　]")));
         QTest::keyClicks(rules, "abc");
         const QString typed = rules->toPlainText();
         QVERIFY(typed.contains("abc"));

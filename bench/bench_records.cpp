@@ -7,7 +7,7 @@
 // the record, hashing the bank, handing it to a worker thread), reading the
 // summaries of 10,000 records, and hashing the shipped bank.
 //
-//   bench_records [BANK]    (the bank beside the program by default)
+//   bench_records [BANK]    (the bank of the build tree by default)
 
 #include "framework/questionbank.h"
 #include "records/recordstore.h"
@@ -62,6 +62,8 @@ double flushMs(const QString &folder)
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
+    // The bank is built beside the program, one folder up from the benchmarks.
+    setProgramFolder(QDir(QCoreApplication::applicationDirPath() + "/..").absolutePath());
     const QString bank = argc > 1 ? QString::fromLocal8Bit(argv[1]) : bankPath();
     const QString bankHash = fileSha256(bank);
     if (bankHash.isEmpty()) {

@@ -8,14 +8,14 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
+  qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-translations-l10n libgl-dev
   libsqlite3-dev
   libpq-dev postgresql-15
   clang-14 libclang-rt-14-dev
   xvfb xauth valgrind
   desktop-file-utils appstream librsvg2-bin file poppler-utils
   reuse lintian man-db groff-base
-  fonts-noto-cjk fonts-arphic-gkai00mp fonts-arphic-ukai fonts-arphic-gbsn00lp fonts-dejavu-core
+  fonts-noto-cjk fonts-arphic-gkai00mp fonts-arphic-ukai fonts-dejavu-core
   fonts-lxgw-wenkai fontconfig
 )
 

@@ -3,6 +3,7 @@
 
 #include "framework/fonts.h"
 #include "framework/messages.h"
+#include "framework/translations.h"
 #include "shell/commandline.h"
 #include "shell/mainwindow.h"
 #include "shell/splashwindow.h"
@@ -40,22 +41,23 @@ int main(int argc, char *argv[])
         // Drawing text takes a GUI application, but a report needs no screen.
         qputenv("QT_QPA_PLATFORM", "offscreen");
         QApplication app(argc, argv);
+        zentrova::installQtTranslations();
         zentrova::installFontSubstitutions();
         return zentrova::answerCommandLine(command);
     }
     if (command.action != Action::Run && !(command.action == Action::Error && haveDisplay())) {
         QCoreApplication app(argc, argv);
+        zentrova::installQtTranslations();
         return zentrova::answerCommandLine(command);
     }
 
     if (!haveDisplay()) {
-        std::fprintf(stderr,
-                     "zentrova: no graphical display found; start it from a desktop session, "
-                     "or headless with: xvfb-run -a %s\n",
-                     argv[0]);
+        std::fprintf(stderr, "zentrova: 找不到图形显示。请在桌面会话中启动，或者这样在没有显示器时运行：xvfb-run -a %s\n", argv[0]);
         return 1;
     }
     QApplication app(argc, argv);
+    // Qt's own dialogs speak the windows' language, whatever the locale.
+    zentrova::installQtTranslations();
     command = zentrova::parseCommandLine(QCoreApplication::arguments());
     if (command.action != Action::Run)
         return zentrova::answerCommandLine(command);

@@ -21,6 +21,8 @@
 #include "framework/questionbank.h"
 #include "framework/strings.h"
 #include "framework/testwindow.h"
+#include "framework/textwidgets.h"
+#include "framework/translations.h"
 #include "questionnaires/testwindows.h"
 #include "records/recordstore.h"
 #include "records/recordswindow.h"
@@ -40,6 +42,7 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTextBlock>
@@ -90,6 +93,104 @@ bool showsWhole(const TextBox *box)
     return box->cursorRect(end).bottom() <= box->viewport()->height();
 }
 
+// A label's text as the user sees it: with a buddy, a single "&" underlines
+// the letter after it and "&&" shows one "&".
+QString shownText(const QLabel *label)
+{
+    const QString text = label->text();
+    if (!label->buddy())
+        return text;
+    QString shown;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text.at(i) == u'&' && ++i == text.size())
+            break;
+        shown += text.at(i);
+    }
+    return shown;
+}
+
+// The lines of a text box that are wholly in view, where they are drawn in
+// the box; a line is placed by its baseline.
+QList<TextLabel::ShownLine> linesInView(const QTextEdit *box)
+{
+    QList<TextLabel::ShownLine> lines;
+    const QRect view = box->viewport()->geometry();
+    const QPointF offset = QPointF(view.topLeft()) - QPointF(box->horizontalScrollBar()->value(), box->verticalScrollBar()->value());
+    const QAbstractTextDocumentLayout *layout = box->document()->documentLayout();
+    for (QTextBlock block = box->document()->begin(); block.isValid(); block = block.next()) {
+        const QPointF blockTop = layout->blockBoundingRect(block).topLeft() + offset;
+        for (int i = 0; i < block.layout()->lineCount(); ++i) {
+            const QTextLine line = block.layout()->lineAt(i);
+            const QRect rect = line.rect().translated(blockTop).toAlignedRect();
+            if (view.contains(rect))
+                lines.append({rect, block.text().mid(line.textStart(), line.textLength())});
+        }
+    }
+    return lines;
+}
+
+// The longest run of pixel rows from y0 to y1 (device pixels) in which no
+// pixel between x0 and x1 stands out from the background by more than the
+// faintest edge of a stroke.
+int clearRows(const QImage &image, QRgb background, int x0, int x1, int y0, int y1)
+{
+    constexpr int Faint = 16;
+    int longest = 0;
+    int run = 0;
+    for (int y = std::max(y0, 0); y < std::min(y1, image.height()); ++y) {
+        const auto *row = reinterpret_cast<const QRgb *>(image.constScanLine(y));
+        bool clear = true;
+        for (int x = std::max(x0, 0); x < std::min(x1, image.width()) && clear; ++x) {
+            clear = std::abs(qRed(row[x]) - qRed(background)) <= Faint && std::abs(qGreen(row[x]) - qGreen(background)) <= Faint
+                && std::abs(qBlue(row[x]) - qBlue(background)) <= Faint;
+        }
+        run = clear ? run + 1 : 0;
+        longest = std::max(longest, run);
+    }
+    return longest;
+}
+
+// The clear space between each two neighbouring lines of text, measured on
+// the control as drawn: one pixel at least at 1x, two at 2x, or the lines
+// read as touching. Returns a description of the closest pair, or nothing.
+QString touchingLines(const QWidget *control, const QList<TextLabel::ShownLine> &lines)
+{
+    if (lines.size() < 2)
+        return {};
+    // Drawn as part of its window: a control alone has no background of its own.
+    QWidget *window = control->window();
+    const QImage image
+        = window->grab(QRect(control->mapTo(window, QPoint()), control->size())).toImage().convertToFormat(QImage::Format_RGB32);
+    const qreal scale = image.devicePixelRatio();
+    // The background is the colour most of the text's area has.
+    QHash<QRgb, int> counts;
+    const QRect area = QRect(lines.first().rect.topLeft() * scale, lines.last().rect.bottomRight() * scale) & image.rect();
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x)
+            ++counts[image.pixel(x, y)];
+    }
+    QRgb background = 0;
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it) {
+        if (it.value() > counts.value(background))
+            background = it.key();
+    }
+    const int needed = qCeil(scale);
+    const qreal em = QFontInfo(control->font()).pixelSize();
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        const TextLabel::ShownLine &above = lines.at(i - 1);
+        const TextLabel::ShownLine &below = lines.at(i);
+        if (above.text.trimmed().isEmpty() || below.text.trimmed().isEmpty())
+            continue;
+        // From the middle of one line's ideographs to the middle of the next.
+        const auto middle = [&](const QRect &line) { return line.center().y() + em * 0.05; };
+        const int gap = clearRows(image, background, qFloor(above.rect.left() * scale), qCeil((above.rect.right() + 1) * scale),
+                                  qRound(middle(above.rect) * scale), qRound(middle(below.rect) * scale));
+        if (gap < needed)
+            return QStringLiteral("%1 px clear above line %2 \"%3\"").arg(gap).arg(i + 1).arg(below.text.left(12));
+    }
+    return {};
+}
+
 // Controls whose text needs more room than they have. A rough check: a frame
 // of a label, a style's indicator or a deliberate cover are not weighed.
 void reportTightTexts(const QWidget *window, const QString &state)
@@ -99,19 +200,31 @@ void reportTightTexts(const QWidget *window, const QString &state)
         std::fprintf(stderr, "%s %s: %s does not fit: %s\n", qPrintable(window->objectName()), qPrintable(state),
                      qPrintable(control->objectName()), qPrintable(text.section(u'\n', 0, 0).left(24)));
     };
+    auto reportTouching = [&](const QWidget *control, const QString &where) {
+        if (where.isEmpty())
+            return;
+        ++g_suspects;
+        std::fprintf(stderr, "%s %s: %s has lines that touch: %s\n", qPrintable(window->objectName()), qPrintable(state),
+                     qPrintable(control->objectName()), qPrintable(where));
+    };
     for (const QLabel *label : window->findChildren<QLabel *>()) {
         if (!label->isVisibleTo(window) || label->text().isEmpty() || !label->pixmap().isNull())
             continue;
         const QRect room = label->contentsRect();
+        const QString text = shownText(label);
         if (label->wordWrap()) {
             if (label->heightForWidth(label->width()) > label->height() + 1)
-                report(label, label->text());
+                report(label, text);
+            if (const auto *wrapped = dynamic_cast<const TextLabel *>(label))
+                reportTouching(label, touchingLines(label, wrapped->shownLines()));
         } else {
-            // The ink, not the line with its leading, must fit in height.
+            // The ink, not the line with its leading, must lie inside the
+            // label, where the label puts the line.
             const QFontMetrics metrics = label->fontMetrics();
-            const QRect needed = metrics.boundingRect(room, int(label->alignment()), label->text());
-            if (needed.width() > room.width() || metrics.tightBoundingRect(label->text()).height() > room.height())
-                report(label, label->text());
+            const QRect line = metrics.boundingRect(room, int(label->alignment()), text);
+            const QRect ink = metrics.tightBoundingRect(text).translated(0, line.top() + metrics.ascent());
+            if (line.width() > room.width() || ink.top() < room.top() || ink.bottom() > room.bottom())
+                report(label, text);
         }
     }
     for (const QAbstractButton *button : window->findChildren<QAbstractButton *>()) {
@@ -125,6 +238,8 @@ void reportTightTexts(const QWidget *window, const QString &state)
     for (const QTextEdit *box : window->findChildren<QTextEdit *>()) {
         if (mustShowWhole(box) && !showsWhole(box))
             report(box, box->toPlainText());
+        if (box->isVisibleTo(window))
+            reportTouching(box, touchingLines(box, linesInView(box)));
     }
     for (const QPlainTextEdit *box : window->findChildren<QPlainTextEdit *>()) {
         if (mustShowWhole(box) && !showsWhole(box))
@@ -344,6 +459,7 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "cannot create %s\n", qPrintable(arguments.first()));
         return 1;
     }
+    installQtTranslations();
     installFontSubstitutions();
     // Questions are answered Yes (the temperament test asks before it
     // submits), except the one that would end a test.

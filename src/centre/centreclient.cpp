@@ -163,36 +163,15 @@ std::optional<QList<RecordSummary>> CentreClient::summaries()
     return summaries;
 }
 
-std::optional<QList<Record>> CentreClient::readRecords(std::optional<qint64> id)
+std::optional<QList<Record>> CentreClient::withDetails(const pg::Result &rows)
 {
-    if (!connected())
+    if (!pg::succeeded(rows.get())) {
+        failed(rows.get());
         return std::nullopt;
-    const QByteArray where = id ? " WHERE l.id = $1" : "";
-    const QByteArray whereRecord = id ? " WHERE record = $1" : "";
-    std::vector<std::optional<QByteArray>> parameters;
-    if (id)
-        parameters.push_back(QByteArray::number(*id));
-    // One snapshot for the three reads.
-    pg::exec(m_db.get(), "BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY");
-    const pg::Result rows = run(QByteArray("SELECT ") + ListColumns + ", l.program_version, l.bank_sha256 FROM zentrova.record_list l"
-            + where + " ORDER BY l.finished DESC, l.id DESC",
-        parameters);
-    const pg::Result figures
-        = run("SELECT record, name, value FROM zentrova.record_figures" + whereRecord + " ORDER BY record, position", parameters);
-    const pg::Result answers
-        = run("SELECT record, item, answer FROM zentrova.record_answers" + whereRecord + " ORDER BY record, position", parameters);
-    for (const pg::Result *result : {&rows, &figures, &answers}) {
-        if (!pg::succeeded(result->get())) {
-            failed(result->get());
-            if (m_db)
-                pg::exec(m_db.get(), "ROLLBACK");
-            return std::nullopt;
-        }
     }
-    pg::exec(m_db.get(), "COMMIT");
-
     QList<Record> records;
     QHash<qint64, qsizetype> index;
+    QByteArray ids = "{";
     const PGresult *r = rows.get();
     for (int i = 0; i < PQntuples(r); ++i) {
         Record record;
@@ -206,7 +185,20 @@ std::optional<QList<Record>> CentreClient::readRecords(std::optional<qint64> id)
         record.programVersion = text(r, i, 9);
         record.bankSha256 = text(r, i, 10);
         index.insert(record.id, records.size());
+        ids += (ids.size() > 1 ? "," : "") + QByteArray::number(record.id);
         records.append(record);
+    }
+    if (records.isEmpty())
+        return records;
+    const pg::Result figures
+        = run("SELECT record, name, value FROM zentrova.record_figures WHERE record = ANY($1::bigint[]) ORDER BY record, position", {ids + '}'});
+    const pg::Result answers
+        = run("SELECT record, item, answer FROM zentrova.record_answers WHERE record = ANY($1::bigint[]) ORDER BY record, position", {ids + '}'});
+    for (const pg::Result *result : {&figures, &answers}) {
+        if (!pg::succeeded(result->get())) {
+            failed(result->get());
+            return std::nullopt;
+        }
     }
     for (int i = 0; i < PQntuples(figures.get()); ++i) {
         const auto found = index.constFind(integer(figures.get(), i, 0));
@@ -221,14 +213,58 @@ std::optional<QList<Record>> CentreClient::readRecords(std::optional<qint64> id)
     return records;
 }
 
-std::optional<QList<Record>> CentreClient::records()
+bool CentreClient::forEachRecord(const std::function<bool(const QStringList &)> &names, const std::function<bool(const Record &)> &visit)
 {
-    return readRecords(std::nullopt);
+    if (!connected())
+        return false;
+    // One snapshot for the whole walk; the records come a page at a time
+    // through a cursor, so that memory does not grow with their number.
+    const pg::Result begun = run("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY");
+    if (!pg::succeeded(begun.get()))
+        return failed(begun.get());
+    auto stop = [this](const PGresult *result) {
+        if (result)
+            failed(result);
+        if (m_db)
+            pg::exec(m_db.get(), "ROLLBACK");
+        return false;
+    };
+    const pg::Result figureNames = run("SELECT name FROM (SELECT f.name, row_number() OVER (ORDER BY l.finished, l.id, f.position) AS n "
+                                       "FROM zentrova.record_list l JOIN zentrova.record_figures f ON f.record = l.id) AS named "
+                                       "GROUP BY name ORDER BY min(n)");
+    if (!pg::succeeded(figureNames.get()))
+        return stop(figureNames.get());
+    QStringList nameList;
+    for (int i = 0; i < PQntuples(figureNames.get()); ++i)
+        nameList << text(figureNames.get(), i, 0);
+    if (!names(nameList))
+        return stop(nullptr);
+    const pg::Result declared = run(QByteArray("DECLARE walk NO SCROLL CURSOR FOR SELECT ") + ListColumns
+        + ", l.program_version, l.bank_sha256 FROM zentrova.record_list l ORDER BY l.finished, l.id");
+    if (!pg::succeeded(declared.get()))
+        return stop(declared.get());
+    for (;;) {
+        const auto page = withDetails(run("FETCH 1000 FROM walk"));
+        if (!page)
+            return stop(nullptr);
+        if (page->isEmpty())
+            break;
+        for (const Record &record : *page) {
+            if (!visit(record))
+                return stop(nullptr);
+        }
+    }
+    const pg::Result committed = run("COMMIT");
+    return pg::succeeded(committed.get()) || failed(committed.get());
 }
 
 std::optional<Record> CentreClient::record(qint64 id)
 {
-    auto found = readRecords(id);
+    if (!connected())
+        return std::nullopt;
+    const auto found = withDetails(run(QByteArray("SELECT ") + ListColumns
+            + ", l.program_version, l.bank_sha256 FROM zentrova.record_list l WHERE l.id = $1",
+        {QByteArray::number(id)}));
     if (!found)
         return std::nullopt;
     if (found->isEmpty()) {

@@ -13,7 +13,10 @@
 #include "records/recordstore.h"
 
 #include <QString>
+#include <QStringList>
 #include <QUuid>
+
+#include <functional>
 
 namespace zentrova {
 
@@ -31,8 +34,9 @@ public:
     // A counsellor's: every record's summary, newest first, with the name
     // the roster gives its 测评码.
     std::optional<QList<RecordSummary>> summaries();
-    // Whole records, newest first; or the one of that id.
-    std::optional<QList<Record>> records();
+    // Every whole record, oldest first, as RecordSource::forEachRecord().
+    bool forEachRecord(const std::function<bool(const QStringList &figureNames)> &names, const std::function<bool(const Record &)> &visit);
+    // One whole record.
     std::optional<Record> record(qint64 id);
     // Deletes records; the server notes who deleted what.
     bool remove(const QList<qint64> &ids);
@@ -49,7 +53,9 @@ private:
     bool connected();
     pg::Result run(const QByteArray &sql, const std::vector<std::optional<QByteArray>> &parameters = {});
     bool failed(const PGresult *result);
-    std::optional<QList<Record>> readRecords(std::optional<qint64> id);
+    // The records of rows (ListColumns, then the program version and the
+    // bank's SHA-256) with their figures and answers.
+    std::optional<QList<Record>> withDetails(const pg::Result &rows);
 
     QString m_conninfo;
     QString m_password;

@@ -50,9 +50,9 @@ std::optional<QList<RecordSummary>> CentreStore::summaries()
     return withPassword([this] { return m_client->summaries(); });
 }
 
-std::optional<QList<Record>> CentreStore::records()
+bool CentreStore::forEachRecord(const std::function<bool(const QStringList &)> &names, const std::function<bool(const Record &)> &visit)
 {
-    return withPassword([this] { return m_client->records(); });
+    return withPassword([&] { return m_client->forEachRecord(names, visit); });
 }
 
 std::optional<Record> CentreStore::record(qint64 id)

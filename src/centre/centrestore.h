@@ -24,7 +24,7 @@ public:
     CentreStore(const Centre &centre, PasswordAsker ask);
 
     std::optional<QList<RecordSummary>> summaries() override;
-    std::optional<QList<Record>> records() override;
+    bool forEachRecord(const std::function<bool(const QStringList &)> &names, const std::function<bool(const Record &)> &visit) override;
     std::optional<Record> record(qint64 id) override;
     bool remove(const QList<qint64> &ids) override;
     const QString &error() const override { return m_client->error(); }

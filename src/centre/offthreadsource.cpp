@@ -49,9 +49,10 @@ std::optional<QList<RecordSummary>> OffThreadSource::summaries()
     return offThread([](RecordSource &store) { return store.summaries(); });
 }
 
-std::optional<QList<Record>> OffThreadSource::records()
+bool OffThreadSource::forEachRecord(const std::function<bool(const QStringList &)> &names, const std::function<bool(const Record &)> &visit)
 {
-    return offThread([](RecordSource &store) { return store.records(); });
+    // names and visit run on the worker, one at a time, while this waits.
+    return offThread([names, visit](RecordSource &store) { return store.forEachRecord(names, visit); });
 }
 
 std::optional<Record> OffThreadSource::record(qint64 id)

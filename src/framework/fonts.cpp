@@ -17,7 +17,7 @@ namespace zentrova {
 //   face costs megabytes of memory the moment it is opened, and this one
 //   would be opened at every start for eight Latin letters. The Noto faces
 //   ask for taller lines than the windows were drawn for; TextBox and
-//   TextLabel (textwidgets.h) keep the drawn pitch;
+//   TextLabel (textwidgets.h) set their lines closer;
 // - the kai names (楷体_GB2312, and 隶书 and 华文行楷, which Debian has no
 //   face for) stay on AR PL KaitiM GB, with AR PL UKai CN for what GB2312
 //   lacks. No kai face has a bold, so Qt emboldens the outlines, which keeps

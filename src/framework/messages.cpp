@@ -27,16 +27,16 @@ MessageAnswer askWithRealBox(const MessageRequest &request)
     }
     box.addButton(QMessageBox::Yes)->setText(QStringLiteral("是(&Y)"));
     box.addButton(QMessageBox::No)->setText(QStringLiteral("否(&N)"));
-    box.setDefaultButton(QMessageBox::Yes);
+    box.setDefaultButton(request.defaultAnswer == MessageAnswer::No ? QMessageBox::No : QMessageBox::Yes);
     box.setEscapeButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes ? MessageAnswer::Yes : MessageAnswer::No;
 }
 
 } // namespace
 
-MessageAnswer showMessage(QWidget *parent, const QString &text, const QString &title, MessageButtons buttons)
+MessageAnswer showMessage(QWidget *parent, const QString &text, const QString &title, MessageButtons buttons, MessageAnswer defaultAnswer)
 {
-    const MessageRequest request{parent, text, title, buttons};
+    const MessageRequest request {parent, text, title, buttons, defaultAnswer};
     if (const MessageAnswerer &answerer = installedAnswerer())
         return answerer(request);
     return askWithRealBox(request);

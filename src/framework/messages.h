@@ -21,12 +21,15 @@ struct MessageRequest {
     QString text;
     QString title;
     MessageButtons buttons;
+    // The answer Return gives; No where Yes would lose something for good.
+    MessageAnswer defaultAnswer = MessageAnswer::Yes;
 };
 
 using MessageAnswerer = std::function<MessageAnswer(const MessageRequest &)>;
 
 // Shows a modal box with no icon and waits for the answer.
-MessageAnswer showMessage(QWidget *parent, const QString &text, const QString &title, MessageButtons buttons);
+MessageAnswer showMessage(
+    QWidget *parent, const QString &text, const QString &title, MessageButtons buttons, MessageAnswer defaultAnswer = MessageAnswer::Yes);
 
 // Replaces the real box (an empty answerer restores it); returns the previous one.
 MessageAnswerer setMessageAnswerer(MessageAnswerer answerer);

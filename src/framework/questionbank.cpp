@@ -96,6 +96,12 @@ QString bankPath()
     return override.isEmpty() ? bankPathIn(programFolder()) : override;
 }
 
+void distrustSchema(sqlite3 *db)
+{
+    sqlite3_db_config(db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+}
+
 QString quotedIdentifier(const QString &name)
 {
     QString quoted = name;
@@ -141,6 +147,7 @@ bool RecordCursor::open(const QString &path, const QString &table, const QString
     const QByteArray uri = QUrl::fromLocalFile(path).toEncoded() + "?mode=ro&immutable=1";
     if (sqlite3_open_v2(uri.constData(), &m_db, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr) != SQLITE_OK)
         return fail(describeOpenFailure(path));
+    distrustSchema(m_db);
 
     // Opening is lazy: the first query tells a database from any other file.
     sqlite3_stmt *columns = nullptr;

@@ -38,6 +38,11 @@ void setBankFile(const QString &file);
 // The bank's path for this run of the program.
 QString bankPath();
 
+// Keeps a database file from acting on its own: its views and triggers may
+// call only harmless functions, and no statement writes its schema. For every
+// connection the program opens, the bank's and the record file's.
+void distrustSchema(sqlite3 *db);
+
 // A forward-only cursor over one table in rowid order. Opening and moving read
 // one row each, whatever the size of the table. Bound widgets show the fields
 // of the current row and are refreshed on every move; NULL shows as empty.

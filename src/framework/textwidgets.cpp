@@ -15,8 +15,15 @@ namespace zentrova {
 
 qreal linePitch(const QWidget *widget)
 {
-    constexpr qreal EmsPerLine = 1.08;
-    return QFontInfo(widget->font()).pointSizeF() * widget->logicalDpiY() / 72.0 * EmsPerLine;
+    // From the highest to the lowest ink of the glyphs that reach furthest in
+    // the song and kai faces (quotes and brackets, the song comma, the kai
+    // 事 and 抖): their bounds in whole pixels, soft edges included, as the
+    // lines sit on whole pixels too. One row more stays clear between lines
+    // (two at twice the scale), and one more for a bold that thickens strokes
+    // past those bounds.
+    const QFont font = widget->font();
+    const QRectF ink = QFontMetricsF(font, widget).tightBoundingRect(QStringLiteral("“（量事存疼刚型，抖；察布）”"));
+    return std::ceil(ink.height()) + (font.bold() ? 2 : 1);
 }
 
 TextBox::TextBox(QWidget *parent)
@@ -95,6 +102,27 @@ int TextLabel::heightForWidth(int width) const
     return qCeil(lines(width - chrome.width()).size() * linePitch(this)) + chrome.height();
 }
 
+QList<TextLabel::ShownLine> TextLabel::shownLines() const
+{
+    if (!isWrappedPlainText())
+        return {};
+    const QRect room = contentsRect();
+    const qreal pitch = linePitch(this);
+    const QStringList texts = lines(room.width());
+    const Qt::Alignment align = QStyle::visualAlignment(layoutDirection(), alignment());
+    qreal top = room.top();
+    if (align & Qt::AlignVCenter)
+        top += (room.height() - texts.size() * pitch) / 2;
+    else if (align & Qt::AlignBottom)
+        top += room.height() - texts.size() * pitch;
+    QList<ShownLine> shown;
+    for (int i = 0; i < texts.size(); ++i) {
+        const int lineTop = qRound(top + i * pitch);
+        shown.append({QRect(room.left(), lineTop, room.width(), qRound(top + (i + 1) * pitch) - lineTop), texts.at(i)});
+    }
+    return shown;
+}
+
 void TextLabel::paintEvent(QPaintEvent *event)
 {
     if (!isWrappedPlainText()) {
@@ -103,22 +131,11 @@ void TextLabel::paintEvent(QPaintEvent *event)
     }
     QPainter painter(this);
     drawFrame(&painter);
-    const QRect room = contentsRect();
-    const qreal pitch = linePitch(this);
-    const QStringList shown = lines(room.width());
     const Qt::Alignment align = QStyle::visualAlignment(layoutDirection(), alignment());
-    qreal top = room.top();
-    if (align & Qt::AlignVCenter)
-        top += (room.height() - shown.size() * pitch) / 2;
-    else if (align & Qt::AlignBottom)
-        top += room.height() - shown.size() * pitch;
     // Each line centred on its em, as the face's own taller line would be.
-    for (int i = 0; i < shown.size(); ++i) {
-        const int lineTop = qRound(top + i * pitch);
-        const QRect line(room.left(), lineTop, room.width(), qRound(top + (i + 1) * pitch) - lineTop);
-        const int flags = int(align & Qt::AlignHorizontal_Mask) | Qt::AlignVCenter | Qt::TextDontClip;
-        style()->drawItemText(&painter, line, flags, palette(), isEnabled(), shown.at(i), foregroundRole());
-    }
+    const int flags = int(align & Qt::AlignHorizontal_Mask) | Qt::AlignVCenter | Qt::TextDontClip;
+    for (const ShownLine &line : shownLines())
+        style()->drawItemText(&painter, line.rect, flags, palette(), isEnabled(), line.text, foregroundRole());
 }
 
 } // namespace zentrova

@@ -34,7 +34,10 @@ struct Record {
     const ShownResult::Figure *totalFigure() const;
     // That figure read as a number, where it shows one.
     std::optional<double> total() const;
-    // Figures and verdict in one line: "总分 23　7－15分".
+    // The verdict, and where it names a band the band's meaning as the
+    // window words it: "50－74　中度焦虑".
+    QString conclusion() const;
+    // Figures and conclusion in one line: "总分 60　50－74　中度焦虑".
     QString resultLine() const;
 
     // A record of a result just shown, finished now.
@@ -44,6 +47,11 @@ struct Record {
     // Equal fields; finished compares the instant (its offset apart).
     friend bool operator==(const Record &, const Record &) = default;
 };
+
+// A band's meaning as the test's window words it beside the band (its
+// heading, or the first sentence of what it says of the band); empty where
+// the window words none.
+QString bandMeaning(const QString &window, const QString &band);
 
 // SHA-256 of a file's bytes as lower-case hex (the bank's, for a record);
 // empty when the file cannot be read.

@@ -1,8 +1,10 @@
 // SPDX-FileCopyrightText: 2026 The Zentrova developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// Two small charts of one test's records, drawn with QPainter: the totals
-// over time, a line per person, and how many records fall in each band.
+// Two small charts of one test's records, drawn with QPainter: every record's
+// total over time, a line and a marker shape per person, and how many records
+// fall in each band. Each names its test, takes the keyboard focus and tells
+// a screen reader what it shows.
 #pragma once
 
 #include <QList>
@@ -20,18 +22,36 @@ public:
         QString person; // empty when no name was set
         double total;
     };
+    // Where the parts of the chart go, for the widget's present size.
+    struct Layout {
+        QRect title, legend, plot;
+    };
 
     explicit TotalsChart(QWidget *parent = nullptr);
 
-    // Worth drawing from two points on.
+    // The test charted: its caption names the chart, and the bands of its
+    // window (the objectName) mark the y-axis.
+    void setTest(const QString &caption, const QString &window);
+    // Worth drawing from one point on: a single record shows its point.
     void setPoints(QList<Point> points);
     const QList<Point> &points() const { return m_points; }
+
+    Layout layout() const;
+    // The centre of a point's marker, where the chart draws it.
+    QPointF position(const Point &point) const;
 
 protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
+    struct Scale;
+    Scale scale() const;
+    QRect legendArea() const;
+    void describe();
+
     QList<Point> m_points;
+    QString m_caption;
+    QList<double> m_bandEdges; // totals where one band gives way to the next
 };
 
 class BandCountChart : public QWidget
@@ -46,6 +66,8 @@ public:
 
     explicit BandCountChart(QWidget *parent = nullptr);
 
+    void setTest(const QString &caption);
+    // The bars in the order drawn: the bands from the lowest totals up.
     void setBars(QList<Bar> bars);
     const QList<Bar> &bars() const { return m_bars; }
 
@@ -53,7 +75,10 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
+    void describe();
+
     QList<Bar> m_bars;
+    QString m_caption;
 };
 
 } // namespace zentrova

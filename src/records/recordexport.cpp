@@ -3,105 +3,178 @@
 
 #include "recordexport.h"
 
-#include <QSaveFile>
+#include "safesave.h"
+
+#include <QRegularExpression>
 #include <QStringList>
 
 #include <algorithm>
+#include <cstdio>
 
 namespace zentrova {
 
 namespace {
 
-QString oneLine(QString text)
+// A field on one line: control characters and the line separators as
+// escapes (\t, \n, \r, \0, \\, \xNN, \uNNNN), so that each record is one
+// line whatever a name holds.
+QString oneLine(const QString &text)
 {
-    text.replace(u'\t', u' ').replace(u'\r', u' ').replace(u'\n', u' ');
+    QString line;
+    line.reserve(text.size());
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u == u'\\')
+            line += QStringLiteral("\\\\");
+        else if (u == u'\t')
+            line += QStringLiteral("\\t");
+        else if (u == u'\n')
+            line += QStringLiteral("\\n");
+        else if (u == u'\r')
+            line += QStringLiteral("\\r");
+        else if (u == 0)
+            line += QStringLiteral("\\0");
+        else if (u < 0x20 || u == 0x7f)
+            line += QStringLiteral("\\x%1").arg(int(u), 2, 16, QChar(u'0'));
+        else if ((u >= 0x80 && u < 0xa0) || u == 0x2028 || u == 0x2029)
+            line += QStringLiteral("\\u%1").arg(int(u), 4, 16, QChar(u'0'));
+        else
+            line += c;
+    }
+    return line;
+}
+
+// "+08:00", "-05:30", "+00:00"; "+05:30:15" where there are seconds.
+QString utcOffsetText(int offset)
+{
+    const qint64 seconds = std::abs(qint64(offset));
+    const QChar zero = u'0';
+    QString text = QStringLiteral("%1%2:%3")
+                       .arg(QChar(offset < 0 ? u'-' : u'+'))
+                       .arg(seconds / 3600, 2, 10, zero)
+                       .arg(seconds / 60 % 60, 2, 10, zero);
+    if (seconds % 60 != 0)
+        text += QStringLiteral(":%1").arg(seconds % 60, 2, 10, zero);
     return text;
 }
 
-// "+08:00", "-05:30", "+00:00".
-QString utcOffsetText(int seconds)
+bool isNumber(const QString &text)
 {
-    const int minutes = std::abs(seconds) / 60;
-    const QChar zero = u'0';
-    return QStringLiteral("%1%2:%3").arg(QChar(seconds < 0 ? u'-' : u'+')).arg(minutes / 60, 2, 10, zero).arg(minutes % 60, 2, 10, zero);
+    static const QRegularExpression number(QStringLiteral("^[+-]?([0-9]+([.][0-9]*)?|[.][0-9]+)([eE][+-]?[0-9]+)?$"));
+    return number.match(text).hasMatch();
 }
 
 // Quoted where the text holds a separator, quote or line break (RFC 4180).
+// Text that a spreadsheet would run as a formula gets an apostrophe first,
+// as spreadsheets themselves mark text; numbers stay numbers.
 QString csvField(const QString &text)
 {
-    if (!text.contains(u',') && !text.contains(u'"') && !text.contains(u'\n') && !text.contains(u'\r'))
-        return text;
-    return u'"' + QString(text).replace(u'"', QStringLiteral("\"\"")) + u'"';
+    static const QString formulaStarts = QStringLiteral("=+-@\t\r");
+    QString field = text;
+    if (!field.isEmpty() && formulaStarts.contains(field.front()) && !isNumber(field))
+        field.prepend(u'\'');
+    if (std::none_of(field.begin(), field.end(), [](QChar c) { return c == u',' || c == u'"' || c == u'\n' || c == u'\r'; }))
+        return field;
+    return u'"' + field.replace(u'"', QStringLiteral("\"\"")) + u'"';
+}
+
+// Appended to row, to keep an export of many records from allocating for
+// every field.
+void appendCsvRow(QString &row, const QStringList &fields)
+{
+    for (qsizetype i = 0; i < fields.size(); ++i) {
+        if (i > 0)
+            row += u',';
+        row += csvField(fields[i]);
+    }
+    row += QStringLiteral("\r\n");
 }
 
 QString csvRow(const QStringList &fields)
 {
-    QStringList quoted;
-    for (const QString &field : fields)
-        quoted << csvField(field);
-    return quoted.join(u',') + QStringLiteral("\r\n");
+    QString row;
+    appendCsvRow(row, fields);
+    return row;
 }
 
 QString answersText(const QList<ShownResult::Answer> &answers)
 {
-    QStringList parts;
-    for (const ShownResult::Answer &answer : answers)
-        parts << answer.item + u':' + answer.answer;
-    return parts.join(QStringLiteral("; "));
+    QString text;
+    text.reserve(answers.size() * 16);
+    for (const ShownResult::Answer &answer : answers) {
+        if (!text.isEmpty())
+            text += QStringLiteral("; ");
+        text += answer.item;
+        text += u':';
+        text += answer.answer;
+    }
+    return text;
 }
 
 } // namespace
 
 QString listingLine(const RecordSummary &summary)
 {
-    const QStringList fields{QString::number(summary.id), summary.finished.toString(Qt::ISODate), summary.person, summary.caption,
-                             summary.resultLine};
-    QStringList cleaned;
+    // ISO 8601 offsets stop at minutes; an offset with seconds keeps them.
+    const int offset = summary.finished.offsetFromUtc();
+    const QString finished = offset % 60 == 0 ? summary.finished.toString(Qt::ISODate)
+                                              : summary.finished.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")) + utcOffsetText(offset);
+    const QStringList fields {QString::number(summary.id), finished, summary.person, summary.caption, summary.resultLine};
+    QStringList escaped;
     for (const QString &field : fields)
-        cleaned << oneLine(field);
-    return cleaned.join(u'\t');
+        escaped << oneLine(field);
+    return escaped.join(u'\t');
 }
 
-bool exportCsv(const QList<Record> &records, const QString &path, QString *error)
+bool writeCsv(RecordSource &store, const std::function<bool(const QByteArray &)> &write)
 {
     // Oldest first, like a log: a later export of more records adds rows at
     // the bottom, and figure columns at the right in the order first shown.
-    QList<Record> chronological = records;
-    std::reverse(chronological.begin(), chronological.end());
     QStringList figureNames;
-    for (const Record &record : std::as_const(chronological)) {
-        for (const ShownResult::Figure &figure : record.figures) {
-            if (!figureNames.contains(figure.name))
-                figureNames << figure.name;
-        }
-    }
-
-    QString text = csvRow(QStringList{QStringLiteral("编号"), QStringLiteral("完成时间"), QStringLiteral("UTC偏移"),
-                                      QStringLiteral("受测者"), QStringLiteral("测试"), QStringLiteral("用时（分钟）")}
-                          + figureNames
-                          + QStringList{QStringLiteral("评语或分数段"), QStringLiteral("答案"), QStringLiteral("程序版本"),
-                                        QStringLiteral("题库SHA-256")});
-    for (const Record &record : std::as_const(chronological)) {
-        QStringList row{QString::number(record.id), record.finished.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
-                        utcOffsetText(record.finished.offsetFromUtc()), record.person, record.caption,
-                        record.elapsedMinutes ? QString::number(*record.elapsedMinutes) : QString()};
+    const auto header = [&](const QStringList &names) {
+        figureNames = names;
+        return write("\xEF\xBB\xBF"
+            + csvRow(QStringList {QStringLiteral("编号"), QStringLiteral("完成时间"), QStringLiteral("UTC偏移"), QStringLiteral("受测者"),
+                         QStringLiteral("测试"), QStringLiteral("用时（分钟）")}
+                + names
+                + QStringList {QStringLiteral("评语或分数段"), QStringLiteral("答案"), QStringLiteral("程序版本"),
+                    QStringLiteral("题库SHA-256")})
+                  .toUtf8());
+    };
+    const auto row = [&](const Record &record) {
+        // The program's own fields: plain numbers and times, never guarded.
+        // Formatted by hand: QDateTime::toString() reads its format anew for
+        // every one of a million rows.
+        const QDate date = record.finished.date();
+        const QTime time = record.finished.time();
+        QString line;
+        line.reserve(1024);
+        char made[64];
+        const int length = std::snprintf(made, sizeof made, "%lld,%04d-%02d-%02d %02d:%02d:%02d,", record.id, date.year(), date.month(),
+            date.day(), time.hour(), time.minute(), time.second());
+        line += QLatin1StringView(made, length);
+        line += utcOffsetText(record.finished.offsetFromUtc());
+        line += u',';
+        QStringList fields {record.person, record.caption, record.elapsedMinutes ? QString::number(*record.elapsedMinutes) : QString()};
         for (const QString &name : std::as_const(figureNames)) {
             const auto figure = std::find_if(record.figures.begin(), record.figures.end(), [&](const auto &f) { return f.name == name; });
-            row << (figure != record.figures.end() ? figure->value : QString());
+            fields << (figure != record.figures.end() ? figure->value : QString());
         }
-        row << record.verdict << answersText(record.answers) << record.programVersion << record.bankSha256;
-        text += csvRow(row);
-    }
+        fields << record.verdict << answersText(record.answers) << record.programVersion << record.bankSha256;
+        appendCsvRow(line, fields);
+        return write(line.toUtf8());
+    };
+    return store.forEachRecord(header, row);
+}
 
-    // Written beside the target and renamed over it once complete; readable
-    // by the user alone before the first byte goes in.
-    const QByteArray bytes = "\xEF\xBB\xBF" + text.toUtf8();
-    QSaveFile file(path);
-    const bool written = file.open(QIODevice::WriteOnly) && file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)
-        && file.write(bytes) == bytes.size() && file.commit();
-    if (!written && error)
-        *error = QStringLiteral("无法写入导出文件“%1”（%2），没有导出。").arg(path, file.errorString());
-    return written;
+bool exportCsv(RecordSource &store, const QString &path, QString *error)
+{
+    SafeSave file(path, QStringLiteral("导出文件"));
+    if (file.open() && writeCsv(store, [&](const QByteArray &bytes) { return file.write(bytes); }) && file.commit())
+        return true;
+    // Either the file or the records failed; the other said nothing.
+    *error = store.error().isEmpty() ? file.error() : store.error() + QStringLiteral("没有导出。");
+    return false;
 }
 
 } // namespace zentrova

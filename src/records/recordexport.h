@@ -7,19 +7,29 @@
 
 #include "recordstore.h"
 
-#include <QList>
+#include <QByteArray>
 #include <QString>
+
+#include <functional>
 
 namespace zentrova {
 
 // Id, finished time (ISO 8601 with its offset), person, test caption and
-// result line, tab-separated; tabs and line breaks inside turned to spaces.
+// result line, tab-separated, one line whatever the fields hold: a backslash,
+// tab, line break, carriage return and NUL inside read \\, \t, \n, \r and \0,
+// other control characters \xNN, and the Unicode line separators \uNNNN.
 QString listingLine(const RecordSummary &summary);
 
-// Writes the records, oldest first, as CSV that spreadsheet programs open
-// with the Chinese intact: UTF-8 with a byte-order mark, CRLF, a header row,
-// a column per figure name. The file is private to the user and appears
-// whole or not at all; an existing file is replaced only on success.
-bool exportCsv(const QList<Record> &records, const QString &path, QString *error);
+// The records, oldest first, as CSV that spreadsheet programs open with the
+// Chinese intact: UTF-8 with a byte-order mark, CRLF, a header row, a column
+// per figure name. Text that a spreadsheet would take for a formula (starting
+// with =, +, -, @, a tab or a carriage return, and not a number) gets a
+// leading apostrophe. Handed to write a row at a time; false when write or
+// the store fails (then store.error() says why, if it was the store).
+bool writeCsv(RecordSource &store, const std::function<bool(const QByteArray &)> &write);
+
+// writeCsv() into a file that is private to the user and appears whole or
+// not at all (see SafeSave): an existing file is replaced only on success.
+bool exportCsv(RecordSource &store, const QString &path, QString *error);
 
 } // namespace zentrova

@@ -3,6 +3,8 @@
 
 #include "recordstore.h"
 
+#include "framework/questionbank.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QFuture>
@@ -11,6 +13,7 @@
 #include <QStandardPaths>
 #include <QThreadPool>
 #include <QUuid>
+#include <QtEndian>
 
 #include <sqlite3.h>
 
@@ -61,6 +64,9 @@ const char *const SchemaSteps[] = {
 };
 constexpr int SchemaVersion = int(std::size(SchemaSteps));
 
+// A file's tables, indexes, triggers and views, one line each.
+const char *const SchemaQuery = "SELECT json_array(type, name, tbl_name, sql) FROM sqlite_schema ORDER BY 1";
+
 const char *const RecordColumns
     = "id, window, caption, finished_ms, utc_offset, elapsed_minutes, verdict, person, program_version, bank_sha256";
 const char *const NewestFirst = " ORDER BY finished_ms DESC, id DESC";
@@ -87,6 +93,28 @@ QString causeOf(int errnum)
         return QStringLiteral("文件大小超出了系统允许的上限");
     case ENOTDIR:
         return QStringLiteral("路径中有一级不是文件夹");
+    case ENOENT:
+        return QStringLiteral("文件或文件夹不存在");
+    case EISDIR:
+        return QStringLiteral("它是一个文件夹");
+    case ELOOP:
+        return QStringLiteral("路径中的符号链接太多或者绕成了圈");
+    case ENAMETOOLONG:
+        return QStringLiteral("文件名太长");
+    case EIO:
+        return QStringLiteral("磁盘读写出错");
+    case EMFILE:
+    case ENFILE:
+        return QStringLiteral("同时打开的文件太多");
+    case ENOMEM:
+        return QStringLiteral("内存不足");
+    case EBUSY:
+    case ETXTBSY:
+        return QStringLiteral("文件正被占用");
+    case EEXIST:
+        return QStringLiteral("文件已经存在");
+    case ESTALE:
+        return QStringLiteral("网络文件夹中的文件已经失效");
     default:
         return QString::fromLocal8Bit(std::strerror(errnum));
     }
@@ -163,6 +191,30 @@ private:
     int m_code;
 };
 
+// The lines of SchemaQuery; failed() tells whether they are all there.
+QStringList schemaLines(Statement &rows)
+{
+    QStringList lines;
+    while (rows.next())
+        lines << rows.text(0);
+    return lines;
+}
+
+// What the schema steps up to version make of an empty file.
+QStringList schemaAt(int version)
+{
+    sqlite3 *db = nullptr;
+    QStringList lines;
+    if (sqlite3_open(":memory:", &db) == SQLITE_OK) {
+        for (int step = 0; step < version; ++step)
+            sqlite3_exec(db, SchemaSteps[step], nullptr, nullptr, nullptr);
+        Statement rows(db, SchemaQuery);
+        lines = schemaLines(rows);
+    }
+    sqlite3_close(db);
+    return lines;
+}
+
 // One connection to the record file for one call, with the call's work in a
 // single transaction. Every failure leaves problem() saying what went wrong,
 // naming the file; closing without commit() rolls back.
@@ -187,7 +239,7 @@ public:
         const QFileInfo file(m_path);
         if (!file.exists() && !create)
             return true;
-        if (!(file.exists() ? isPlainFile(file) : createFile()) || !open(SQLITE_OPEN_READWRITE))
+        if (!(file.exists() ? isPlainFile(file) : createFile()) || !inspect() || !open(SQLITE_OPEN_READWRITE))
             return false;
         if (sqlite3_db_readonly(m_db, "main") == 1) {
             m_problem = unwritable();
@@ -201,6 +253,8 @@ public:
             m_problem = QStringLiteral("测评记录文件“%1”是较新版本的程序写的，这个版本不能改动它").arg(m_path);
             return false;
         }
+        if (m_version > 0 && (!checkIntact() || !checkSchema()))
+            return false;
         for (int step = m_version; step < SchemaVersion; ++step) {
             if (!exec(SchemaSteps[step]))
                 return false;
@@ -221,7 +275,13 @@ public:
         const QFileInfo file(m_path);
         if (!file.exists())
             return true;
-        return isPlainFile(file) && open(SQLITE_OPEN_READONLY) && exec("BEGIN") && checkOurs();
+        if (!isPlainFile(file) || !inspect())
+            return false;
+        if (m_empty)
+            return true;
+        // A save cut short leaves a journal that only a writer can roll back,
+        // and a WAL file is read through shared memory that a writer makes.
+        return open(m_recover ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY) && exec("BEGIN") && checkOurs();
     }
 
     // Whether the file holds our tables (once begun).
@@ -235,6 +295,12 @@ public:
     bool failed(const Statement &statement)
     {
         m_problem = describe(statement.code());
+        return false;
+    }
+    // Records that the file holds what no version of the program writes.
+    bool damaged()
+    {
+        m_problem = describe(SQLITE_CORRUPT);
         return false;
     }
 
@@ -270,6 +336,61 @@ private:
         return false;
     }
 
+    // Refuses, from its first bytes read without SQLite, a file that SQLite
+    // must not open: opening alone rolls back a hot journal and checkpoints a
+    // WAL file, which would change a file that is not ours. Sets m_empty, and
+    // m_recover where our file has a journal or WAL file to take into account.
+    bool inspect()
+    {
+        bool nonEmptyJournal = false;
+        bool hasWal = false;
+        for (const QString &log : {m_path + QStringLiteral("-journal"), m_path + QStringLiteral("-wal")}) {
+            struct stat status = {};
+            if (::lstat(QFile::encodeName(log).constData(), &status) != 0)
+                continue;
+            if (!S_ISREG(status.st_mode)) {
+                m_problem = QStringLiteral("测评记录文件“%1”的日志“%2”%3，不是本程序留下的，程序没有改动它")
+                                .arg(m_path, log, S_ISLNK(status.st_mode) ? QStringLiteral("是一个符号链接") : QStringLiteral("不是普通文件"));
+                return false;
+            }
+            if (log.endsWith(QLatin1String("-wal")))
+                hasWal = true;
+            else
+                nonEmptyJournal = status.st_size > 0;
+        }
+
+        unsigned char header[100];
+        ssize_t size = -1;
+        const int fd = ::open(QFile::encodeName(m_path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+        if (fd >= 0) {
+            do
+                size = ::pread(fd, header, sizeof header, 0);
+            while (size < 0 && errno == EINTR);
+            const int errnum = errno;
+            ::close(fd);
+            errno = errnum;
+        }
+        if (size < 0) {
+            m_problem = errno == EACCES || errno == EPERM ? QStringLiteral("没有读取测评记录文件“%1”的权限").arg(m_path)
+                                                          : QStringLiteral("无法读取测评记录文件“%1”：%2").arg(m_path, causeOf(errno));
+            return false;
+        }
+        m_empty = size == 0;
+        // SQLite would delete a WAL file beside an empty file.
+        if (m_empty && !hasWal)
+            return true;
+        if (!m_empty && (size < ssize_t(sizeof header) || std::memcmp(header, "SQLite format 3", 16) != 0)) {
+            m_problem = describe(SQLITE_NOTADB);
+            return false;
+        }
+        if (m_empty || qFromBigEndian<quint32>(header + 68) != quint32(ApplicationId)) {
+            m_problem = notOurs();
+            return false;
+        }
+        m_recover = nonEmptyJournal || hasWal || header[18] == 2 || header[19] == 2;
+        return true;
+    }
+
     bool open(int flags)
     {
         // Never created here: a missing file was made above with its mode.
@@ -280,7 +401,10 @@ private:
         }
         sqlite3_extended_result_codes(m_db, 1);
         sqlite3_busy_timeout(m_db, m_busyTimeout);
-        return true;
+        distrustSchema(m_db);
+        // A finished save survives a power cut: the folder is synced after
+        // the journal is deleted, so the save cannot roll back.
+        return exec("PRAGMA synchronous = EXTRA");
     }
 
     bool exec(const char *sql)
@@ -311,11 +435,55 @@ private:
         if (!version)
             return false;
         if (*id != ApplicationId && QFileInfo(m_path).size() > 0) {
-            m_problem = QStringLiteral("“%1”不是本程序的测评记录文件，程序没有改动它").arg(m_path);
+            m_problem = notOurs();
+            return false;
+        }
+        // The first save marks the file ours and sets its version together.
+        if (*version < 0 || (*version == 0 && *id == ApplicationId)) {
+            m_problem = QStringLiteral("测评记录文件“%1”已损坏（文件头中的版本号 %2 无效）").arg(m_path).arg(*version);
             return false;
         }
         m_version = int(*version);
         return true;
+    }
+
+    QString notOurs() const { return QStringLiteral("“%1”不是本程序的测评记录文件，程序没有改动它").arg(m_path); }
+
+    // A damaged file may take a record and never give it back, so a save
+    // goes only into a file that SQLite finds whole, and whose size is a whole
+    // number of its pages: a cut inside the last page can leave every page
+    // looking sound.
+    bool checkIntact()
+    {
+        const auto pages = pragma("PRAGMA page_count");
+        const auto pageSize = pages ? pragma("PRAGMA page_size") : std::nullopt;
+        if (!pageSize)
+            return false;
+        Statement mode(m_db, "PRAGMA journal_mode");
+        if (!mode.next())
+            return failed(mode);
+        // In WAL mode the newest pages may not be in the file yet.
+        if (mode.text(0) != QLatin1String("wal") && QFileInfo(m_path).size() != *pages * *pageSize)
+            return damaged();
+        Statement check(m_db, "PRAGMA quick_check(1)");
+        if (!check.next())
+            return failed(check);
+        return check.text(0) == QLatin1String("ok") || damaged();
+    }
+
+    // The file holds exactly the tables and indexes that the schema steps up
+    // to its version make: a trigger or view planted in it would run with
+    // every save.
+    bool checkSchema()
+    {
+        Statement rows(m_db, SchemaQuery);
+        const QStringList lines = schemaLines(rows);
+        if (rows.failed())
+            return failed(rows);
+        if (lines == schemaAt(m_version))
+            return true;
+        m_problem = QStringLiteral("测评记录文件“%1”里有不属于本程序的内容（例如触发器或视图），程序没有改动它").arg(m_path);
+        return false;
     }
 
     // Why the file cannot be written: its mode, its disk, or its folder,
@@ -366,13 +534,44 @@ private:
     int m_busyTimeout;
     sqlite3 *m_db = nullptr;
     bool m_writing = false;
+    bool m_empty = false;
+    bool m_recover = false;
     int m_version = 0;
     QString m_problem;
 };
 
-QDateTime finishedAt(qint64 milliseconds, int utcOffset)
+// When a record was finished; nullopt for a time that only damage writes: an
+// offset from UTC beyond the ±18 hours any place keeps, or a time too far off
+// to hold.
+std::optional<QDateTime> finishedAt(qint64 milliseconds, qint64 utcOffset)
 {
-    return QDateTime::fromMSecsSinceEpoch(milliseconds, Qt::OffsetFromUTC, utcOffset);
+    constexpr qint64 WidestOffset = 18 * 3600;
+    if (utcOffset < -WidestOffset || utcOffset > WidestOffset)
+        return std::nullopt;
+    QDateTime finished = QDateTime::fromMSecsSinceEpoch(milliseconds, Qt::OffsetFromUTC, int(utcOffset));
+    if (!finished.isValid())
+        return std::nullopt;
+    return finished;
+}
+
+// A row of RecordColumns as a record without its figures and answers;
+// nullopt for a finishing time that only damage writes.
+std::optional<Record> recordOfRow(const Statement &rows)
+{
+    const auto finished = finishedAt(rows.integer(3), rows.integer(4));
+    if (!finished)
+        return std::nullopt;
+    Record record;
+    record.id = rows.integer(0);
+    record.window = rows.text(1);
+    record.caption = rows.text(2);
+    record.finished = *finished;
+    record.elapsedMinutes = rows.optionalInteger(5);
+    record.verdict = rows.text(6);
+    record.person = rows.text(7);
+    record.programVersion = rows.text(8);
+    record.bankSha256 = rows.text(9);
+    return record;
 }
 
 // Whole records, newest first: all of them, or the one of that id.
@@ -391,18 +590,13 @@ std::optional<QList<Record>> readRecords(Connection &db, std::optional<qint64> i
     QList<Record> records;
     QHash<qint64, qsizetype> index;
     while (rows.next()) {
-        Record record;
-        record.id = rows.integer(0);
-        record.window = rows.text(1);
-        record.caption = rows.text(2);
-        record.finished = finishedAt(rows.integer(3), int(rows.integer(4)));
-        record.elapsedMinutes = rows.optionalInteger(5);
-        record.verdict = rows.text(6);
-        record.person = rows.text(7);
-        record.programVersion = rows.text(8);
-        record.bankSha256 = rows.text(9);
-        index.insert(record.id, records.size());
-        records.append(record);
+        std::optional<Record> record = recordOfRow(rows);
+        if (!record) {
+            db.damaged();
+            return std::nullopt;
+        }
+        index.insert(record->id, records.size());
+        records.append(*record);
     }
     // A row whose record is gone (a file that another tool has changed)
     // belongs to no record shown.
@@ -577,10 +771,16 @@ std::optional<QList<RecordSummary>> RecordStore::summaries()
     while (rows.next()) {
         const qint64 id = rows.integer(0);
         if (summaries.isEmpty() || summaries.last().id != id) {
+            const auto finished = finishedAt(rows.integer(1), rows.integer(2));
+            if (!finished) {
+                db.damaged();
+                m_error = told(db, NotRead);
+                return std::nullopt;
+            }
             finishLast();
-            summaries.append({id, finishedAt(rows.integer(1), int(rows.integer(2))), rows.text(3), rows.text(4), rows.text(5), {},
-                std::nullopt, rows.optionalInteger(6)});
+            summaries.append({id, *finished, rows.text(3), rows.text(4), rows.text(5), {}, std::nullopt, rows.optionalInteger(6)});
             shown.figures.clear();
+            shown.window = rows.text(4);
             shown.verdict = rows.text(7);
         }
         if (!rows.isNull(8))
@@ -691,6 +891,63 @@ std::optional<QList<RecordStore::Outgoing>> RecordStore::outbox()
             waiting.prepend({uuids.value(record.id), std::move(record)});
     }
     return waiting;
+}
+
+bool RecordStore::forEachRecord(const std::function<bool(const QStringList &)> &names, const std::function<bool(const Record &)> &visit)
+{
+    m_error.clear();
+    Connection db(m_path, m_busyTimeout);
+    if (!db.beginReading()) {
+        m_error = told(db, NotRead);
+        return false;
+    }
+    if (!db.hasRecords())
+        return names({});
+    // Each walks the records in time order through their index and finds the
+    // rows of each by key: nothing is sorted whole or held.
+    Statement figureNames(db.handle(),
+        "SELECT name FROM (SELECT f.name, row_number() OVER (ORDER BY r.finished_ms, r.id, f.position) AS n "
+        "FROM records r JOIN figures f ON f.record = r.id) GROUP BY name ORDER BY min(n)");
+    QStringList figureNameList;
+    while (figureNames.next())
+        figureNameList << figureNames.text(0);
+    if (figureNames.failed()) {
+        db.failed(figureNames);
+        m_error = told(db, NotRead);
+        return false;
+    }
+    if (!names(figureNameList))
+        return false;
+
+    Statement rows(db.handle(), "SELECT " + QByteArray(RecordColumns) + " FROM records ORDER BY finished_ms, id");
+    Statement figures(db.handle(),
+        "SELECT f.record, f.name, f.value FROM records r JOIN figures f ON f.record = r.id ORDER BY r.finished_ms, r.id, f.position");
+    Statement answers(db.handle(),
+        "SELECT a.record, a.item, a.answer FROM records r JOIN answers a ON a.record = r.id ORDER BY r.finished_ms, r.id, a.position");
+    bool moreFigures = figures.next(), moreAnswers = answers.next();
+    while (rows.next()) {
+        std::optional<Record> found = recordOfRow(rows);
+        if (!found) {
+            db.damaged();
+            m_error = told(db, NotRead);
+            return false;
+        }
+        Record &record = *found;
+        for (; moreFigures && figures.integer(0) == record.id; moreFigures = figures.next())
+            record.figures.append({figures.text(1), figures.text(2)});
+        for (; moreAnswers && answers.integer(0) == record.id; moreAnswers = answers.next())
+            record.answers.append({answers.text(1), answers.text(2)});
+        if (!visit(record))
+            return false;
+    }
+    for (const Statement *statement : {&rows, &figures, &answers}) {
+        if (statement->failed()) {
+            db.failed(*statement);
+            m_error = told(db, NotRead);
+            return false;
+        }
+    }
+    return true;
 }
 
 } // namespace zentrova

@@ -14,6 +14,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QUuid>
 
 #include <functional>
@@ -70,10 +71,13 @@ public:
 
     // Every record's summary, newest first. A missing file holds no records.
     std::optional<QList<RecordSummary>> summaries() override;
-    // Whole records, newest first (for export).
-    std::optional<QList<Record>> records() override;
+    // Whole records, newest first.
+    std::optional<QList<Record>> records();
     // One whole record; nullopt with error() when there is none of that id.
     std::optional<Record> record(qint64 id) override;
+    // Within one reading of the file.
+    bool forEachRecord(const std::function<bool(const QStringList &figureNames)> &names,
+                       const std::function<bool(const Record &)> &visit) override;
 
     bool remove(const QList<qint64> &ids) override;
     bool removeAll();

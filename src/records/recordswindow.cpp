@@ -11,17 +11,28 @@
 #include "reportpainter.h"
 
 #include <QAbstractTableModel>
+#include <QAccessible>
+#include <QAction>
 #include <QBoxLayout>
 #include <QComboBox>
+#include <QDialog>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QShortcut>
 #include <QSortFilterProxyModel>
 #include <QSplitter>
+#include <QStatusBar>
+#include <QStyledItemDelegate>
 #include <QTableView>
 #include <QToolButton>
 
+#include <limits>
 #include <map>
 
 namespace zentrova {
@@ -37,7 +48,20 @@ const QString Title = QStringLiteral("测评记录");
 
 QString personText(const QString &person)
 {
-    return person.isEmpty() ? QStringLiteral("（未填写）") : person;
+    return person.isEmpty() ? QStringLiteral("（未填写）") : displayedName(person);
+}
+
+// Selection and focus that can be seen (WCAG 2.1): white text on a blue of
+// 6.6:1, the same whether or not the window is active.
+constexpr QColor SelectionBlue(0x1f, 0x5f, 0x9e);
+
+QPalette readablePalette(QPalette palette)
+{
+    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+        palette.setColor(group, QPalette::Highlight, SelectionBlue);
+        palette.setColor(group, QPalette::HighlightedText, Qt::white);
+    }
+    return palette;
 }
 
 } // namespace
@@ -60,8 +84,12 @@ public:
     int rowCount(const QModelIndex &parent = {}) const override { return parent.isValid() ? 0 : int(m_summaries.size()); }
     int columnCount(const QModelIndex &parent = {}) const override { return parent.isValid() ? 0 : ColumnCount; }
 
+    // Views ask with indexes that are not there (Ctrl+C on an empty table):
+    // those have no data.
     QVariant data(const QModelIndex &index, int role) const override
     {
+        if (!index.isValid() || index.model() != this || index.row() >= m_summaries.size() || index.column() >= ColumnCount)
+            return {};
         const RecordSummary &summary = m_summaries.at(index.row());
         if (role == IdRole)
             return summary.id;
@@ -94,7 +122,7 @@ public:
 
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override
     {
-        if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= ColumnCount)
             return {};
         static const QString captions[] = {
             QStringLiteral("完成时间"), QStringLiteral("受测者"), QStringLiteral("测评"), QStringLiteral("结果"), QStringLiteral("用时")};
@@ -103,6 +131,46 @@ public:
 
 private:
     QList<RecordSummary> m_summaries;
+};
+
+// The records table. Qt's table view tells a screen reader that its current
+// cell has the focus whenever the cell changes, also while a filter has the
+// focus, and the reader leaves the filter for the cell: told only while the
+// table has the focus.
+class RecordsTable : public QTableView
+{
+public:
+    using QTableView::QTableView;
+
+protected:
+    void currentChanged(const QModelIndex &current, const QModelIndex &previous) override
+    {
+        if (hasFocus())
+            QTableView::currentChanged(current, previous);
+        else
+            QAbstractItemView::currentChanged(current, previous); // NOLINT(bugprone-parent-virtual-call)
+    }
+};
+
+// The current cell framed in a colour that stands out from what is under
+// it: white on the selection, the selection's blue on the page.
+class FocusFrameDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        QStyleOptionViewItem plain(option);
+        plain.state &= ~QStyle::State_HasFocus;
+        QStyledItemDelegate::paint(painter, plain, index);
+        if (!(option.state & QStyle::State_HasFocus))
+            return;
+        painter->save();
+        painter->setPen(QPen(option.state & QStyle::State_Selected ? QColor(Qt::white) : SelectionBlue, 2));
+        painter->drawRect(QRectF(option.rect).adjusted(1, 1, -1, -1));
+        painter->restore();
+    }
 };
 
 // Rows of one test and one person, or of all; read straight from the
@@ -138,8 +206,21 @@ private:
     std::optional<QString> m_person; // none: everyone
 };
 
-// The report of the selected record as a page scaled to fit, or a line
-// saying why there is none.
+// What the report says, in a sentence for a screen reader: the test, the
+// person, the total and the band.
+QString reportSummary(const Record &record)
+{
+    QStringList parts = {record.caption, QStringLiteral("受测者：%1").arg(personText(record.person))};
+    const QString result = record.resultLine();
+    if (!result.isEmpty())
+        parts << result;
+    parts << record.finished.toString(QStringLiteral("yyyy-MM-dd HH:mm"));
+    return parts.join(QStringLiteral("，"));
+}
+
+// The report of the selected record as a page, or a line saying why there
+// is none. It takes the focus, so that a keyboard user can scroll it and
+// open it full size (Return), and tells a screen reader what it shows.
 class ReportView : public QWidget
 {
 public:
@@ -147,26 +228,37 @@ public:
         : QWidget(parent)
     {
         setObjectName(QStringLiteral("reportView"));
-        setMinimumWidth(300);
+        setFocusPolicy(Qt::StrongFocus);
+        setAccessibleName(QStringLiteral("报告预览"));
+        setRecord(std::nullopt);
     }
 
     void setRecord(std::optional<Record> record, const QString &note = {})
     {
         m_record = std::move(record);
-        m_note = note;
+        m_note = note.isEmpty() ? QStringLiteral("选中一条记录，这里显示它的报告。") : note;
+        setAccessibleDescription(m_record ? reportSummary(*m_record) : m_note);
+        QAccessibleEvent changed(this, QAccessible::DescriptionChanged);
+        QAccessible::updateAccessibility(&changed);
+        setToolTip(m_record ? QStringLiteral("双击或按回车键，以原大打开报告") : QString());
         update();
     }
     const std::optional<Record> &record() const { return m_record; }
+
+    std::function<void()> opened; // double-click or Return
 
 protected:
     void paintEvent(QPaintEvent *) override
     {
         QPainter painter(this);
         painter.fillRect(rect(), QColor(0xe8, 0xe8, 0xe8));
+        if (hasFocus()) {
+            painter.setPen(QPen(SelectionBlue, 2));
+            painter.drawRect(QRectF(rect()).adjusted(1, 1, -1, -1));
+        }
         if (!m_record) {
-            painter.setPen(QColor(0x60, 0x60, 0x60));
-            painter.drawText(rect().adjusted(20, 20, -20, -20), Qt::AlignCenter | Qt::TextWordWrap,
-                m_note.isEmpty() ? QStringLiteral("选中一条记录，这里显示它的报告。") : m_note);
+            painter.setPen(QColor(0x50, 0x50, 0x50));
+            painter.drawText(rect().adjusted(20, 20, -20, -20), Qt::AlignCenter | Qt::TextWordWrap, m_note);
             return;
         }
         // An A4 sheet with a little room around it.
@@ -178,17 +270,91 @@ protected:
         painter.fillRect(sheet, Qt::white);
         paintReport(painter, sheet, *m_record);
     }
+    void mouseDoubleClickEvent(QMouseEvent *event) override
+    {
+        if (event->button() == Qt::LeftButton && m_record && opened)
+            opened();
+    }
+    void keyPressEvent(QKeyEvent *event) override
+    {
+        if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && m_record && opened)
+            opened();
+        else
+            QWidget::keyPressEvent(event); // arrows and pages scroll the area
+    }
+    void focusInEvent(QFocusEvent *event) override
+    {
+        QWidget::focusInEvent(event);
+        update();
+    }
+    void focusOutEvent(QFocusEvent *event) override
+    {
+        QWidget::focusOutEvent(event);
+        update();
+    }
 
 private:
     std::optional<Record> m_record;
     QString m_note;
 };
 
-RecordsWindow::RecordsWindow(QWidget *parent)
-    : QWidget(parent, Qt::Window)
+// The page scrolled at a zoom: the whole page, the width of the area, or a
+// share of the page's true size (A4 at 96 dpi).
+class ReportArea : public QScrollArea
+{
+public:
+    static constexpr int WholePage = 0;
+    static constexpr int FitWidth = -1;
+
+    explicit ReportArea(ReportView *view, QWidget *parent)
+        : QScrollArea(parent)
+        , m_view(view)
+    {
+        setFocusPolicy(Qt::NoFocus); // the page itself takes the focus
+        setWidget(view);
+        setAlignment(Qt::AlignCenter);
+        setBackgroundRole(QPalette::Mid);
+    }
+
+    void setZoom(int zoom)
+    {
+        m_zoom = zoom;
+        fit();
+    }
+
+    // Sizes the page for the zoom; a line saying why there is no page
+    // fills the room.
+    void fit()
+    {
+        constexpr double Margins = 24;
+        const QSize room = maximumViewportSize();
+        if (m_zoom == WholePage || !m_view->record()) {
+            m_view->resize(room);
+            return;
+        }
+        const int scrollBar = verticalScrollBar()->sizeHint().width();
+        const double width = m_zoom == FitWidth ? room.width() - scrollBar : 210 / 25.4 * 96 * m_zoom / 100 + Margins;
+        m_view->resize(int(width), int((width - Margins) * 297 / 210 + Margins));
+    }
+
+protected:
+    void resizeEvent(QResizeEvent *event) override
+    {
+        QScrollArea::resizeEvent(event);
+        fit();
+    }
+
+private:
+    ReportView *m_view;
+    int m_zoom = FitWidth;
+};
+
+RecordsWindow::RecordsWindow(QWidget *parent, const QStringList &testOrder)
+    : QMainWindow(parent, Qt::Window)
+    , m_testOrder(testOrder)
     , m_model(new RecordsModel(this))
     , m_filter(new RecordsFilter(m_model, this))
-    , m_table(new QTableView(this))
+    , m_table(new RecordsTable(this))
     , m_testChoice(new QComboBox(this))
     , m_personChoice(new QComboBox(this))
     , m_report(new ReportView(this))
@@ -198,18 +364,25 @@ RecordsWindow::RecordsWindow(QWidget *parent)
 {
     setObjectName(QStringLiteral("frm测评记录"));
     setWindowTitle(Title);
+    setPalette(readablePalette(palette()));
     resize(1180, 720);
 
     m_testChoice->setObjectName(QStringLiteral("cboTest"));
     m_personChoice->setObjectName(QStringLiteral("cboPerson"));
     m_testChoice->setSizeAdjustPolicy(QComboBox::AdjustToContents);
-    m_personChoice->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    // A long name is cut short in the list, never widening the window.
+    m_personChoice->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    m_personChoice->setMinimumContentsLength(10);
 
     m_table->setObjectName(QStringLiteral("tblRecords"));
+    m_table->setAccessibleName(Title);
     m_table->setModel(m_filter);
+    m_table->setItemDelegate(new FocusFrameDelegate(m_table));
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_table->setTabKeyNavigation(false); // Tab goes on to the next control
     m_table->setWordWrap(false);
+    m_table->setTextElideMode(Qt::ElideRight);
     m_table->verticalHeader()->hide();
     // Fixed row heights and column widths: nothing measures all the rows.
     m_table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
@@ -222,25 +395,43 @@ RecordsWindow::RecordsWindow(QWidget *parent)
     m_table->sortByColumn(Finished, Qt::DescendingOrder);
     m_table->setSortingEnabled(true);
 
-    auto *remove = new QPushButton(QStringLiteral("删除所选…"), this);
-    remove->setObjectName(QStringLiteral("cmdDelete"));
-    connect(remove, &QPushButton::clicked, this, &RecordsWindow::deleteSelected);
+    m_delete = new QPushButton(QStringLiteral("删除所选(&D)…"), this);
+    m_delete->setObjectName(QStringLiteral("cmdDelete"));
+    m_delete->setToolTip(QStringLiteral("删除表中选中的记录（Delete）"));
+    connect(m_delete, &QPushButton::clicked, this, &RecordsWindow::deleteSelected);
+    m_deleteAction = new QAction(QStringLiteral("删除所选…"), this);
+    m_deleteAction->setObjectName(QStringLiteral("actDeleteSelected"));
+    m_deleteAction->setShortcut(QKeySequence::Delete);
+    m_deleteAction->setShortcutContext(Qt::WidgetShortcut);
+    m_table->addAction(m_deleteAction);
+    connect(m_deleteAction, &QAction::triggered, this, &RecordsWindow::deleteSelected);
 
     m_actions = new ReportActions(this, [this] { return m_report->record(); });
+    m_actions->offerInMenus(statusBar());
+    statusBar()->setObjectName(QStringLiteral("statusLine"));
+    addAction(m_deleteAction); // in the window's right-click menu too
 
+    auto *testLabel = new QLabel(QStringLiteral("测评(&T)："), this);
+    testLabel->setBuddy(m_testChoice);
+    auto *personLabel = new QLabel(QStringLiteral("受测者(&P)："), this);
+    personLabel->setBuddy(m_personChoice);
     auto *bar = new QHBoxLayout;
-    bar->addWidget(new QLabel(QStringLiteral("测评："), this));
+    bar->addWidget(testLabel);
     bar->addWidget(m_testChoice);
     bar->addSpacing(12);
-    bar->addWidget(new QLabel(QStringLiteral("受测者："), this));
+    bar->addWidget(personLabel);
     bar->addWidget(m_personChoice);
     bar->addStretch();
-    bar->addWidget(remove);
+    bar->addWidget(m_delete);
+    QList<QWidget *> tabOrder = {m_testChoice, m_personChoice, m_delete};
     for (QAction *action : m_actions->actions()) {
         auto *button = new QToolButton(this);
+        button->setObjectName(action->objectName() + QLatin1String("Button"));
         button->setDefaultAction(action);
         button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+        button->setFocusPolicy(Qt::StrongFocus);
         bar->addWidget(button);
+        tabOrder << button;
     }
 
     auto *chartRow = new QHBoxLayout(m_charts);
@@ -249,25 +440,77 @@ RecordsWindow::RecordsWindow(QWidget *parent)
     chartRow->addWidget(m_bands);
     m_totals->setObjectName(QStringLiteral("totalsChart"));
     m_bands->setObjectName(QStringLiteral("bandChart"));
+    // However wide the charts would like to be, they never take width from
+    // the report.
+    m_charts->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
 
     auto *left = new QSplitter(Qt::Vertical, this);
     left->addWidget(m_table);
     left->addWidget(m_charts);
     left->setStretchFactor(0, 3);
-    left->setStretchFactor(1, 1);
+    left->setStretchFactor(1, 2);
+    left->setChildrenCollapsible(false);
+
+    // The report's side: its zoom and a button that opens it full size.
+    m_zoom = new QComboBox(this);
+    m_zoom->setObjectName(QStringLiteral("cboZoom"));
+    m_zoom->addItem(QStringLiteral("整页"), ReportArea::WholePage);
+    m_zoom->addItem(QStringLiteral("适合宽度"), ReportArea::FitWidth);
+    for (const int percent : {75, 100, 150, 200})
+        m_zoom->addItem(QStringLiteral("%1%").arg(percent), percent);
+    auto *zoomLabel = new QLabel(QStringLiteral("缩放(&Z)："), this);
+    zoomLabel->setBuddy(m_zoom);
+    m_open = new QPushButton(QStringLiteral("打开报告(&O)"), this);
+    QPushButton *open = m_open;
+    open->setObjectName(QStringLiteral("cmdOpenReport"));
+    open->setToolTip(QStringLiteral("在单独的窗口中以原大显示报告（在预览上双击或按回车键亦可）"));
+    connect(open, &QPushButton::clicked, this, &RecordsWindow::openReport);
+    m_report->opened = [this] { openReport(); };
+    m_area = new ReportArea(m_report, this);
+    connect(m_zoom, &QComboBox::currentIndexChanged, this, [this] { m_area->setZoom(m_zoom->currentData().toInt()); });
+    // The page as wide as its side: its text as large as the room allows.
+    m_zoom->setCurrentIndex(m_zoom->findData(ReportArea::FitWidth));
+
+    auto *reportSide = new QWidget(this);
+    auto *reportColumn = new QVBoxLayout(reportSide);
+    reportColumn->setContentsMargins(0, 0, 0, 0);
+    auto *reportBar = new QHBoxLayout;
+    reportBar->addWidget(zoomLabel);
+    reportBar->addWidget(m_zoom);
+    reportBar->addStretch();
+    reportBar->addWidget(open);
+    reportColumn->addLayout(reportBar);
+    reportColumn->addWidget(m_area, 1);
+    reportSide->setMinimumWidth(360);
+
+    // The report takes the room: more than half the width at first, and all
+    // the room a larger window gives.
     auto *split = new QSplitter(Qt::Horizontal, this);
     split->addWidget(left);
-    split->addWidget(m_report);
-    split->setStretchFactor(0, 3);
-    split->setStretchFactor(1, 2);
+    split->addWidget(reportSide);
+    split->setStretchFactor(0, 0);
+    split->setStretchFactor(1, 1);
+    split->setChildrenCollapsible(false);
+    split->setSizes({520, 640});
 
-    auto *layout = new QVBoxLayout(this);
+    auto *central = new QWidget(this);
+    auto *layout = new QVBoxLayout(central);
     layout->addLayout(bar);
     layout->addWidget(split, 1);
+    setCentralWidget(central);
+
+    tabOrder << m_table << m_totals << m_bands << m_zoom << open << m_report;
+    for (qsizetype i = 1; i < tabOrder.size(); ++i)
+        setTabOrder(tabOrder[i - 1], tabOrder[i]);
+
+    // Escape and Ctrl+W close the window, as they do a dialog.
+    for (const QKeySequence &keys : {QKeySequence(Qt::Key_Escape), QKeySequence(QKeySequence::Close)})
+        connect(new QShortcut(keys, this), &QShortcut::activated, this, &QWidget::close);
 
     connect(m_testChoice, &QComboBox::currentIndexChanged, this, &RecordsWindow::applyFilters);
     connect(m_personChoice, &QComboBox::currentIndexChanged, this, &RecordsWindow::applyFilters);
     connect(m_table->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &RecordsWindow::showCurrentRecord);
+    connect(m_table->selectionModel(), &QItemSelectionModel::selectionChanged, this, &RecordsWindow::updateDeleteEnabled);
 
     reload();
 }
@@ -289,22 +532,24 @@ void RecordsWindow::reload()
     applyFilters();
 }
 
-// The tests and people that have records, keeping what was chosen.
+// The tests and people that have records, keeping what was chosen; tests in
+// the menu's order.
 void RecordsWindow::fillFilters()
 {
     const QVariant test = m_testChoice->currentData();
     const QVariant person = m_personChoice->currentData();
-    std::map<QString, QString> tests; // caption → window, in caption order
+    std::map<std::pair<qsizetype, QString>, QString> tests; // (place in the menu, caption) → window
     std::map<QString, bool> people;
     for (const RecordSummary &summary : m_model->summaries()) {
-        tests.emplace(summary.caption, summary.window);
+        const qsizetype place = m_testOrder.indexOf(summary.window);
+        tests.emplace(std::pair(place < 0 ? m_testOrder.size() : place, summary.caption), summary.window);
         people.emplace(summary.person, true);
     }
     const QSignalBlocker testBlocker(m_testChoice), personBlocker(m_personChoice);
     m_testChoice->clear();
     m_testChoice->addItem(QStringLiteral("全部测评"), QString());
-    for (const auto &[caption, window] : tests)
-        m_testChoice->addItem(caption, window);
+    for (const auto &[key, window] : tests)
+        m_testChoice->addItem(key.second, window);
     m_testChoice->setCurrentIndex(std::max(0, m_testChoice->findData(test)));
     m_personChoice->clear();
     m_personChoice->addItem(QStringLiteral("全部受测者"));
@@ -325,13 +570,19 @@ void RecordsWindow::applyFilters()
     else if (selection->currentIndex().isValid() && !selection->isRowSelected(selection->currentIndex().row()))
         selection->select(selection->currentIndex(), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     showCurrentRecord();
+    updateDeleteEnabled();
 }
 
 void RecordsWindow::showCurrentRecord()
 {
     const QModelIndex current = m_table->selectionModel()->currentIndex();
     if (!current.isValid()) {
-        m_report->setRecord(std::nullopt, m_model->rowCount() ? QString() : QStringLiteral("还没有测评记录。"));
+        QString note;
+        if (!m_model->rowCount())
+            note = QStringLiteral("还没有测评记录。");
+        else if (!m_filter->rowCount())
+            note = QStringLiteral("没有符合所选测评和受测者的记录。");
+        m_report->setRecord(std::nullopt, note);
     } else {
         const qint64 id = current.data(IdRole).toLongLong();
         if (!m_report->record() || m_report->record()->id != id) {
@@ -340,7 +591,16 @@ void RecordsWindow::showCurrentRecord()
         }
     }
     m_actions->setEnabled(m_report->record().has_value());
+    m_open->setEnabled(m_report->record().has_value());
+    m_area->fit();
     updateCharts();
+}
+
+void RecordsWindow::updateDeleteEnabled()
+{
+    const bool any = m_table->selectionModel()->hasSelection();
+    m_delete->setEnabled(any);
+    m_deleteAction->setEnabled(any);
 }
 
 // The test chosen in the filter, or else that of the selected record.
@@ -358,19 +618,29 @@ void RecordsWindow::updateCharts()
     const QString test = chartedTest();
     const QVariant person = m_personChoice->currentData();
     QList<TotalsChart::Point> points;
+    QString caption;
     for (const RecordSummary &summary : m_model->summaries()) {
+        if (summary.window == test)
+            caption = summary.caption;
         if (summary.window == test && summary.total && (!person.isValid() || summary.person == person.toString()))
             points.append({summary.finished.toMSecsSinceEpoch(), summary.person, *summary.total});
     }
     QList<BandCountChart::Bar> bars;
     if (const BankTable *table = bankTableForWindow(test.toStdString())) {
-        for (const ScoreBand &band : table->scoring.bands) {
+        // From the lowest totals up, as the report's band scale.
+        std::vector<ScoreBand> bands = table->scoring.bands;
+        std::stable_sort(bands.begin(), bands.end(), [](const ScoreBand &a, const ScoreBand &b) {
+            return a.low.value_or(std::numeric_limits<int>::min()) < b.low.value_or(std::numeric_limits<int>::min());
+        });
+        for (const ScoreBand &band : bands) {
             const auto count
                 = std::count_if(points.begin(), points.end(), [&](const TotalsChart::Point &p) { return band.holds(p.total); });
             bars.append({toQString(band.text), int(count)});
         }
     }
-    const bool showTotals = points.size() >= 2;
+    m_totals->setTest(caption, test);
+    m_bands->setTest(caption);
+    const bool showTotals = !points.isEmpty();
     const bool showBands = !points.isEmpty() && !bars.isEmpty();
     m_totals->setPoints(showTotals ? points : QList<TotalsChart::Point>());
     m_bands->setBars(showBands ? bars : QList<BandCountChart::Bar>());
@@ -387,12 +657,42 @@ void RecordsWindow::deleteSelected()
     if (ids.isEmpty())
         return;
     const QString question = QStringLiteral("确实要删除所选的%1条测评记录吗？删除后不能恢复。").arg(ids.size());
-    if (showMessage(this, question, QStringLiteral("删除测评记录"), MessageButtons::YesNo) != MessageAnswer::Yes)
+    if (showMessage(this, question, QStringLiteral("删除测评记录"), MessageButtons::YesNo, MessageAnswer::No) != MessageAnswer::Yes)
         return;
-    if (!m_store->remove(ids))
+    const bool removed = m_store->remove(ids);
+    if (!removed)
         showMessage(this, m_store->error(), Title, MessageButtons::Ok);
     m_report->setRecord(std::nullopt);
     reload();
+    if (removed)
+        statusBar()->showMessage(QStringLiteral("已删除%1条记录").arg(ids.size()));
+}
+
+void RecordsWindow::openReport()
+{
+    const std::optional<Record> &record = m_report->record();
+    if (!record)
+        return;
+    // A dialog of its own, not modal: Escape closes it, and a screen reader
+    // hears a dialog.
+    auto *window = new QDialog(this);
+    window->setObjectName(QStringLiteral("frm测评报告"));
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->setWindowTitle(QStringLiteral("测评报告 — %1").arg(record->caption));
+    auto *view = new ReportView(window);
+    view->setRecord(record);
+    auto *area = new ReportArea(view, window);
+    area->setZoom(100);
+    auto *layout = new QVBoxLayout(window);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(area);
+    connect(new QShortcut(QKeySequence::Close, window), &QShortcut::activated, window, &QWidget::close);
+    // The page's width in full and as much of its height as the screen holds.
+    const QRect screen = this->screen() ? this->screen()->availableGeometry() : QRect(0, 0, 1024, 768);
+    window->resize(std::min(view->width() + area->verticalScrollBar()->sizeHint().width() + 4, screen.width()),
+        std::min(view->height() + 4, screen.height() - 60));
+    window->show();
+    view->setFocus();
 }
 
 } // namespace zentrova

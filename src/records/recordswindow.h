@@ -8,12 +8,13 @@
 
 #include "recordstore.h"
 
-#include <QWidget>
+#include <QMainWindow>
 
 #include <memory>
 #include <optional>
 
 class QComboBox;
+class QPushButton;
 class QTableView;
 
 namespace zentrova {
@@ -22,16 +23,21 @@ class BandCountChart;
 class RecordsFilter;
 class RecordsModel;
 class ReportActions;
+class ReportArea;
 class ReportView;
 class TotalsChart;
 
-class RecordsWindow : public QWidget
+// A main window of its own, so that it reads as a window (not a pane) to a
+// screen reader and has a status line for what was saved.
+class RecordsWindow : public QMainWindow
 {
     Q_OBJECT
 
 public:
-    // A top-level window over the record file of this run.
-    explicit RecordsWindow(QWidget *parent = nullptr);
+    // A top-level window over the record file of this run. testOrder lists
+    // the tests' windows in the order the filter offers them (the menu's);
+    // tests not in it follow by caption.
+    explicit RecordsWindow(QWidget *parent = nullptr, const QStringList &testOrder = {});
     ~RecordsWindow() override;
 
     // Reads the records again, keeping the filters; a record file that cannot
@@ -44,13 +50,18 @@ public:
     // The record whose report shows, if any.
     const std::optional<Record> &shownRecord() const;
 
+    // The shown report in a window of its own, at full size.
+    void openReport();
+
 private:
     void fillFilters();
     void applyFilters();
     void showCurrentRecord();
     void updateCharts();
     QString chartedTest() const;
+    void updateDeleteEnabled();
 
+    QStringList m_testOrder;
     // The record file, or a counsellor's centre: whichever serves the run.
     std::unique_ptr<RecordSource> m_store = RecordSource::open();
     RecordsModel *m_model;
@@ -58,7 +69,12 @@ private:
     QTableView *m_table;
     QComboBox *m_testChoice;
     QComboBox *m_personChoice;
+    ReportArea *m_area;
     ReportView *m_report;
+    QComboBox *m_zoom;
+    QPushButton *m_delete;
+    QPushButton *m_open;
+    QAction *m_deleteAction;
     TotalsChart *m_totals;
     BandCountChart *m_bands;
     QWidget *m_charts;

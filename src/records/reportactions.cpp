@@ -6,22 +6,32 @@
 #include "framework/messages.h"
 #include "reportpainter.h"
 
+#include <QAbstractItemView>
+#include <QAccessible>
 #include <QAction>
+#include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QFileDialog>
-#include <QGuiApplication>
+#include <QLineEdit>
+#include <QMenu>
 #include <QPainter>
+#include <QPlainTextEdit>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QShortcut>
 #include <QStandardPaths>
-#include <QWidget>
+#include <QStatusBar>
+#include <QTextEdit>
 
 namespace zentrova {
 
 namespace {
 
 const QString Title = QStringLiteral("测评报告");
+const QString PdfFilter = QStringLiteral("PDF 文件 (*.pdf)");
+const QString PngFilter = QStringLiteral("PNG 图片 (*.png)");
 
 SaveFileAsker &installedAsker()
 {
@@ -35,27 +45,58 @@ PrintSetup &installedSetup()
     return setup;
 }
 
-QString askWithFileDialog(QWidget *parent, const QString &suggested)
-{
-    return QFileDialog::getSaveFileName(parent, QStringLiteral("保存报告为PDF"), suggested, QStringLiteral("PDF 文件 (*.pdf)"));
-}
-
 bool setUpWithPrintDialog(QWidget *parent, QPrinter &printer)
 {
     QPrintDialog dialog(&printer, parent);
     return dialog.exec() == QDialog::Accepted;
 }
 
-// "考试焦虑度测试 2026-03-05 1430.pdf" in the documents folder; a file name
-// holds no path separators.
+// "王小明 考试焦虑度测试 2026-03-05 1430.pdf" in the documents folder; a
+// file name holds no path separators, and a name read from a file is cut
+// short.
 QString suggestedName(const Record &record)
 {
-    QString name = QStringLiteral("%1 %2.pdf").arg(record.caption, record.finished.toString(QStringLiteral("yyyy-MM-dd HHmm")));
+    QStringList parts;
+    if (!record.person.isEmpty())
+        parts << displayedName(record.person);
+    parts << record.caption << record.finished.toString(QStringLiteral("yyyy-MM-dd HHmm"));
+    QString name = parts.join(u' ') + QLatin1String(".pdf");
     name.replace(u'/', u'－');
     return QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)).filePath(name);
 }
 
+// A text box's own right-click menu (copy, select all …), for the report's
+// actions to follow; nullptr for any other control.
+QMenu *standardMenuOf(QWidget *widget)
+{
+    if (auto *edit = qobject_cast<QTextEdit *>(widget))
+        return edit->createStandardContextMenu();
+    if (auto *edit = qobject_cast<QPlainTextEdit *>(widget))
+        return edit->createStandardContextMenu();
+    if (auto *edit = qobject_cast<QLineEdit *>(widget))
+        return edit->createStandardContextMenu();
+    return nullptr;
+}
+
+// The text box whose viewport was clicked, or the widget itself.
+QWidget *boxOf(QObject *watched)
+{
+    auto *widget = qobject_cast<QWidget *>(watched);
+    auto *area = widget ? qobject_cast<QAbstractScrollArea *>(widget->parentWidget()) : nullptr;
+    return area && area->viewport() == widget ? area : widget;
+}
+
 } // namespace
+
+QString displayedName(const QString &person)
+{
+    if (person.size() <= NameLimit)
+        return person;
+    qsizetype kept = NameLimit - 1;
+    if (person.at(kept - 1).isHighSurrogate())
+        --kept; // never half a character
+    return person.left(kept) + u'…';
+}
 
 SaveFileAsker setSaveFileAsker(SaveFileAsker asker)
 {
@@ -67,11 +108,45 @@ PrintSetup setPrintSetup(PrintSetup setup)
     return std::exchange(installedSetup(), std::move(setup));
 }
 
+QString askReportFile(QWidget *parent, const QString &suggested)
+{
+    QFileDialog dialog(parent, QStringLiteral("保存报告"), QFileInfo(suggested).path());
+    dialog.setObjectName(QStringLiteral("dlgSaveReport"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    // Qt's own dialog adds the suffix before it checks for an existing file;
+    // a desktop's dialog may check the name as typed and let Qt add the
+    // suffix afterwards, replacing a report unasked.
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setNameFilters({PdfFilter, PngFilter});
+    dialog.setDefaultSuffix(QStringLiteral("pdf"));
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+        [&dialog](const QString &filter) { dialog.setDefaultSuffix(filter == PngFilter ? QStringLiteral("png") : QStringLiteral("pdf")); });
+    dialog.selectFile(QFileInfo(suggested).fileName());
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+FocusKeeper::FocusKeeper()
+    : m_window(QApplication::activeWindow())
+    , m_focus(QApplication::focusWidget())
+{
+}
+
+FocusKeeper::~FocusKeeper()
+{
+    if (m_window && m_window->isVisible()) {
+        m_window->activateWindow();
+        if (m_focus && m_focus->window() == m_window)
+            m_focus->setFocus(Qt::ActiveWindowFocusReason);
+    }
+}
+
 ReportActions::ReportActions(QWidget *parent, CurrentRecord current)
     : QObject(parent)
     , m_parent(parent)
     , m_current(std::move(current))
-    , m_savePdf(new QAction(QStringLiteral("保存为PDF…"), parent))
+    , m_savePdf(new QAction(QStringLiteral("保存报告…"), parent))
     , m_print(new QAction(QStringLiteral("打印…"), parent))
     , m_copyImage(new QAction(QStringLiteral("复制为图片"), parent))
 {
@@ -80,10 +155,17 @@ ReportActions::ReportActions(QWidget *parent, CurrentRecord current)
     m_copyImage->setObjectName(QStringLiteral("actReportCopyImage"));
     m_savePdf->setShortcut(QKeySequence::Save);
     m_print->setShortcut(QKeySequence::Print);
-    for (QAction *action : actions())
+    m_copyImage->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
+    // A screen reader and a tool tip tell each action with its keys.
+    const QString what[]
+        = {QStringLiteral("把报告保存为PDF或PNG文件"), QStringLiteral("打印报告"), QStringLiteral("把报告作为图片复制到剪贴板")};
+    int i = 0;
+    for (QAction *action : actions()) {
         action->setShortcutContext(Qt::WindowShortcut);
+        action->setToolTip(QStringLiteral("%1（%2）").arg(what[i++], action->shortcut().toString(QKeySequence::NativeText)));
+    }
     parent->addActions(actions());
-    connect(m_savePdf, &QAction::triggered, this, &ReportActions::saveAsPdf);
+    connect(m_savePdf, &QAction::triggered, this, &ReportActions::saveReport);
     connect(m_print, &QAction::triggered, this, &ReportActions::printReport);
     connect(m_copyImage, &QAction::triggered, this, &ReportActions::copyAsImage);
 }
@@ -94,20 +176,112 @@ void ReportActions::setEnabled(bool enabled)
         action->setEnabled(enabled);
 }
 
-void ReportActions::saveAsPdf()
+void ReportActions::offerInMenus(QStatusBar *note)
+{
+    m_parent->setContextMenuPolicy(Qt::ActionsContextMenu);
+    // Actions are no controls: a screen reader learns of them, and of their
+    // keys, from the window's description.
+    if (m_parent->accessibleDescription().isEmpty()) {
+        QStringList told;
+        for (const QAction *action : actions())
+            told << QStringLiteral("%1（%2）").arg(action->text(), action->shortcut().toString(QKeySequence::NativeText));
+        m_parent->setAccessibleDescription(QStringLiteral("报告：%1；Shift+F10打开菜单").arg(told.join(QStringLiteral("，"))));
+    }
+    for (QWidget *child : m_parent->findChildren<QWidget *>()) {
+        if (qobject_cast<QTextEdit *>(child) || qobject_cast<QPlainTextEdit *>(child) || qobject_cast<QLineEdit *>(child)) {
+            child->installEventFilter(this);
+            if (auto *area = qobject_cast<QAbstractScrollArea *>(child))
+                area->viewport()->installEventFilter(this);
+        }
+    }
+    // A shortcut, not an action: an action would show in the window's menu.
+    auto *menuKey = new QShortcut(m_parent);
+    menuKey->setKeys({QKeySequence(Qt::SHIFT | Qt::Key_F10), QKeySequence(Qt::Key_Menu)});
+    connect(menuKey, &QShortcut::activated, this, &ReportActions::openMenuOfFocus);
+
+    if (!note) {
+        // A line along the foot of a window laid out without one, shown
+        // once there is something to say.
+        note = new QStatusBar(m_parent);
+        note->setObjectName(QStringLiteral("reportNote"));
+        note->setSizeGripEnabled(false);
+        note->setAutoFillBackground(true);
+        note->hide();
+        m_noteAlongFoot = true;
+    }
+    m_note = note;
+}
+
+bool ReportActions::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() != QEvent::ContextMenu)
+        return QObject::eventFilter(watched, event);
+    QWidget *box = boxOf(watched);
+    std::unique_ptr<QMenu> menu(standardMenuOf(box));
+    if (!menu)
+        return false;
+    menu->addSeparator();
+    menu->addActions(actions());
+    const FocusKeeper keeper;
+    menu->exec(static_cast<QContextMenuEvent *>(event)->globalPos());
+    return true;
+}
+
+// As a right click on the focused control: its own menu, or else that of the
+// window.
+void ReportActions::openMenuOfFocus()
+{
+    QWidget *target = QApplication::focusWidget();
+    if (!target || target->window() != m_parent->window())
+        target = m_parent;
+    QPoint at = target->rect().center();
+    if (auto *view = qobject_cast<QAbstractItemView *>(target); view && view->currentIndex().isValid())
+        at = view->viewport()->mapTo(view, view->visualRect(view->currentIndex()).center());
+    QContextMenuEvent event(QContextMenuEvent::Keyboard, at, target->mapToGlobal(at));
+    QApplication::sendEvent(target, &event);
+}
+
+void ReportActions::tell(const QString &note)
+{
+    if (m_note) {
+        if (m_noteAlongFoot && m_note->isHidden()) {
+            // The window grows by the line, so that it covers nothing of
+            // the window's own layout.
+            const int height = m_note->sizeHint().height();
+            const QSize size = m_parent->size();
+            if (m_parent->minimumSize() == m_parent->maximumSize())
+                m_parent->setFixedSize(size.width(), size.height() + height);
+            else
+                m_parent->resize(size.width(), size.height() + height);
+            m_note->setGeometry(0, size.height(), size.width(), height);
+        }
+        m_note->showMessage(note);
+        m_note->show();
+        // A status bar's name is its message: a screen reader says it.
+        QAccessibleEvent changed(m_note, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&changed);
+    }
+}
+
+void ReportActions::saveReport()
 {
     const std::optional<Record> record = m_current();
     if (!record)
         return;
-    const SaveFileAsker &asker = installedAsker();
-    QString path = asker ? asker(m_parent, suggestedName(*record)) : askWithFileDialog(m_parent, suggestedName(*record));
+    QString path;
+    {
+        const FocusKeeper keeper;
+        const SaveFileAsker &asker = installedAsker();
+        path = asker ? asker(m_parent, suggestedName(*record)) : askReportFile(m_parent, suggestedName(*record));
+    }
     if (path.isEmpty())
         return;
-    if (!path.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))
-        path += QLatin1String(".pdf");
     QString error;
-    if (!writeReport(*record, path, &error))
+    if (!writeReport(*record, path, &error)) {
         showMessage(m_parent, error, Title, MessageButtons::Ok);
+        return;
+    }
+    tell(QStringLiteral("已保存到 %1").arg(QDir::toNativeSeparators(path)));
 }
 
 void ReportActions::printReport()
@@ -118,21 +292,41 @@ void ReportActions::printReport()
     QPrinter printer(QPrinter::HighResolution);
     printer.setPageSize(QPageSize(QPageSize::A4));
     printer.setDocName(record->caption);
-    const PrintSetup &setup = installedSetup();
-    if (!(setup ? setup(m_parent, printer) : setUpWithPrintDialog(m_parent, printer)))
-        return;
+    {
+        const FocusKeeper keeper;
+        const PrintSetup &setup = installedSetup();
+        if (!(setup ? setup(m_parent, printer) : setUpWithPrintDialog(m_parent, printer)))
+            return;
+    }
+    // A report printed to a file is as private as a saved one: the file is
+    // made the user's alone before the first byte goes in.
+    const QString file = printer.outputFileName();
+    if (!file.isEmpty()) {
+        QFile made(file);
+        if (made.open(QIODevice::WriteOnly, QFileDevice::ReadOwner | QFileDevice::WriteOwner))
+            made.close();
+        made.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    }
     QPainter painter;
     if (!painter.begin(&printer)) {
         showMessage(m_parent, QStringLiteral("无法打印：打印机没有准备好。"), Title, MessageButtons::Ok);
         return;
     }
     paintReport(painter, QRectF(0, 0, printer.width(), printer.height()), *record);
+    if (!painter.end()) {
+        showMessage(m_parent, QStringLiteral("打印没有完成。"), Title, MessageButtons::Ok);
+        return;
+    }
+    tell(file.isEmpty() ? QStringLiteral("已送往打印机 %1").arg(printer.printerName())
+                        : QStringLiteral("已保存到 %1").arg(QDir::toNativeSeparators(file)));
 }
 
 void ReportActions::copyAsImage()
 {
-    if (const std::optional<Record> record = m_current())
+    if (const std::optional<Record> record = m_current()) {
         QGuiApplication::clipboard()->setImage(reportImage(*record));
+        tell(QStringLiteral("报告已作为图片复制到剪贴板"));
+    }
 }
 
 } // namespace zentrova

@@ -5,13 +5,16 @@
 
 #include "framework/bankcatalog.h"
 #include "framework/strings.h"
+#include "safesave.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPdfWriter>
-#include <QSaveFile>
+#include <QRawFont>
+#include <QRegularExpression>
 
 #include <algorithm>
 #include <cmath>
@@ -34,13 +37,19 @@ const QColor Teal(0, 128, 128);
 const QColor PaleTeal(0xe3, 0xf1, 0xf1);
 
 // The kai headings by the windows' own name, so that they get the windows'
-// face. The song text names its face outright: the Noto CJK faces the windows
-// use for 宋体 share glyphs between common characters and the Kangxi
-// radicals, and a PDF's text layer then reads 小 as ⼩, so that a search or a
-// copy from the report would miss the person's own name.
-QFont face(const char *family, double points, bool bold = false)
+// face. The song text names the face the windows use for 宋体 outright, so
+// that a report drawn without the windows' substitutions reads alike: Noto
+// Serif CJK SC has a real bold and every ideograph of a name, 喆 and 𠮷 alike,
+// where the AR PL song face has neither; reportPdf() mends what Qt's PDF
+// text layer makes of it. Latin letters and digits come from DejaVu Serif:
+// the Noto face's contextual alternates give digits after a Latin letter
+// ("UTC+08:00") glyphs that no PDF reader can turn back into digits.
+const QString SongFace = QStringLiteral("Noto Serif CJK SC");
+
+QFont face(const QStringList &families, double points, bool bold = false)
 {
-    QFont font(QString::fromUtf8(family));
+    QFont font(families.first());
+    font.setFamilies(families);
     font.setPixelSize(qRound(points * 25.4 / 72 * 10));
     font.setBold(bold);
     return font;
@@ -48,12 +57,12 @@ QFont face(const char *family, double points, bool bold = false)
 
 QFont song(double points, bool bold = false)
 {
-    return face("AR PL SungtiL GB", points, bold);
+    return face({QStringLiteral("DejaVu Serif"), SongFace}, points, bold);
 }
 
 QFont kai(double points, bool bold = false)
 {
-    return face("楷体_GB2312", points, bold);
+    return face({QStringLiteral("楷体_GB2312")}, points, bold);
 }
 
 // Draws text wrapped within the page's width from y down; returns the height used.
@@ -240,11 +249,26 @@ double bandChart(QPainter &painter, double y, const std::vector<ScoreBand> &band
     return MarkHeight + BarHeight + 50;
 }
 
-// The answers in columns, numbers down each column, in the largest font that
-// fits them into the room left above the footer.
-void answers(QPainter &painter, double y, const QList<ShownResult::Answer> &answers)
+// An item as the user met it: a test that opens with a page of its own
+// numbers its rows from 2, but its first question is question 1.
+QString itemAsMet(const QString &item, int firstItem)
 {
-    const double room = FooterTop - 30 - y;
+    qsizetype digits = 0;
+    while (digits < item.size() && item[digits].isDigit())
+        ++digits;
+    bool ok = false;
+    const int number = item.left(digits).toInt(&ok);
+    return ok ? QString::number(number - (firstItem - 1)) + item.mid(digits) : item;
+}
+
+// The answers in columns, in reading order (across, then down), in the
+// largest font that fits them into the room left above the footer.
+void answers(QPainter &painter, double y, const QList<ShownResult::Answer> &given, int firstItem)
+{
+    QList<ShownResult::Answer> answers = given;
+    for (ShownResult::Answer &answer : answers)
+        answer.item = itemAsMet(answer.item, firstItem);
+    const double room = FooterTop - 60 - y;
     constexpr double ColumnGap = 60, NumberGap = 15;
     QFont font;
     double lineHeight = 0, numberWidth = 0, cellWidth = 0;
@@ -277,8 +301,8 @@ void answers(QPainter &painter, double y, const QList<ShownResult::Answer> &answ
     const QFontMetricsF metrics(font);
     const double answerWidth = cellWidth - numberWidth - NumberGap - ColumnGap;
     for (int i = 0; i < answers.size(); ++i) {
-        const double left = Margin + (i / rows) * cellWidth;
-        const double top = y + (i % rows) * lineHeight;
+        const double left = Margin + (i % columns) * cellWidth;
+        const double top = y + (i / columns) * lineHeight;
         painter.setPen(Grey);
         painter.drawText(QRectF(left, top, numberWidth, lineHeight), Qt::AlignRight | Qt::AlignVCenter, answers[i].item + u'．');
         painter.setPen(Ink);
@@ -287,15 +311,153 @@ void answers(QPainter &painter, double y, const QList<ShownResult::Answer> &answ
     }
 }
 
+// What made the report is for the program rather than the reader: small
+// print above the footer's rule, and whole in the PDF's metadata.
 void footer(QPainter &painter, const Record &record)
 {
-    painter.setPen(QPen(Teal, 3));
-    painter.drawLine(QPointF(Margin, FooterTop), QPointF(Margin + Width, FooterTop));
-    paragraph(painter, FooterTop + 20, QStringLiteral("本结果仅供参考，不构成任何心理诊断。"), kai(12, true), Ink, Qt::AlignHCenter);
     QString made = QStringLiteral("Zentrova %1").arg(record.programVersion);
     if (!record.bankSha256.isEmpty())
         made += QStringLiteral("　·　题库 SHA-256 %1…").arg(record.bankSha256.left(16));
-    paragraph(painter, FooterTop + 90, made, song(8), Grey, Qt::AlignHCenter);
+    painter.setFont(song(6.5));
+    painter.setPen(Grey);
+    painter.drawText(QRectF(Margin, FooterTop - 45, Width, 40), Qt::AlignRight | Qt::AlignVCenter, made);
+    painter.setPen(QPen(Teal, 3));
+    painter.drawLine(QPointF(Margin, FooterTop), QPointF(Margin + Width, FooterTop));
+    paragraph(painter, FooterTop + 30, QStringLiteral("本结果仅供参考，不构成任何心理诊断。"), kai(12, true), Ink, Qt::AlignHCenter);
+}
+
+// Qt's PDF text layer maps each glyph of an embedded face back to the
+// lowest code in the Basic Multilingual Plane that the face gives it. The
+// Noto CJK faces give many ideographs' glyphs to a Kangxi radical as well,
+// so 小 would read as ⼩ (U+2F29); and a glyph reached only from beyond that
+// plane, 𠮷, would read as nothing. Each face's map is written anew: a
+// radical as its ideograph, and the face's first glyphs as the characters
+// beyond the plane that reportPdf() draws first, off the page, in order.
+struct PdfObject {
+    qsizetype lengthAt = 0, dataAt = 0, dataLength = 0;
+};
+
+QByteArray utf16Hex(char32_t code)
+{
+    const QString text = QString::fromUcs4(&code, 1);
+    QByteArray hex;
+    for (QChar unit : text)
+        hex += QByteArray::number(unit.unicode(), 16).rightJustified(4, '0').toUpper();
+    return hex;
+}
+
+// The ToUnicode map Qt writes: bfrange entries, a range to one code or to a
+// list of codes.
+QMap<int, char32_t> readToUnicode(const QByteArray &cmap)
+{
+    QMap<int, char32_t> glyphs;
+    static const QRegularExpression entry(QStringLiteral("<([0-9A-Fa-f]{4})> <([0-9A-Fa-f]{4})> (?:<([0-9A-Fa-f]{4})>|\\[([^\\]]*)\\])"));
+    static const QRegularExpression code(QStringLiteral("<([0-9A-Fa-f]{4})>"));
+    for (const QRegularExpressionMatch &m : entry.globalMatch(QString::fromLatin1(cmap))) {
+        const int first = m.captured(1).toInt(nullptr, 16), last = m.captured(2).toInt(nullptr, 16);
+        if (m.capturedLength(3) > 0) {
+            const int start = m.captured(3).toInt(nullptr, 16);
+            for (int glyph = first; glyph <= last; ++glyph)
+                glyphs[glyph] = char32_t(start + glyph - first);
+        } else {
+            int glyph = first;
+            for (const QRegularExpressionMatch &c : code.globalMatch(m.captured(4)))
+                glyphs[glyph++] = char32_t(c.captured(1).toInt(nullptr, 16));
+        }
+    }
+    glyphs.remove(0);
+    return glyphs;
+}
+
+QByteArray writeToUnicode(const QMap<int, char32_t> &glyphs)
+{
+    QByteArray cmap = "/CIDInit /ProcSet findresource begin\n12 dict begin\nbegincmap\n"
+                      "/CIDSystemInfo << /Registry (Adobe) /Ordering (UCS) /Supplement 0 >> def\n"
+                      "/CMapName /Adobe-Identity-UCS def\n/CMapType 2 def\n"
+                      "1 begincodespacerange\n<0000> <FFFF>\nendcodespacerange\n";
+    const QList<int> ids = glyphs.keys();
+    for (qsizetype from = 0; from < ids.size(); from += 100) { // a block holds 100 at most
+        const qsizetype count = std::min<qsizetype>(100, ids.size() - from);
+        cmap += QByteArray::number(count) + " beginbfchar\n";
+        for (qsizetype i = from; i < from + count; ++i)
+            cmap += '<' + QByteArray::number(ids[i], 16).rightJustified(4, '0').toUpper() + "> <" + utf16Hex(glyphs[ids[i]]) + ">\n";
+        cmap += "endbfchar\n";
+    }
+    return cmap + "endcmap\nCMapName currentdict /CMap defineresource pop\nend\nend\n";
+}
+
+void mendTextLayer(QByteArray &pdf, const QList<char32_t> &drawnFirst)
+{
+    // Qt writes one classic cross-reference table of fixed-width entries.
+    const qsizetype start = pdf.lastIndexOf("startxref\n");
+    if (start < 0)
+        return;
+    const qsizetype xref = pdf.mid(start + 10, 20).split('\n').first().trimmed().toLongLong();
+    static const QRegularExpression head(QStringLiteral("^xref\\n0 (\\d+)\\n"));
+    const QRegularExpressionMatch table = head.match(QString::fromLatin1(pdf.mid(xref, 40)));
+    if (!table.hasMatch())
+        return;
+    const qsizetype entries = xref + table.capturedLength(), count = table.captured(1).toLongLong();
+    QList<qsizetype> offsets;
+    for (qsizetype i = 0; i < count; ++i)
+        offsets << pdf.mid(entries + 20 * i, 10).toLongLong();
+
+    static const QRegularExpression reference(QStringLiteral("/ToUnicode (\\d+) 0 R"));
+    static const QRegularExpression length(QStringLiteral("^\\d+ 0 obj\\n<< /Length (\\d+) >>\\nstream\\n"));
+    QMap<qsizetype, PdfObject> maps; // by offset, to be replaced from the last on
+    for (const QRegularExpressionMatch &m : reference.globalMatch(QString::fromLatin1(pdf))) {
+        const qsizetype object = m.captured(1).toLongLong();
+        if (object <= 0 || object >= count)
+            continue;
+        const qsizetype at = offsets[object];
+        const QRegularExpressionMatch stream = length.match(QString::fromLatin1(pdf.mid(at, 80)));
+        if (stream.hasMatch())
+            maps[at] = {at + stream.capturedStart(1), at + stream.capturedEnd(0), stream.captured(1).toLongLong()};
+    }
+    if (maps.isEmpty())
+        return;
+
+    QList<std::pair<qsizetype, qsizetype>> shifts; // where, by how much
+    for (auto it = maps.end(); it != maps.begin();) {
+        --it;
+        const PdfObject &object = *it;
+        QMap<int, char32_t> glyphs = readToUnicode(pdf.mid(object.dataAt, object.dataLength));
+        for (char32_t &code : glyphs) {
+            if (code >= 0x2e80 && code <= 0x2fdf) {
+                const QString ideograph = QString::fromUcs4(&code, 1).normalized(QString::NormalizationForm_KC);
+                if (ideograph.size() == 1 && ideograph != QString::fromUcs4(&code, 1))
+                    code = ideograph[0].unicode();
+            }
+        }
+        // A face that drew them has them as its first glyphs, with no code.
+        bool primed = !drawnFirst.isEmpty();
+        for (int glyph = 1; glyph <= drawnFirst.size(); ++glyph)
+            primed = primed && !glyphs.contains(glyph);
+        if (primed) {
+            for (qsizetype i = 0; i < drawnFirst.size(); ++i)
+                glyphs[int(i) + 1] = drawnFirst[i];
+        }
+        const QByteArray cmap = writeToUnicode(glyphs);
+        const QByteArray replacement = QByteArray::number(cmap.size())
+            + pdf.mid(object.lengthAt, object.dataAt - object.lengthAt).mid(QByteArray::number(object.dataLength).size()) + cmap;
+        const qsizetype replaced = object.dataAt + object.dataLength - object.lengthAt;
+        pdf.replace(object.lengthAt, replaced, replacement);
+        shifts.append({object.lengthAt, replacement.size() - replaced});
+    }
+    qsizetype moved = 0;
+    for (const auto &[where, by] : shifts)
+        moved += by;
+    for (qsizetype i = 1; i < count; ++i) {
+        qsizetype offset = offsets[i];
+        for (const auto &[where, by] : shifts) {
+            if (offsets[i] > where)
+                offset += by;
+        }
+        pdf.replace(entries + moved + 20 * i, 10, QByteArray::number(offset).rightJustified(10, '0'));
+    }
+    const qsizetype startValue = pdf.lastIndexOf("startxref\n") + 10;
+    const qsizetype valueEnd = pdf.indexOf('\n', startValue);
+    pdf.replace(startValue, valueEnd - startValue, QByteArray::number(xref + moved) + ' ');
 }
 
 } // namespace
@@ -312,7 +474,7 @@ void paintReport(QPainter &painter, const QRectF &target, const Record &record)
     y += heading(painter, y, QStringLiteral("测评结果"));
     y += figures(painter, y, record.figures);
     if (!record.verdict.isEmpty())
-        y += verdict(painter, y, record.verdict);
+        y += verdict(painter, y, record.conclusion());
 
     const BankTable *table = bankTableForWindow(record.window.toStdString());
     const std::optional<double> total = record.total();
@@ -327,7 +489,7 @@ void paintReport(QPainter &painter, const QRectF &target, const Record &record)
     if (record.answers.isEmpty())
         paragraph(painter, y, QStringLiteral("这次测评没有记下作答。"), song(10.5), Grey);
     else
-        answers(painter, y, record.answers);
+        answers(painter, y, record.answers, table ? table->scoring.firstItem : 1);
 
     footer(painter, record);
     painter.restore();
@@ -336,10 +498,87 @@ void paintReport(QPainter &painter, const QRectF &target, const Record &record)
 QImage reportImage(const Record &record, int width)
 {
     QImage image(width, qRound(width * Page.height() / Page.width()), QImage::Format_RGB32);
+    // The page's true resolution, so that the picture prints at A4.
+    const int dotsPerMetre = qRound(width * 10000 / Page.width());
+    image.setDotsPerMeterX(dotsPerMetre);
+    image.setDotsPerMeterY(dotsPerMetre);
     image.fill(Qt::white);
     QPainter painter(&image);
     paintReport(painter, image.rect(), record);
     return image;
+}
+
+QByteArray reportMetadata(const Record &record)
+{
+    const auto escaped = [](const QString &text) { return text.toHtmlEscaped().toUtf8(); };
+    QStringList made {QStringLiteral("Zentrova %1").arg(record.programVersion)};
+    if (record.id > 0)
+        made << QStringLiteral("记录 %1").arg(record.id);
+    if (!record.bankSha256.isEmpty())
+        made << QStringLiteral("题库 SHA-256 %1").arg(record.bankSha256);
+    return "<?xpacket begin=\"\xef\xbb\xbf\" id=\"W5M0MpCehiHzreSzNTczkc9d\"?>\n"
+           "<x:xmpmeta xmlns:x=\"adobe:ns:meta/\">\n"
+           "<rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\">\n"
+           "<rdf:Description rdf:about=\"\" xmlns:dc=\"http://purl.org/dc/elements/1.1/\" "
+           "xmlns:xmp=\"http://ns.adobe.com/xap/1.0/\" xmlns:pdf=\"http://ns.adobe.com/pdf/1.3/\">\n"
+           "<dc:title><rdf:Alt><rdf:li xml:lang=\"x-default\">"
+        + escaped(record.caption)
+        + "</rdf:li></rdf:Alt></dc:title>\n"
+          "<dc:description><rdf:Alt><rdf:li xml:lang=\"x-default\">"
+        + escaped(made.join(QStringLiteral("；")))
+        + "</rdf:li></rdf:Alt></dc:description>\n"
+          "<pdf:Keywords>"
+        + escaped(made.join(QStringLiteral("；")))
+        + "</pdf:Keywords>\n"
+          "<xmp:CreatorTool>"
+        + escaped(QStringLiteral("Zentrova %1").arg(QCoreApplication::applicationVersion()))
+        + "</xmp:CreatorTool>\n"
+          "</rdf:Description>\n</rdf:RDF>\n</x:xmpmeta>\n<?xpacket end=\"w\"?>\n";
+}
+
+QByteArray reportPdf(const Record &record)
+{
+    // The characters beyond the Basic Multilingual Plane that the song face
+    // draws, each once, in order.
+    const QRawFont songFace = QRawFont::fromFont(QFont(SongFace));
+    QList<char32_t> beyond;
+    QStringList texts {record.caption, record.person, record.conclusion()};
+    for (const ShownResult::Figure &figure : record.figures)
+        texts << figure.name << figure.value;
+    for (const ShownResult::Answer &answer : record.answers)
+        texts << answer.answer;
+    for (const QString &text : texts) {
+        for (char32_t code : text.toUcs4()) {
+            if (code > 0xffff && songFace.supportsCharacter(code) && !beyond.contains(code))
+                beyond << code;
+        }
+    }
+    std::sort(beyond.begin(), beyond.end());
+
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    {
+        QPdfWriter pdf(&buffer);
+        pdf.setPageSize(QPageSize(QPageSize::A4));
+        pdf.setPageMargins(QMarginsF());
+        pdf.setResolution(300);
+        pdf.setTitle(record.caption);
+        pdf.setCreator(QStringLiteral("Zentrova %1").arg(QCoreApplication::applicationVersion()));
+        pdf.setDocumentXmpMetadata(reportMetadata(record));
+        QPainter painter;
+        if (!painter.begin(&pdf))
+            return {};
+        // First, off the page, so that they take each face's first glyphs.
+        for (const bool bold : {false, true}) {
+            painter.setFont(song(10, bold));
+            for (char32_t code : beyond)
+                painter.drawText(QPointF(-10000, -10000), QString::fromUcs4(&code, 1));
+        }
+        paintReport(painter, QRectF(0, 0, pdf.width(), pdf.height()), record);
+    }
+    QByteArray bytes = buffer.data();
+    mendTextLayer(bytes, beyond);
+    return bytes;
 }
 
 bool writeReport(const Record &record, const QString &path, QString *error)
@@ -349,34 +588,22 @@ bool writeReport(const Record &record, const QString &path, QString *error)
         *error = QStringLiteral("报告只能存为 .pdf 或 .png 文件，“%1”两者都不是").arg(path);
         return false;
     }
-    QSaveFile file(path);
-    // The report holds private answers: the file is the user's alone from
-    // its first byte on.
-    if (!file.open(QIODevice::WriteOnly) || !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
-        *error = QStringLiteral("无法写入报告文件“%1”：%2").arg(path, file.errorString());
-        return false;
-    }
-    bool painted = true;
+    // Drawn in memory first: the writers would hide a full disk until the
+    // end, and the file is then written whole or not at all.
+    QByteArray bytes;
     if (suffix == QLatin1String("pdf")) {
-        QPdfWriter pdf(&file);
-        pdf.setPageSize(QPageSize(QPageSize::A4));
-        pdf.setPageMargins(QMarginsF());
-        pdf.setResolution(300);
-        pdf.setTitle(record.caption);
-        pdf.setCreator(QStringLiteral("Zentrova %1").arg(QCoreApplication::applicationVersion()));
-        QPainter painter;
-        painted = painter.begin(&pdf);
-        if (painted)
-            paintReport(painter, QRectF(0, 0, pdf.width(), pdf.height()), record);
+        bytes = reportPdf(record);
     } else {
-        painted = reportImage(record).save(&file, "PNG");
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        if (!reportImage(record).save(&buffer, "PNG"))
+            bytes.clear();
     }
-    if (!painted || !file.commit()) {
-        *error = QStringLiteral("无法写入报告文件“%1”：%2").arg(path, painted ? file.errorString() : QStringLiteral("报告没能画出来"));
-        file.cancelWriting();
+    if (bytes.isEmpty()) {
+        *error = QStringLiteral("无法写入报告文件“%1”：报告没能画出来").arg(path);
         return false;
     }
-    return true;
+    return saveWhole(path, QStringLiteral("报告文件"), bytes, error);
 }
 
 } // namespace zentrova

@@ -15,6 +15,7 @@
 #include "records/recordstore.h"
 #include "records/reportpainter.h"
 #include "shell/recordkeeping.h"
+#include "records/safesave.h"
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
@@ -23,8 +24,11 @@
 #include <QGuiApplication>
 #include <QApplication>
 #include <QInputDialog>
+#include <QRegularExpression>
 
+#include <cerrno>
 #include <cstdio>
+#include <numeric>
 
 namespace zentrova {
 
@@ -40,49 +44,132 @@ const QString CentreOption = QStringLiteral("centre");
 const QString PersonOption = QStringLiteral("person");
 const QString SyncRecordsOption = QStringLiteral("sync-records");
 
+const QString FileValue = QStringLiteral("文件");
+const QString FileArgument = QStringLiteral("与 --report 一起：要写入的文件。");
+
+// The options, with the texts --help prints. Qt's own help and version
+// options speak English, so these stand in for them.
+QList<QCommandLineOption> options()
+{
+    return {
+        {{QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("显示这些选项，然后退出。")},
+        {QStringLiteral("help-all"), QStringLiteral("显示这些选项和 Qt 自身的选项（如 -style），然后退出。")},
+        {{QStringLiteral("v"), QStringLiteral("version")}, QStringLiteral("显示版本，然后退出。")},
+        {BankOption, QStringLiteral("用这个文件代替程序旁边的题库；它和随附的题库一样只读打开。"), FileValue},
+        {CheckBankOption,
+            QStringLiteral("像测试窗口那样打开题库（随附的，或 --bank 给出的）中每个测试的表，报告结果后退出。不需要显示器。")},
+        {RecordsOption, QStringLiteral("在这个文件中保存和读取测评记录，代替用户数据文件夹中的测评记录文件。"), FileValue},
+        {ListRecordsOption,
+            QStringLiteral("每条记录打印一行，最新的在前，然后退出：编号、完成时间、受测者、测试和结果，以制表符分隔；"
+                           "字段中的控制字符写成 \\t、\\n、\\\\ 之类的转义。不需要显示器。")},
+        {ExportRecordsOption,
+            QStringLiteral("把每条记录连同得分和答案以 CSV（UTF-8）写入文件，供电子表格程序打开，然后退出；"
+                           "文件名为 - 时写到标准输出。不需要显示器。"),
+            FileValue},
+        {ReportOption,
+            QStringLiteral("把这个编号（即 --list-records 列出的编号）的记录的报告写入文件（.pdf 或 .png），然后退出。不需要显示器。"),
+            QStringLiteral("编号")},
+        {CentreOption,
+            QStringLiteral("从这个文件读取测评中心的设置，代替 $XDG_CONFIG_HOME/zentrova/centre.conf 或 /etc/zentrova/centre.conf。"),
+            FileValue},
+        {PersonOption, QStringLiteral("本次运行的结果记在这个受测者名下，不留到下次：在测评中心的座位上是测评码，其他时候是姓名。"),
+            QStringLiteral("文字")},
+        {SyncRecordsOption,
+            QStringLiteral("在测评中心的座位上：把等待发送的测评结果送到测评中心的服务器，说明送出了多少条，然后退出；"
+                           "没有结果再等待时退出状态为 0。不需要显示器。")},
+    };
+}
+
 void setUpParser(QCommandLineParser &parser)
 {
-    parser.setApplicationDescription(
-        QStringLiteral("Zentrova: twenty-two psychological self-assessment questionnaires in Simplified Chinese.\n"
-                       "Without options it starts with the question bank Lumvex.mdb beside the program."));
     // Single-dash words read as Qt's own options do (-style, not -s -t -y …).
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    parser.addHelpOption();
-    parser.addVersionOption();
-    parser.addOption({BankOption,
-                      QStringLiteral("Use FILE as the question bank instead of the one beside the program. "
-                                     "It is opened read-only, like the shipped bank."),
-                      QStringLiteral("FILE")});
-    parser.addOption({CheckBankOption,
-                      QStringLiteral("Open every test's table in the question bank (the shipped one, or the "
-                                     "--bank file) as the test windows do, report, and exit. Needs no display.")});
-    parser.addOption({RecordsOption,
-                      QStringLiteral("Keep and read the records of finished tests in FILE instead of the record "
-                                     "file in the user's data folder."),
-                      QStringLiteral("FILE")});
-    parser.addOption({ListRecordsOption,
-                      QStringLiteral("Print one line per record, newest first, and exit: id, time finished, person, "
-                                     "test and result, separated by tabs. Needs no display.")});
-    parser.addOption({ExportRecordsOption,
-                      QStringLiteral("Write every record, with its figures and answers, to FILE as CSV (UTF-8) for "
-                                     "spreadsheet programs, and exit. Needs no display."),
-                      QStringLiteral("FILE")});
-    parser.addOption({ReportOption,
-                      QStringLiteral("Write the report of the record with this id (as --list-records shows it) to "
-                                     "FILE, a .pdf or .png file, and exit. Needs no display."),
-                      QStringLiteral("ID")});
-    parser.addOption({CentreOption,
-                      QStringLiteral("Read the counselling centre's settings from FILE instead of "
-                                     "$XDG_CONFIG_HOME/zentrova/centre.conf or /etc/zentrova/centre.conf."),
-                      QStringLiteral("FILE")});
-    parser.addOption({PersonOption,
-                      QStringLiteral("Keep this run's results under TEXT: at a centre's seat the person code (测评码), "
-                                     "elsewhere the name."),
-                      QStringLiteral("TEXT")});
-    parser.addOption({SyncRecordsOption,
-                      QStringLiteral("At a centre's seat: send the results waiting for the centre's server, say how many "
-                                     "went, and exit; the exit status is 0 when none is left waiting. Needs no display.")});
-    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("With --report: the file to write."), QStringLiteral("[FILE]"));
+    parser.addOptions(options());
+    parser.addPositionalArgument(FileValue, FileArgument, u'[' + FileValue + u']');
+}
+
+// Columns as a terminal shows them: the Chinese characters take two.
+qsizetype displayWidth(const QString &text)
+{
+    return std::accumulate(
+        text.begin(), text.end(), qsizetype(0), [](qsizetype width, QChar c) { return width + (c.unicode() < 0x1100 ? 1 : 2); });
+}
+
+QString helpText(bool withQtOptions)
+{
+    QList<std::pair<QString, QString>> lines;
+    for (const QCommandLineOption &option : options()) {
+        QStringList names;
+        for (const QString &name : option.names())
+            names << (name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name;
+        QString left = names.join(QStringLiteral(", "));
+        if (!option.valueName().isEmpty())
+            left += QStringLiteral(" <%1>").arg(option.valueName());
+        lines.append({left, option.description()});
+    }
+    // Taken by QApplication before the program reads its own.
+    const std::pair<const char *, const char *> qtOptions[] = {
+        {"-platform <平台>", "用这个 Qt 平台插件显示窗口，如 xcb、wayland、offscreen。"},
+        {"-platformtheme <主题>", "使用这个平台主题。"},
+        {"-style <样式>", "窗口部件的样式，如 fusion。"},
+        {"-stylesheet <文件>", "使用这个样式表文件。"},
+        {"-reverse", "界面从右向左排列。"},
+        {"-qwindowgeometry <几何>", "第一个窗口的大小和位置，如 800x600+0+0。"},
+        {"-qwindowtitle <标题>", "第一个窗口的标题。"},
+        {"-display <显示>", "使用这个 X11 显示（xcb 平台）。"},
+    };
+    QList<std::pair<QString, QString>> qtLines;
+    for (const auto &[left, right] : qtOptions)
+        qtLines.append({QString::fromUtf8(left), QString::fromUtf8(right)});
+    qsizetype column = 0;
+    for (const auto &line : lines + qtLines)
+        column = std::max(column, displayWidth(line.first));
+    // Descriptions wrapped within 80 columns, no line starting with a comma
+    // or a full stop.
+    const qsizetype room = std::max<qsizetype>(80 - column - 4, 20);
+    auto table = [&](const QList<std::pair<QString, QString>> &rows) {
+        QString text;
+        for (const auto &[left, right] : rows) {
+            QString line = QStringLiteral("  ") + left + QString(column - displayWidth(left) + 2, u' ');
+            qsizetype width = 0;
+            for (const QChar c : right) {
+                if (width + displayWidth(c) > room && !QStringLiteral("，。；：、）").contains(c)) {
+                    text += line + u'\n';
+                    line = QString(column + 4, u' ');
+                    width = 0;
+                }
+                line += c;
+                width += displayWidth(c);
+            }
+            text += line + u'\n';
+        }
+        return text;
+    };
+    const QString name = QCoreApplication::applicationName();
+    QString text = QStringLiteral("用法：%1 [选项] [文件]\n"
+                                  "Zentrova：二十二种简体中文心理自评问卷。\n"
+                                  "不带选项时，程序用它旁边的题库 Lumvex.mdb 打开窗口。\n\n"
+                                  "选项：\n")
+                       .arg(name)
+        + table(lines) + QStringLiteral("\n参数：\n")
+        + table({{u'[' + FileValue + u']', FileArgument}});
+    if (withQtOptions)
+        text += QStringLiteral("\nQt 的选项（打开窗口时有效）：\n") + table(qtLines);
+    return text;
+}
+
+// Qt's reading errors in the program's language; Qt words them in English.
+QString parserError(const QCommandLineParser &parser)
+{
+    const QString error = parser.errorText();
+    const QRegularExpressionMatch quoted = QRegularExpression(QStringLiteral("'(.*)'")).match(error);
+    if (!parser.unknownOptionNames().isEmpty())
+        return QStringLiteral("没有“%1”这个选项。").arg(parser.unknownOptionNames().join(QStringLiteral("”“")));
+    if (error.startsWith(QLatin1String("Missing value after")) && quoted.hasMatch())
+        return QStringLiteral("选项“%1”后面缺少值。").arg(quoted.captured(1));
+    if (error.startsWith(QLatin1String("Unexpected value after")) && quoted.hasMatch())
+        return QStringLiteral("选项“%1”不带值。").arg(quoted.captured(1));
+    return error;
 }
 
 CommandLine withAction(CommandLine::Action action)
@@ -105,18 +192,35 @@ QString readFileOption(const QCommandLineParser &parser, const QString &option, 
 {
     const QStringList values = parser.values(option);
     if (values.size() > 1)
-        return QStringLiteral("Give --%1 only once.").arg(option);
+        return QStringLiteral("选项 --%1 只能给一次。").arg(option);
     if (values.isEmpty())
         return {};
     if (values.first().isEmpty())
-        return QStringLiteral("--%1 needs a file name.").arg(option);
-    *file = QFileInfo(values.first()).absoluteFilePath();
+        return QStringLiteral("选项 --%1 需要一个文件名。").arg(option);
+    // "-" is standard output, where an option writes.
+    *file = values.first() == QLatin1String("-") && option == ExportRecordsOption ? values.first()
+                                                                                  : QFileInfo(values.first()).absoluteFilePath();
     return {};
+}
+
+// The first error writing to standard output, checked before exiting.
+int &stdoutError()
+{
+    static int errnum = 0;
+    return errnum;
+}
+
+bool writeOut(std::FILE *stream, const QByteArray &bytes)
+{
+    const bool written = std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream) == size_t(bytes.size());
+    if (!written && stream == stdout && stdoutError() == 0)
+        stdoutError() = errno;
+    return written;
 }
 
 void print(std::FILE *stream, const QString &text)
 {
-    std::fputs(qUtf8Printable(text + u'\n'), stream);
+    writeOut(stream, (text + u'\n').toUtf8());
 }
 
 // One line on stderr; the exit code of a failed action.
@@ -140,14 +244,14 @@ CommandLine parseCommandLine(const QStringList &arguments)
     QCommandLineParser parser;
     setUpParser(parser);
     if (!parser.parse(arguments))
-        return failure(parser.errorText());
+        return failure(parserError(parser));
     // Qt also adds --help-all (help with its own options).
     if (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all")))
         return withAction(CommandLine::Action::Help);
     if (parser.isSet(QStringLiteral("version")))
         return withAction(CommandLine::Action::Version);
     if (!parser.positionalArguments().isEmpty() && !parser.isSet(ReportOption))
-        return failure(QStringLiteral("Unexpected argument '%1'.").arg(parser.positionalArguments().first()));
+        return failure(QStringLiteral("多余的参数“%1”。").arg(parser.positionalArguments().first()));
 
     CommandLine command;
     const std::pair<QString, CommandLine::Action> actions[] = {{CheckBankOption, CommandLine::Action::CheckBank},
@@ -159,8 +263,7 @@ CommandLine parseCommandLine(const QStringList &arguments)
         if (!parser.isSet(option))
             continue;
         if (command.action != CommandLine::Action::Run)
-            return failure(
-                QStringLiteral("Give only one of --check-bank, --list-records, --export-records, --report and --sync-records."));
+            return failure(QStringLiteral("--check-bank、--list-records、--export-records、--report 和 --sync-records 一次只能给一个。"));
         command.action = action;
     }
     for (const auto &[option, file] : {std::pair{BankOption, &command.bankFile}, std::pair{RecordsOption, &command.recordsFile},
@@ -175,8 +278,8 @@ CommandLine parseCommandLine(const QStringList &arguments)
         bool isNumber = false;
         command.reportId = parser.value(ReportOption).toLongLong(&isNumber);
         if (!isNumber || command.reportId <= 0 || parser.positionalArguments().size() != 1)
-            return failure(QStringLiteral("--report needs a record id, as --list-records shows it, and a .pdf or .png file: "
-                                          "--report ID FILE."));
+            return failure(QStringLiteral("--report 需要一个记录编号（即 --list-records 列出的编号）和一个 .pdf 或 .png 文件："
+                                          "--report 编号 文件。"));
         command.reportFile = QFileInfo(parser.positionalArguments().first()).absoluteFilePath();
     }
     return command;
@@ -223,9 +326,10 @@ QString useCentre(const CommandLine &command, bool gui)
     return {};
 }
 
-int answerCommandLine(const CommandLine &command)
+namespace {
+
+int answer(const CommandLine &command)
 {
-    useFiles(command);
     if (command.action != CommandLine::Action::Help && command.action != CommandLine::Action::Version
         && command.action != CommandLine::Action::Error) {
         const QString problem = useCentre(command, false);
@@ -251,18 +355,37 @@ int answerCommandLine(const CommandLine &command)
         return syncRecords();
     case CommandLine::Action::Help:
     case CommandLine::Action::Version: {
-        // Qt's own output, --help-all included; process() exits after printing.
         QCommandLineParser parser;
         setUpParser(parser);
-        parser.process(QCoreApplication::arguments());
+        parser.parse(QCoreApplication::arguments());
+        if (command.action == CommandLine::Action::Version)
+            print(stdout, QCoreApplication::applicationName() + u' ' + QCoreApplication::applicationVersion());
+        else
+            writeOut(stdout, helpText(parser.isSet(QStringLiteral("help-all"))).toUtf8());
         break;
     }
     case CommandLine::Action::Error:
         printFailure(command.errorText);
-        print(stderr, QStringLiteral("Run '%1 --help' for its options.").arg(QCoreApplication::applicationName()));
+        print(stderr, QStringLiteral("运行“%1 --help”可以看到它的选项。").arg(QCoreApplication::applicationName()));
         return 1;
     }
     return 0;
+}
+
+} // namespace
+
+int answerCommandLine(const CommandLine &command)
+{
+    useFiles(command);
+    const int code = answer(command);
+    // A full disk or a closed pipe shows only here, once the last lines go out.
+    if (std::fflush(stdout) != 0 && stdoutError() == 0)
+        stdoutError() = errno;
+    if (std::ferror(stdout) && stdoutError() == 0)
+        stdoutError() = EIO;
+    if (code == 0 && stdoutError() != 0)
+        return printFailure(QStringLiteral("无法写入标准输出：%1，输出不完整。").arg(systemCause(stdoutError())));
+    return code;
 }
 
 int checkBank()
@@ -285,7 +408,7 @@ int checkBank()
         print(stderr, name + QStringLiteral(": ") + problem);
     if (!problems.isEmpty())
         return 1;
-    print(stdout, QStringLiteral("%1: question bank %2: all %3 tables open").arg(name, path).arg(tables.size()));
+    print(stdout, QStringLiteral("%1：题库 %2：全部 %3 个表都能打开").arg(name, path).arg(tables.size()));
     return 0;
 }
 
@@ -302,15 +425,14 @@ int listRecords()
 
 int exportRecords(const QString &file)
 {
-    // Writing over the record file would lose every record.
-    if (QFileInfo::exists(file) && QFileInfo(file).canonicalFilePath() == QFileInfo(RecordStore::defaultPath()).canonicalFilePath())
-        return printFailure(QStringLiteral("导出文件“%1”就是测评记录文件本身，没有导出。").arg(file));
     const auto store = RecordSource::open();
-    const auto records = store->records();
-    if (!records)
-        return printFailure(store->error());
     QString error;
-    return exportCsv(*records, file, &error) ? 0 : printFailure(error);
+    if (file != QLatin1String("-"))
+        return exportCsv(*store, file, &error) ? 0 : printFailure(error);
+    if (writeCsv(*store, [](const QByteArray &bytes) { return writeOut(stdout, bytes); }))
+        return 0;
+    return printFailure(
+        store->error().isEmpty() ? QStringLiteral("无法写入标准输出：%1，导出不完整。").arg(systemCause(stdoutError())) : store->error());
 }
 
 int writeRecordReport(qint64 id, const QString &file)
@@ -330,7 +452,7 @@ int syncRecords()
     RecordStore store;
     CentreClient client(currentCentre().centre->connection);
     const SendOutcome outcome = sendOutbox(store, client, currentCentre().centre->name);
-    print(stdout, QStringLiteral("%1: 已送出 %2 条测评结果，还有 %3 条等待发送。")
+    print(stdout, QStringLiteral("%1：已送出 %2 条测评结果，还有 %3 条等待发送。")
                       .arg(QCoreApplication::applicationName())
                       .arg(outcome.sent)
                       .arg(outcome.waiting));

@@ -29,7 +29,7 @@ struct CommandLine {
     Action action = Action::Run;
     QString bankFile;    // absolute; empty for the bank beside the program
     QString recordsFile; // absolute; empty for the one in the user's data folder
-    QString exportFile;  // absolute
+    QString exportFile; // absolute, or "-" for standard output
     qint64 reportId = 0;
     QString reportFile; // absolute
     QString centreFile; // absolute; empty for the usual places
@@ -58,7 +58,8 @@ void useFiles(const CommandLine &command);
 QString useCentre(const CommandLine &command, bool gui);
 
 // Carries out every action but Run, without any window or display, and
-// returns the exit code. Needs a QCoreApplication.
+// returns the exit code: 1 also when standard output could not be written
+// whole (a full disk, a closed pipe). Needs a QCoreApplication.
 int answerCommandLine(const CommandLine &command);
 
 // Opens every test's table in the bank the windows would use, exactly as they
@@ -70,7 +71,8 @@ int checkBank();
 // listingLine()). 0 when the file could be read (a missing one holds none).
 int listRecords();
 
-// Writes every record of the record file to file as CSV; 0 on success.
+// Writes every record of the record file to file as CSV, or to standard
+// output when file is "-"; 0 on success.
 int exportRecords(const QString &file);
 
 // Sends a seat's waiting results to the centre's server and says how many

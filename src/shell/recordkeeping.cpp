@@ -8,18 +8,30 @@
 #include "centre/personcode.h"
 #include "framework/messages.h"
 #include "framework/questionbank.h"
+#include "framework/strings.h"
 #include "framework/testwindow.h"
 #include "records/recordstore.h"
 #include "records/recordswindow.h"
 #include "records/reportactions.h"
+#include "testcatalog.h"
 
+#include <QDir>
+#include <QFileInfo>
+#include <QEvent>
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QSettings>
+#include <QStandardPaths>
+#include <QTimer>
 
+#include <cerrno>
+#include <fcntl.h>
 #include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace zentrova {
 
@@ -27,11 +39,26 @@ namespace {
 
 const QString Title = QStringLiteral("测评记录");
 const QString AutoSaveKey = QStringLiteral("records/autoSave");
+// Where earlier versions kept the person across runs.
 const QString PersonKey = QStringLiteral("records/person");
 
-// $XDG_CONFIG_HOME/zentrova/zentrova.conf
+// $XDG_CONFIG_HOME/zentrova/zentrova.conf, which once held the person's
+// name: private to the user like the records (the file 0600 in a folder 0700),
+// made so before QSettings writes it under whatever umask, and put right
+// where an earlier version left it readable by others.
 QSettings settings()
 {
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/zentrova");
+    QDir().mkpath(QFileInfo(folder).path());
+    const QByteArray native = QFile::encodeName(folder);
+    if (::mkdir(native.constData(), 0700) == 0 || errno == EEXIST)
+        ::chmod(native.constData(), 0700);
+    const int fd = ::open(QFile::encodeName(folder + QStringLiteral("/zentrova.conf")).constData(),
+        O_RDONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
+    if (fd >= 0) {
+        ::fchmod(fd, 0600);
+        ::close(fd);
+    }
     return QSettings(QStringLiteral("zentrova"), QStringLiteral("zentrova"));
 }
 
@@ -48,25 +75,57 @@ QAction *addAction(QMenu *menu, const char *name, const QString &caption)
     return action;
 }
 
+// The test windows in the menu's order.
+void collectTests(std::span<const MenuEntry> entries, QStringList &windows)
+{
+    for (const MenuEntry &entry : entries) {
+        if (entry.action == MenuAction::OpenTest)
+            windows << toQString(entry.window);
+        collectTests(entry.children, windows);
+    }
+}
+
 } // namespace
 
 RecordKeeping::RecordKeeping(QMainWindow *main)
     : QObject(main)
     , m_main(main)
+    , m_quietWait(new QTimer(this))
 {
-    auto *menu = new QMenu(Title, main);
+    auto *menu = new QMenu(Title + QStringLiteral("(&R)"), main);
     menu->setObjectName(QStringLiteral("mnuRecords"));
     menu->menuAction()->setObjectName(QStringLiteral("mnuRecords"));
-    connect(addAction(menu, "mnuRecordsView", QStringLiteral("查看测评记录…")), &QAction::triggered, this, &RecordKeeping::showRecords);
-    connect(addAction(menu, "mnuRecordsPerson", QStringLiteral("当前受测者…")), &QAction::triggered, this, &RecordKeeping::askPerson);
-    QAction *autoSave = addAction(menu, "mnuRecordsAutoSave", QStringLiteral("自动保存测评结果"));
+    connect(addAction(menu, "mnuRecordsView", QStringLiteral("查看测评记录(&V)…")), &QAction::triggered, this, &RecordKeeping::showRecords);
+    m_personAction = addAction(menu, "mnuRecordsPerson", {});
+    connect(m_personAction, &QAction::triggered, this, &RecordKeeping::askPerson);
+    QAction *autoSave = addAction(menu, "mnuRecordsAutoSave", QStringLiteral("自动保存测评结果(&A)"));
     autoSave->setCheckable(true);
     autoSave->setChecked(this->autoSave());
     connect(autoSave, &QAction::toggled, this, [](bool on) { settings().setValue(AutoSaveKey, on); });
-    connect(addAction(menu, "mnuRecordsDeleteAll", QStringLiteral("删除全部记录…")), &QAction::triggered, this, &RecordKeeping::deleteAll);
+    connect(
+        addAction(menu, "mnuRecordsDeleteAll", QStringLiteral("删除全部记录(&D)…")), &QAction::triggered, this, &RecordKeeping::deleteAll);
 
     QAction *help = main->menuBar()->findChild<QMenu *>(QStringLiteral("mnuHelp"))->menuAction();
     main->menuBar()->insertMenu(help, menu);
+
+    // A name an earlier version kept would file the next client's results
+    // under it: the person now lasts for the run (--person gives it at start).
+    if (settings().contains(PersonKey))
+        settings().remove(PersonKey);
+    setPerson(runPerson());
+
+    m_quietWait->setObjectName(QStringLiteral("tmrSaveWait"));
+    m_quietWait->setSingleShot(true);
+    m_quietWait->setInterval(QuietWaitMs);
+    connect(m_quietWait, &QTimer::timeout, this, [this] {
+        if (!m_saving)
+            return;
+        m_telling = true;
+        showMessage(m_main, QStringLiteral("刚才的测评结果还在保存，请稍候。\n保存完毕后程序就会退出。"), Title, MessageButtons::Ok);
+        m_telling = false;
+        quitWhenSaved();
+    });
+    main->installEventFilter(this);
 
     if (isSeat()) {
         m_outbox = new OutboxWorker(*currentCentre().centre, this);
@@ -81,18 +140,18 @@ void RecordKeeping::setRunPerson(const QString &person)
 
 QString RecordKeeping::person() const
 {
-    // A seat's code belongs to one student's run, never to the next.
-    if (!runPerson().isEmpty() || isSeat())
-        return runPerson();
-    return settings().value(PersonKey).toString();
+    return m_person;
 }
 
 void RecordKeeping::setPerson(const QString &person)
 {
-    if (isSeat() || !runPerson().isEmpty())
-        setRunPerson(person);
-    else
-        settings().setValue(PersonKey, person.trimmed());
+    m_person = person.trimmed().left(NameLimit);
+    // The menu shows who is taking the tests; a long name is cut short, and
+    // an "&" stays a character.
+    const QFontMetrics metrics(m_main->font());
+    QString shown = metrics.elidedText(m_person, Qt::ElideRight, 16 * metrics.horizontalAdvance(u'中'));
+    shown.replace(u'&', QLatin1String("&&"));
+    m_personAction->setText(m_person.isEmpty() ? QStringLiteral("当前受测者(&P)…") : QStringLiteral("当前受测者(&P)：%1…").arg(shown));
 }
 
 bool RecordKeeping::autoSave() const
@@ -111,28 +170,31 @@ void RecordKeeping::keep(TestWindow *window, const QString &caption, const Shown
 {
     auto record = std::make_shared<Record>(Record::fromShown(shown, caption, person(), bankSha256()));
     // The result view offers the report of this result, kept or not.
-    new ReportActions(window, [record] { return std::optional<Record>(*record); });
-    window->setContextMenuPolicy(Qt::ActionsContextMenu);
+    auto *actions = new ReportActions(window, [record] { return std::optional<Record>(*record); });
+    actions->offerInMenus();
     // A seat keeps every result until the centre's server has it.
     if (!autoSave() && !isSeat())
         return;
     // Written off the user-interface thread; a failure is told over the test
     // window, or over the main window once the test has been left.
+    ++m_saving;
     RecordStore().addInBackground(
         *record, this,
         [this, record, shownIn = QPointer<QWidget>(window)](std::optional<qint64> id, const QString &error) {
+            --m_saving;
             if (id && m_outbox) {
                 m_outbox->sendSoon();
-                return;
-            }
-            if (id) {
+            } else if (id) {
                 record->id = *id;
                 if (m_recordsWindow)
                     m_recordsWindow->reload();
-                return;
+            } else if (shownIn) {
+                showMessage(shownIn, QStringLiteral("%1\n结果仍显示在测评窗口中，可单击右键选择“保存报告…”或按Ctrl+S另行保存。").arg(error),
+                    Title, MessageButtons::Ok);
+            } else {
+                showMessage(m_main, QStringLiteral("%1\n测评窗口已经关闭，这次的测评结果没能保存。").arg(error), Title, MessageButtons::Ok);
             }
-            showMessage(shownIn ? shownIn.data() : m_main,
-                QStringLiteral("%1\n结果仍显示在测评窗口中，可单击右键选择“保存为PDF…”另行保存。").arg(error), Title, MessageButtons::Ok);
+            quitWhenSaved();
         },
         isSeat() ? QUuid::createUuid() : QUuid());
 }
@@ -147,6 +209,30 @@ void RecordKeeping::sendingTried(const SendOutcome &outcome)
         Title, MessageButtons::Ok);
 }
 
+bool RecordKeeping::eventFilter(QObject *watched, QEvent *event)
+{
+    // The program ends when the main window closes: not before a result on
+    // its way to the file is kept, or its failure told.
+    if (watched == m_main && event->type() == QEvent::Close && m_saving > 0) {
+        event->ignore();
+        if (!m_quitting) {
+            m_quitting = true;
+            m_quietWait->start();
+        }
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void RecordKeeping::quitWhenSaved()
+{
+    if (!m_quitting || m_saving > 0 || m_telling)
+        return;
+    m_quitting = false;
+    m_quietWait->stop();
+    m_main->close();
+}
+
 RecordsWindow *RecordKeeping::recordsWindow() const
 {
     return m_recordsWindow;
@@ -158,9 +244,11 @@ void RecordKeeping::showRecords()
         showMessage(m_main, seatRefusal(), Title, MessageButtons::Ok);
         return;
     }
-    if (!m_recordsWindow)
-        m_recordsWindow = new RecordsWindow(m_main);
-    else
+    if (!m_recordsWindow) {
+        QStringList tests;
+        collectTests(testCatalog(), tests);
+        m_recordsWindow = new RecordsWindow(m_main, tests);
+    } else
         m_recordsWindow->reload();
     m_recordsWindow->show();
     m_recordsWindow->raise();
@@ -173,11 +261,16 @@ void RecordKeeping::askPerson()
         askPersonCode();
         return;
     }
-    bool ok = false;
-    const QString name = QInputDialog::getText(m_main, QStringLiteral("当前受测者"),
-        QStringLiteral("此后保存的测评结果记在谁的名下？（留空则不记姓名）"), QLineEdit::Normal, person(), &ok);
-    if (ok)
-        setPerson(name);
+    const FocusKeeper keeper;
+    QInputDialog dialog(m_main);
+    dialog.setWindowTitle(QStringLiteral("当前受测者"));
+    dialog.setLabelText(QStringLiteral("此后保存的测评结果记在谁的名下？（留空则不记姓名，最多%1个字）").arg(NameLimit));
+    dialog.setInputMode(QInputDialog::TextInput);
+    dialog.setTextValue(person());
+    if (auto *edit = dialog.findChild<QLineEdit *>())
+        edit->setMaxLength(NameLimit);
+    if (dialog.exec() == QDialog::Accepted)
+        setPerson(dialog.textValue());
 }
 
 // At a seat nobody types a name: the student's code, checked by its last
@@ -211,7 +304,7 @@ void RecordKeeping::deleteAll()
         return;
     }
     const QString question = QStringLiteral("确实要删除全部测评记录吗？删除后不能恢复。");
-    if (showMessage(m_main, question, QStringLiteral("删除全部记录"), MessageButtons::YesNo) != MessageAnswer::Yes)
+    if (showMessage(m_main, question, QStringLiteral("删除全部记录"), MessageButtons::YesNo, MessageAnswer::No) != MessageAnswer::Yes)
         return;
     RecordStore store;
     if (!store.removeAll())

@@ -13,7 +13,9 @@
 
 #include <optional>
 
+class QAction;
 class QMainWindow;
+class QTimer;
 
 namespace zentrova {
 
@@ -36,7 +38,9 @@ public:
     void watch(TestWindow *window, const QString &caption);
 
     // The name kept with each new record (at a centre's seat, the 测评码 of
-    // this run); empty when none is set.
+    // this run); empty when none is set. It lasts for this run only: the next
+    // session starts without a name, so that one client's results are never
+    // filed under the last one's.
     QString person() const;
     void setPerson(const QString &person);
     // A person for this run only (--person), not remembered.
@@ -47,7 +51,16 @@ public:
     RecordsWindow *recordsWindow() const;
     void showRecords();
 
+    // How long quitting waits quietly for a result being saved before it
+    // says why the program has not ended yet.
+    static constexpr int QuietWaitMs = 5000;
+
+protected:
+    // Holds back the main window's closing while a result is being saved.
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
+    void quitWhenSaved();
     void keep(TestWindow *window, const QString &caption, const ShownResult &shown);
     void askPerson();
     void askPersonCode();
@@ -56,6 +69,12 @@ private:
     void sendingTried(const SendOutcome &outcome);
 
     QMainWindow *m_main;
+    QAction *m_personAction;
+    QString m_person;
+    int m_saving = 0; // results on their way to the file
+    bool m_quitting = false;
+    bool m_telling = false; // a box about the wait is open
+    QTimer *m_quietWait;
     QPointer<RecordsWindow> m_recordsWindow;
     std::optional<QString> m_bankSha256;
     OutboxWorker *m_outbox = nullptr; // at a centre's seat

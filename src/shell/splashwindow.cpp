@@ -28,6 +28,8 @@ SplashWindow::SplashWindow()
 {
     initShellResources();
     ui->setupUi(this);
+    // The layout's version line, with this program's version in it.
+    ui->Label2->setText(QStringLiteral("版本：  ") + QStringLiteral(ZENTROVA_VERSION));
     setAttribute(Qt::WA_DeleteOnClose);
     setFixedSize(size());
 

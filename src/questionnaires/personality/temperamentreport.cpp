@@ -9,7 +9,24 @@
 #include "temperamentwindow.h"
 #include "ui_temperamentwindow.h"
 
+#include <QRegularExpression>
+
 namespace zentrova {
+
+namespace {
+
+// The rules were laid out for a face whose widths put each numbered rule at
+// the start of a line by runs of spaces; in any other face they start in the
+// middle of one. Each rule gets a line of its own instead, indented as the
+// first.
+QString rulesOnTheirOwnLines()
+{
+    const QString rules = QString::fromUtf8(TemperamentRulesText);
+    const QString indent = rules.left(rules.indexOf(u'、') - 1);
+    return QString(rules).replace(QRegularExpression(QStringLiteral("(?<=[^ 　])[ 　]+(?=\\d、)")), u'\n' + indent);
+}
+
+} // namespace
 
 void TemperamentWindow::submit()
 {
@@ -28,7 +45,7 @@ void TemperamentWindow::submit()
     ui->Frame1->hide();
     ui->Frame2->hide();
     ui->Frame3->show();
-    ui->Text1->setPlainText(QString::fromUtf8(TemperamentRulesText));
+    ui->Text1->setPlainText(rulesOnTheirOwnLines());
     handOverResult(shownResult());
 }
 
