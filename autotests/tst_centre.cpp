@@ -31,6 +31,7 @@
 #include <arpa/inet.h>
 #include <atomic>
 #include <netinet/in.h>
+#include <numeric>
 #include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
@@ -424,6 +425,50 @@ private slots:
             QVERIFY(exported.open(QIODevice::ReadOnly));
             QVERIFY(QString::fromUtf8(exported.readAll()).contains(QStringLiteral("张三")));
         }
+    }
+
+    // A counsellor's export walks the server's records a page at a time:
+    // every record once, oldest first, each with its own figures and
+    // answers across the pages' seams; a walk stopped early leaves the
+    // connection usable.
+    void counsellorWalksEveryPage()
+    {
+        CentreClient seat(m_server.conninfo(QStringLiteral("seat6")));
+        const QString code = QStringLiteral("page-walk");
+        const QDateTime later(QDate(2031, 1, 1), QTime(8, 0), Qt::OffsetFromUTC, 8 * 3600);
+        for (int i = CentreClient::PageSize; i >= 0; --i) {
+            Record record = sampleRecord(code, i);
+            record.finished = later.addSecs(60 * i);
+            record.answers.append({QString::number(i), QStringLiteral("是")});
+            QVERIFY2(seat.submit(QUuid::createUuid(), record, QStringLiteral("106")), qPrintable(seat.error()));
+        }
+        CentreStore counsellor({{}, m_server.conninfo(QStringLiteral("teacher")), Centre::Role::Counsellor, {}}, {});
+        QStringList names;
+        QList<int> totals;
+        const bool walked = counsellor.forEachRecord(
+            [&](const QStringList &figureNames) {
+                names = figureNames;
+                return true;
+            },
+            [&](const Record &record) {
+                if (record.person.startsWith(code)) {
+                    totals << int(record.total().value_or(-1));
+                    if (record.answers.size() != 3 || record.answers.last().item != QString::number(totals.last()))
+                        totals << -1;
+                }
+                return true;
+            });
+        QVERIFY2(walked, qPrintable(counsellor.error()));
+        QVERIFY(names.contains(QStringLiteral("总分")));
+        QList<int> expected(CentreClient::PageSize + 1);
+        std::iota(expected.begin(), expected.end(), 0);
+        QCOMPARE(totals, expected);
+
+        int visited = 0;
+        QVERIFY(!counsellor.forEachRecord([](const QStringList &) { return true; }, [&](const Record &) { return ++visited < 2; }));
+        QCOMPARE(visited, 2);
+        QVERIFY(counsellor.error().isEmpty());
+        QVERIFY2(counsellor.summaries(), qPrintable(counsellor.error()));
     }
 
     // A finished test at a seat reaches the server, and nothing stays

@@ -244,7 +244,7 @@ bool CentreClient::forEachRecord(const std::function<bool(const QStringList &)> 
     if (!pg::succeeded(declared.get()))
         return stop(declared.get());
     for (;;) {
-        const auto page = withDetails(run("FETCH 1000 FROM walk"));
+        const auto page = withDetails(run("FETCH " + QByteArray::number(PageSize) + " FROM walk"));
         if (!page)
             return stop(nullptr);
         if (page->isEmpty())

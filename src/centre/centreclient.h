@@ -34,7 +34,9 @@ public:
     // A counsellor's: every record's summary, newest first, with the name
     // the roster gives its 测评码.
     std::optional<QList<RecordSummary>> summaries();
-    // Every whole record, oldest first, as RecordSource::forEachRecord().
+    // Every whole record, oldest first, as RecordSource::forEachRecord():
+    // PageSize records at a time from one snapshot.
+    static constexpr int PageSize = 1000;
     bool forEachRecord(const std::function<bool(const QStringList &figureNames)> &names, const std::function<bool(const Record &)> &visit);
     // One whole record.
     std::optional<Record> record(qint64 id);
