@@ -354,6 +354,14 @@ private slots:
         QCOMPARE(waiting->size(), 1);
         QCOMPARE(waiting->first().uuid, uuid);
         QCOMPARE(waiting->first().record.total(), 6.0);
+
+        // A key that only damage writes is said, and the result stays.
+        QCOMPARE(sqlite3_open(QFile::encodeName(path).constData(), &db), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(db, "UPDATE outbox SET uuid = 'x'", nullptr, nullptr, nullptr), SQLITE_OK);
+        sqlite3_close(db);
+        QVERIFY(!store.outbox());
+        QVERIFY2(store.error().contains(QStringLiteral("已损坏")), qPrintable(store.error()));
+        QCOMPARE(store.summaries()->size(), 2);
     }
 
     // The program's own command line at a seat and at a counsellor's.

@@ -190,10 +190,10 @@ std::optional<QList<Record>> CentreClient::withDetails(const pg::Result &rows)
     }
     if (records.isEmpty())
         return records;
-    const pg::Result figures
-        = run("SELECT record, name, value FROM zentrova.record_figures WHERE record = ANY($1::bigint[]) ORDER BY record, position", {ids + '}'});
-    const pg::Result answers
-        = run("SELECT record, item, answer FROM zentrova.record_answers WHERE record = ANY($1::bigint[]) ORDER BY record, position", {ids + '}'});
+    const pg::Result figures = run(
+        "SELECT record, name, value FROM zentrova.record_figures WHERE record = ANY($1::bigint[]) ORDER BY record, position", {ids + '}'});
+    const pg::Result answers = run(
+        "SELECT record, item, answer FROM zentrova.record_answers WHERE record = ANY($1::bigint[]) ORDER BY record, position", {ids + '}'});
     for (const pg::Result *result : {&figures, &answers}) {
         if (!pg::succeeded(result->get())) {
             failed(result->get());

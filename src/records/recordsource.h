@@ -32,8 +32,9 @@ public:
     // not grow with their number: first names gets the figure names in the
     // order they first appear, then visit each record. Either returning
     // false stops the walk (error() stays empty).
-    virtual bool forEachRecord(const std::function<bool(const QStringList &figureNames)> &names,
-                               const std::function<bool(const Record &)> &visit) = 0;
+    virtual bool forEachRecord(
+        const std::function<bool(const QStringList &figureNames)> &names, const std::function<bool(const Record &)> &visit)
+        = 0;
     // One whole record; nullopt with error() when there is none of that id.
     virtual std::optional<Record> record(qint64 id) = 0;
     virtual bool remove(const QList<qint64> &ids) = 0;

@@ -877,9 +877,17 @@ std::optional<QList<RecordStore::Outgoing>> RecordStore::outbox()
         return waiting;
     Statement rows(db.handle(), "SELECT record, uuid FROM outbox ORDER BY record");
     QHash<qint64, QUuid> uuids;
-    while (rows.next())
-        uuids.insert(rows.integer(0), QUuid::fromString(rows.text(1)));
-    auto records = rows.failed() ? std::nullopt : readRecords(db, std::nullopt);
+    bool damaged = false;
+    while (rows.next()) {
+        const QUuid uuid = QUuid::fromString(rows.text(1));
+        damaged = damaged || uuid.isNull();
+        uuids.insert(rows.integer(0), uuid);
+    }
+    // A key that is no UUID is only written by damage: sent, it would be
+    // refused for ever or merge with another result.
+    if (damaged)
+        db.damaged();
+    auto records = rows.failed() || damaged ? std::nullopt : readRecords(db, std::nullopt);
     if (!records || !db.commit()) {
         if (rows.failed())
             db.failed(rows);

@@ -76,8 +76,8 @@ public:
     // One whole record; nullopt with error() when there is none of that id.
     std::optional<Record> record(qint64 id) override;
     // Within one reading of the file.
-    bool forEachRecord(const std::function<bool(const QStringList &figureNames)> &names,
-                       const std::function<bool(const Record &)> &visit) override;
+    bool forEachRecord(
+        const std::function<bool(const QStringList &figureNames)> &names, const std::function<bool(const Record &)> &visit) override;
 
     bool remove(const QList<qint64> &ids) override;
     bool removeAll();

@@ -14,15 +14,15 @@
 #include "records/recordexport.h"
 #include "records/recordstore.h"
 #include "records/reportpainter.h"
-#include "shell/recordkeeping.h"
 #include "records/safesave.h"
+#include "shell/recordkeeping.h"
 
+#include <QApplication>
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QApplication>
 #include <QInputDialog>
 #include <QRegularExpression>
 
