@@ -70,7 +70,7 @@ QList<QCommandLineOption> options()
             QStringLiteral("把这个编号（即 --list-records 列出的编号）的记录的报告写入文件（.pdf 或 .png），然后退出。不需要显示器。"),
             QStringLiteral("编号")},
         {CentreOption,
-            QStringLiteral("从这个文件读取测评中心的设置，代替 $XDG_CONFIG_HOME/zentrova/centre.conf 或 /etc/zentrova/centre.conf。"),
+            QStringLiteral("从这个文件读取测评中心的设置，代替用户配置文件夹中的或 /etc/zentrova 中的 centre.conf。"),
             FileValue},
         {PersonOption, QStringLiteral("本次运行的结果记在这个受测者名下，不留到下次：在测评中心的座位上是测评码，其他时候是姓名。"),
             QStringLiteral("文字")},

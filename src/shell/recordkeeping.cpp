@@ -277,6 +277,7 @@ void RecordKeeping::askPerson()
 // character, so that a mistyped code does not file a result under another.
 void RecordKeeping::askPersonCode()
 {
+    const FocusKeeper keeper;
     QString code = person();
     for (;;) {
         bool ok = false;
