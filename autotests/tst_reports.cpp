@@ -724,6 +724,14 @@ private slots:
         QVERIFY(!QSettings(QStringLiteral("zentrova"), QStringLiteral("zentrova")).contains(QStringLiteral("records/person")));
         MainWindow next;
         QCOMPARE(next.recordKeeping().person(), QString());
+
+        // --person names the person of a run from its start, kept no longer.
+        RecordKeeping::setRunPerson(QStringLiteral(" 李四 "));
+        MainWindow given;
+        RecordKeeping::setRunPerson({});
+        QCOMPARE(given.recordKeeping().person(), QStringLiteral("李四"));
+        QCOMPARE(given.findChild<QAction *>(QStringLiteral("mnuRecordsPerson"))->text(), QStringLiteral("当前受测者(&P)：李四…"));
+        QVERIFY(!QSettings(QStringLiteral("zentrova"), QStringLiteral("zentrova")).contains(QStringLiteral("records/person")));
     }
 
     // 退出 just after a result whose save is held up and then fails: the
