@@ -521,6 +521,7 @@ private slots:
             main.findChild<QAction *>(QStringLiteral("mnuRecordsPerson"))->trigger();
             typist.stop();
             QCOMPARE(main.recordKeeping().person(), QStringLiteral("12345672"));
+            QCOMPARE(main.findChild<QAction *>(QStringLiteral("mnuRecordsPerson"))->text(), QStringLiteral("当前受测者(&P)：12345672…"));
             QVERIFY(answers.asked().first().text.contains(QStringLiteral("12345670")));
             answers.clear();
             const QString sent = "SELECT count(*) FROM zentrova.records WHERE person_code = '12345672' "
