@@ -14,6 +14,7 @@
 #include <QTest>
 
 #include <QList>
+#include <QDir>
 #include <QStandardPaths>
 #include <QString>
 #include <QTemporaryDir>
@@ -122,6 +123,8 @@ struct OpenedWindow {
     {                                                                                                                                      \
         QStandardPaths::setTestModeEnabled(true); /* never the user's records or settings */                                             \
         QApplication app(argc, argv);                                                                                                      \
+        /* records an earlier run (or another build) left would change what the suite sees */                                             \
+        QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)).removeRecursively();                                       \
         zentrova::installQtTranslations();                                                                                                 \
         zentrova::installFontSubstitutions();                                                                                              \
         TestClass test;                                                                                                                    \

@@ -13,6 +13,7 @@
 #include "records/reportpainter.h"
 #include "shell/mainwindow.h"
 #include "shell/recordkeeping.h"
+#include "shell/subject.h"
 #include "testsupport.h"
 
 #include <QAccessible>
@@ -731,7 +732,13 @@ private slots:
         QVERIFY(!QSettings(QStringLiteral("zentrova"), QStringLiteral("zentrova")).contains(QStringLiteral("records/person")));
         MainWindow next;
         QCOMPARE(next.recordKeeping().person(), QString());
-        QCOMPARE(next.recordKeeping().group(), QString());
+
+        // --person names the person of a run from its start, kept no longer.
+        currentSubject() = {QStringLiteral("李四"), {}};
+        MainWindow given;
+        QCOMPARE(given.recordKeeping().person(), QStringLiteral("李四"));
+        QCOMPARE(given.findChild<QAction *>(QStringLiteral("mnuRecordsPerson"))->text(), QStringLiteral("当前受测者(&P)：李四…"));
+        QVERIFY(!QSettings(QStringLiteral("zentrova"), QStringLiteral("zentrova")).contains(QStringLiteral("records/person")));
     }
 
     // 退出 just after a result whose save is held up and then fails: the

@@ -9,7 +9,7 @@ set(ZENTROVA_INSTALL_PROGRAMDIR "lib/zentrova" CACHE STRING
 
 install(TARGETS zentrova RUNTIME DESTINATION ${ZENTROVA_INSTALL_PROGRAMDIR})
 install(FILES ${BANK_FILE} DESTINATION ${ZENTROVA_INSTALL_PROGRAMDIR})
-install(TARGETS zentrova-bank RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS zentrova-bank zentrova-centre RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 # A relative link holds under any prefix, DESTDIR or package root.
 cmake_path(ABSOLUTE_PATH ZENTROVA_INSTALL_PROGRAMDIR BASE_DIRECTORY ${CMAKE_INSTALL_PREFIX}
@@ -23,7 +23,8 @@ install(FILES ${CMAKE_BINARY_DIR}/bin-link/zentrova DESTINATION ${CMAKE_INSTALL_
 # go without it, so a stripped install (as cpack makes) takes it out too.
 install(CODE "
     if(CMAKE_INSTALL_DO_STRIP)
-        foreach(program ${ZENTROVA_INSTALL_PROGRAMDIR}/zentrova ${CMAKE_INSTALL_BINDIR}/zentrova-bank)
+        foreach(program ${ZENTROVA_INSTALL_PROGRAMDIR}/zentrova ${CMAKE_INSTALL_BINDIR}/zentrova-bank
+                        ${CMAKE_INSTALL_BINDIR}/zentrova-centre)
             execute_process(COMMAND \"${CMAKE_OBJCOPY}\" --remove-section=.comment
                                     \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/\${program}\"
                             COMMAND_ERROR_IS_FATAL ANY)

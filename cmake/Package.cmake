@@ -30,11 +30,12 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${ZENTROVA_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # Libraries come from dpkg-shlibdeps. Added to them: the Qt platform plugins,
 # which Qt's GUI library only recommends; Qt's translations, for Chinese
-# dialogs; and the fonts that the program's font table maps the windows'
-# Chinese font names to, and the report's Latin serif (DejaVu Serif).
+# dialogs; the fonts that the program's font table maps the windows' Chinese
+# font names to, and the report's Latin serif (DejaVu Serif); and libpq, named
+# too, as a centre's seats and zentrova-centre cannot work without it.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "qt6-qpa-plugins, qt6-translations-l10n, fonts-noto-cjk, fonts-arphic-gkai00mp, fonts-arphic-ukai, fonts-dejavu-core")
+    "libpq5, qt6-qpa-plugins, qt6-translations-l10n, fonts-noto-cjk, fonts-arphic-gkai00mp, fonts-arphic-ukai, fonts-dejavu-core")
 
 # The documents Debian wants beside every package: the copyright file, from
 # the same information as the files' REUSE lines, and the changelog, from

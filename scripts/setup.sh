@@ -10,6 +10,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-translations-l10n libgl-dev
   libsqlite3-dev
+  libpq-dev postgresql-15
   clang-14 libclang-rt-14-dev
   xvfb xauth valgrind
   desktop-file-utils appstream librsvg2-bin file poppler-utils python3
@@ -28,5 +29,13 @@ echo "Installing: ${missing[*]}"
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 export DEBIAN_FRONTEND=noninteractive
+# The centre tests start servers of their own; Debian's default cluster,
+# started at boot, is not wanted.
+createcluster=/etc/postgresql-common/createcluster.conf
+if ! grep -qs '^create_main_cluster *= *false' "$createcluster"; then
+  $sudo mkdir -p "$(dirname "$createcluster")"
+  echo 'create_main_cluster = false' | $sudo tee -a "$createcluster" >/dev/null
+fi
 $sudo apt-get update -qq
-$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+# Keeps the cluster setting above should the package ship that file too.
+$sudo apt-get install -y -qq --no-install-recommends -o Dpkg::Options::=--force-confold "${missing[@]}"

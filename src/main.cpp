@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 #include "framework/fonts.h"
+#include "framework/messages.h"
 #include "framework/translations.h"
 #include "shell/commandline.h"
 #include "shell/mainwindow.h"
@@ -62,6 +63,13 @@ int main(int argc, char *argv[])
         return zentrova::answerCommandLine(command);
     zentrova::useFiles(command);
     zentrova::installFontSubstitutions();
+    // A computer meant to be a centre's seat never runs as a personal one.
+    const QString centreProblem = zentrova::useCentre(command, true);
+    if (!centreProblem.isEmpty()) {
+        std::fprintf(stderr, "zentrova: %s\n", qUtf8Printable(centreProblem));
+        zentrova::showMessage(nullptr, centreProblem, QStringLiteral("测评中心"), zentrova::MessageButtons::Ok);
+        return 1;
+    }
     // The installed icon; none when running from the build tree.
     QApplication::setWindowIcon(QIcon::fromTheme(QString::fromLatin1(zentrova::ApplicationId)));
 

@@ -116,7 +116,7 @@ for icon in scalable/apps/$app_id.svg 16x16/apps/$app_id.png 48x48/apps/$app_id.
 done
 ok "desktop entry, metainfo and icons are in place and valid"
 
-for page in zentrova zentrova-bank; do
+for page in zentrova zentrova-bank zentrova-centre; do
   [ "$(man -w "$page")" = "/usr/share/man/man1/$page.1.gz" ] || fail "man does not find the page of $page"
 done
 [ -s /usr/share/doc/zentrova/copyright ] || fail "the copyright file is missing"

@@ -135,7 +135,7 @@ QString answerCode(const QString &answer)
     return text;
 }
 
-bool writeCsv(RecordStore &store, const std::function<bool(const QByteArray &)> &write, const RecordFilter &filter, bool itemColumns)
+bool writeCsv(RecordSource &store, const std::function<bool(const QByteArray &)> &write, const RecordFilter &filter, bool itemColumns)
 {
     // Oldest first, like a log: a later export of more records adds rows at
     // the bottom, and figure columns at the right in the order first shown.
@@ -185,7 +185,7 @@ bool writeCsv(RecordStore &store, const std::function<bool(const QByteArray &)> 
     return store.forEachRecord(header, row, filter.test, itemColumns);
 }
 
-bool exportCsv(RecordStore &store, const QString &path, QString *error, const RecordFilter &filter, bool itemColumns)
+bool exportCsv(RecordSource &store, const QString &path, QString *error, const RecordFilter &filter, bool itemColumns)
 {
     SafeSave file(path, QStringLiteral("导出文件"));
     if (file.open() && writeCsv(store, [&](const QByteArray &bytes) { return file.write(bytes); }, filter, itemColumns) && file.commit())

@@ -30,12 +30,12 @@ QString listingLine(const RecordSummary &summary);
 // number) gets a leading apostrophe. Handed to write a row at a time; false
 // when write or the store fails (then store.error() says why, if it was the
 // store).
-bool writeCsv(RecordStore &store, const std::function<bool(const QByteArray &)> &write, const RecordFilter &filter = {},
+bool writeCsv(RecordSource &store, const std::function<bool(const QByteArray &)> &write, const RecordFilter &filter = {},
               bool itemColumns = false);
 
 // writeCsv() into a file that is private to the user and appears whole or
 // not at all (see SafeSave): an existing file is replaced only on success.
-bool exportCsv(RecordStore &store, const QString &path, QString *error, const RecordFilter &filter = {}, bool itemColumns = false);
+bool exportCsv(RecordSource &store, const QString &path, QString *error, const RecordFilter &filter = {}, bool itemColumns = false);
 
 // An answer as a value for analysis: its letter ("B" for "B：有时如此"), or
 // the answer itself where it has none ("是").

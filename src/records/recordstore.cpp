@@ -12,6 +12,7 @@
 #include <QPromise>
 #include <QStandardPaths>
 #include <QThreadPool>
+#include <QUuid>
 #include <QtEndian>
 
 #include <sqlite3.h>
@@ -58,6 +59,10 @@ const char *const SchemaSteps[] = {
            PRIMARY KEY (record, position)) WITHOUT ROWID;)",
     // The person's class or group, for group reports.
     "ALTER TABLE records ADD COLUMN person_group TEXT NOT NULL DEFAULT ''",
+    // A centre's seat keeps a record only until the centre's server has it.
+    R"(CREATE TABLE outbox (
+           record INTEGER PRIMARY KEY REFERENCES records (id) ON DELETE CASCADE,
+           uuid TEXT NOT NULL UNIQUE);              -- the server's key: sent twice, kept once)",
 };
 constexpr int SchemaVersion = int(std::size(SchemaSteps));
 
@@ -647,6 +652,14 @@ bool insertInOrder(Connection &db, const QByteArray &tableAndColumns, qint64 rec
     return true;
 }
 
+bool addToOutbox(Connection &db, qint64 record, const QUuid &uuid)
+{
+    Statement insert(db.handle(), "INSERT INTO outbox (record, uuid) VALUES (?1, ?2)");
+    insert.bind(1, record);
+    insert.bind(2, uuid.toString(QUuid::WithoutBraces));
+    return insert.run() || db.failed(insert);
+}
+
 const QString NotSaved = QStringLiteral("本次结果没有保存。");
 const QString NotRead = QStringLiteral("无法读取其中的记录。");
 const QString NotRemoved = QStringLiteral("记录没有删除。");
@@ -658,6 +671,22 @@ QString told(const Connection &db, const QString &consequence)
 }
 
 } // namespace
+
+static RecordSource::Opener &opener()
+{
+    static RecordSource::Opener open;
+    return open;
+}
+
+std::unique_ptr<RecordSource> RecordSource::open()
+{
+    return opener() ? opener()() : std::make_unique<RecordStore>();
+}
+
+void RecordSource::setOpener(Opener open)
+{
+    opener() = std::move(open);
+}
 
 QString RecordStore::defaultPath()
 {
@@ -677,7 +706,7 @@ RecordStore::RecordStore(QString path)
 {
 }
 
-std::optional<qint64> RecordStore::add(const Record &record)
+std::optional<qint64> RecordStore::add(const Record &record, const QUuid &outbox)
 {
     m_error.clear();
     Connection db(m_path, m_busyTimeout);
@@ -705,7 +734,7 @@ std::optional<qint64> RecordStore::add(const Record &record)
                           &ShownResult::Figure::value)
         || !insertInOrder(db, "answers (record, position, item, answer)", id, record.answers, &ShownResult::Answer::item,
                           &ShownResult::Answer::answer)
-        || !db.commit()) {
+        || (!outbox.isNull() && !addToOutbox(db, id, outbox)) || !db.commit()) {
         m_error = told(db, NotSaved);
         return std::nullopt;
     }
@@ -713,7 +742,7 @@ std::optional<qint64> RecordStore::add(const Record &record)
 }
 
 void RecordStore::addInBackground(const Record &record, QObject *context,
-                                  std::function<void(std::optional<qint64> id, const QString &error)> done) const
+                                  std::function<void(std::optional<qint64> id, const QString &error)> done, const QUuid &outbox) const
 {
     struct Outcome {
         std::optional<qint64> id;
@@ -724,8 +753,8 @@ void RecordStore::addInBackground(const Record &record, QObject *context,
     promise->start();
     // The application waits for the pool before it quits, so a result being
     // saved is kept.
-    QThreadPool::globalInstance()->start([promise, store = *this, record]() mutable {
-        const auto id = store.add(record);
+    QThreadPool::globalInstance()->start([promise, store = *this, record, outbox]() mutable {
+        const auto id = store.add(record, outbox);
         promise->addResult(Outcome{id, store.error()});
         promise->finish();
     });
@@ -850,6 +879,44 @@ bool RecordStore::removeAll()
     if (!removed)
         m_error = told(db, NotRemoved);
     return removed;
+}
+
+std::optional<QList<RecordStore::Outgoing>> RecordStore::outbox()
+{
+    m_error.clear();
+    // Written to, so that a file of an older version gains its outbox.
+    Connection db(m_path, m_busyTimeout);
+    if (!db.beginWriting(false)) {
+        m_error = told(db, NotRead);
+        return std::nullopt;
+    }
+    QList<Outgoing> waiting;
+    if (!db.hasRecords())
+        return waiting;
+    Statement rows(db.handle(), "SELECT record, uuid FROM outbox ORDER BY record");
+    QHash<qint64, QUuid> uuids;
+    bool damaged = false;
+    while (rows.next()) {
+        const QUuid uuid = QUuid::fromString(rows.text(1));
+        damaged = damaged || uuid.isNull();
+        uuids.insert(rows.integer(0), uuid);
+    }
+    // A key that is no UUID is only written by damage: sent, it would be
+    // refused for ever or merge with another result.
+    if (damaged)
+        db.damaged();
+    auto records = rows.failed() || damaged ? std::nullopt : readRecords(db, std::nullopt);
+    if (!records || !db.commit()) {
+        if (rows.failed())
+            db.failed(rows);
+        m_error = told(db, NotRead);
+        return std::nullopt;
+    }
+    for (Record &record : *records) {
+        if (uuids.contains(record.id))
+            waiting.prepend({uuids.value(record.id), std::move(record)});
+    }
+    return waiting;
 }
 
 bool RecordStore::forEachRecord(const std::function<bool(const QStringList &, const QStringList &)> &names,

@@ -10,10 +10,12 @@
 #pragma once
 
 #include "record.h"
+#include "recordsource.h"
 
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QUuid>
 
 #include <functional>
 #include <optional>
@@ -38,7 +40,7 @@ struct RecordSummary {
     QString verdict;
 };
 
-class RecordStore
+class RecordStore : public RecordSource
 {
 public:
     // The record file of this run: the one given to setDefaultPath(), or else
@@ -53,35 +55,38 @@ public:
     const QString &path() const { return m_path; }
 
     // Stores a record, creating the file and its folder on first use; returns
-    // its id.
-    std::optional<qint64> add(const Record &record);
+    // its id. With an outbox uuid, the record waits there, in the same
+    // transaction, to be sent to a centre's server.
+    std::optional<qint64> add(const Record &record, const QUuid &outbox = {});
     // add() on a worker thread, so that no window waits for the disk: a write
     // that survives a power cut takes several flushes, each some milliseconds
     // on a slow disk. done then runs on context's thread with the id, or with
     // nullopt and what error() would say; not at all if context is gone.
     void addInBackground(const Record &record, QObject *context,
-                         std::function<void(std::optional<qint64> id, const QString &error)> done) const;
+                         std::function<void(std::optional<qint64> id, const QString &error)> done, const QUuid &outbox = {}) const;
+
+    // The records waiting to be sent to a centre's server, oldest first;
+    // remove() takes one out once the server has it.
+    struct Outgoing {
+        QUuid uuid;
+        Record record;
+    };
+    std::optional<QList<Outgoing>> outbox();
 
     // Every record's summary, newest first. A missing file holds no records.
-    std::optional<QList<RecordSummary>> summaries();
-    // Whole records, newest first (for export).
+    std::optional<QList<RecordSummary>> summaries() override;
+    // Whole records, newest first.
     std::optional<QList<Record>> records();
     // One whole record; nullopt with error() when there is none of that id.
-    std::optional<Record> record(qint64 id);
-    // Every whole record, oldest first, one at a time within one reading of
-    // the file, so that memory does not grow with their number: first names
-    // gets the figure names and, where items is set, the answers' item
-    // numbers, each in the order they first appear, then visit each record.
-    // A test (caption or window name) walks that test's records only. Either
-    // returning false stops the walk (error() stays empty).
+    std::optional<Record> record(qint64 id) override;
     bool forEachRecord(const std::function<bool(const QStringList &figureNames, const QStringList &items)> &names,
-                       const std::function<bool(const Record &)> &visit, const QString &test = {}, bool items = false);
+                       const std::function<bool(const Record &)> &visit, const QString &test = {}, bool items = false) override;
 
-    bool remove(const QList<qint64> &ids);
+    bool remove(const QList<qint64> &ids) override;
     bool removeAll();
 
     // Why the last call failed, in a plain sentence naming the file.
-    const QString &error() const { return m_error; }
+    const QString &error() const override { return m_error; }
 
     // How long a call waits for another copy of the program to finish its
     // write before it gives up.

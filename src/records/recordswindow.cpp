@@ -555,9 +555,9 @@ const std::optional<Record> &RecordsWindow::shownRecord() const
 
 void RecordsWindow::reload()
 {
-    std::optional<QList<RecordSummary>> summaries = m_store.summaries();
+    std::optional<QList<RecordSummary>> summaries = m_store->summaries();
     if (!summaries)
-        showMessage(this, m_store.error(), Title, MessageButtons::Ok);
+        showMessage(this, m_store->error(), Title, MessageButtons::Ok);
     m_model->setSummaries(summaries.value_or(QList<RecordSummary>()));
     fillFilters();
     applyFilters();
@@ -634,8 +634,8 @@ void RecordsWindow::showCurrentRecord()
     } else {
         const qint64 id = current.data(IdRole).toLongLong();
         if (!m_report->record() || m_report->record()->id != id) {
-            std::optional<Record> record = m_store.record(id);
-            m_report->setRecord(record, record ? QString() : m_store.error());
+            std::optional<Record> record = m_store->record(id);
+            m_report->setRecord(record, record ? QString() : m_store->error());
         }
     }
     m_actions->setEnabled(m_report->record().has_value());
@@ -722,9 +722,9 @@ void RecordsWindow::deleteSelected()
     const QString question = QStringLiteral("确实要删除所选的%1条测评记录吗？删除后不能恢复。").arg(ids.size());
     if (showMessage(this, question, QStringLiteral("删除测评记录"), MessageButtons::YesNo, MessageAnswer::No) != MessageAnswer::Yes)
         return;
-    const bool removed = m_store.remove(ids);
+    const bool removed = m_store->remove(ids);
     if (!removed)
-        showMessage(this, m_store.error(), Title, MessageButtons::Ok);
+        showMessage(this, m_store->error(), Title, MessageButtons::Ok);
     m_report->setRecord(std::nullopt);
     reload();
     if (removed)

@@ -10,6 +10,7 @@
 
 #include <QMainWindow>
 
+#include <memory>
 #include <optional>
 
 class QComboBox;
@@ -67,7 +68,8 @@ private:
     void updateDeleteEnabled();
 
     QStringList m_testOrder;
-    RecordStore m_store;
+    // The record file, or a counsellor's centre: whichever serves the run.
+    std::unique_ptr<RecordSource> m_store = RecordSource::open();
     RecordsModel *m_model;
     RecordsFilter *m_filter;
     QTableView *m_table;

@@ -3,6 +3,11 @@
 
 #include "commandline.h"
 
+#include "centre/centreclient.h"
+#include "centre/centrefile.h"
+#include "centre/centrestore.h"
+#include "centre/outbox.h"
+#include "centre/personcode.h"
 #include "framework/bankcatalog.h"
 #include "framework/questionbank.h"
 #include "framework/strings.h"
@@ -13,11 +18,13 @@
 #include "records/safesave.h"
 #include "shell/subject.h"
 
+#include <QApplication>
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QInputDialog>
 #include <QRegularExpression>
 
 #include <cerrno>
@@ -43,6 +50,8 @@ const QString UntilOption = QStringLiteral("until");
 const QString CompareSinceOption = QStringLiteral("compare-since");
 const QString CompareUntilOption = QStringLiteral("compare-until");
 const QString ItemColumnsOption = QStringLiteral("item-columns");
+const QString CentreOption = QStringLiteral("centre");
+const QString SyncRecordsOption = QStringLiteral("sync-records");
 
 const QString FileValue = QStringLiteral("文件");
 const QString FileArgument = QStringLiteral("与 --report 一起：要写入的文件。与 --group-report 一起：小组，然后是要写入的文件。");
@@ -78,7 +87,8 @@ QList<QCommandLineOption> options()
                            "并可用 --compare-since、--compare-until 给出较早的一次测评以作比较。只有开启了“建议关注”名单时才写出受测者的姓名。"
                            "不需要显示器。"),
             TestValue},
-        {PersonOption, QStringLiteral("本次运行中保存的测评结果记在这个姓名下。"), TextValue},
+        {PersonOption, QStringLiteral("本次运行的结果记在这个受测者名下，不留到下次：在测评中心的座位上是测评码，其他时候是姓名。"),
+            TextValue},
         {GroupOption, QStringLiteral("本次运行中保存的测评结果记在这个小组（如班级）下；与 --export-records 一起：只导出这个小组的记录。"),
             TextValue},
         {TestOption, QStringLiteral("与 --export-records 一起：只导出这项测试的记录（按 --list-records 列出的名称或测试窗口的名称）。"),
@@ -89,6 +99,12 @@ QList<QCommandLineOption> options()
         {CompareUntilOption, QStringLiteral("与 --group-report 一起：作比较的较早一次测评到这一天为止。"), DateValue},
         {ItemColumnsOption,
             QStringLiteral("与 --export-records 和 --test 一起：每道题一列，以题号为列名，填答案的字母（或“是”“否”）。")},
+        {CentreOption,
+            QStringLiteral("从这个文件读取测评中心的设置，代替用户配置文件夹中的或 /etc/zentrova 中的 centre.conf。"),
+            FileValue},
+        {SyncRecordsOption,
+            QStringLiteral("在测评中心的座位上：把等待发送的测评结果送到测评中心的服务器，说明送出了多少条，然后退出；"
+                           "没有结果再等待时退出状态为 0。不需要显示器。")},
     };
 }
 
@@ -352,16 +368,19 @@ CommandLine parseCommandLine(const QStringList &arguments)
                                                                {ListRecordsOption, CommandLine::Action::ListRecords},
                                                                {ExportRecordsOption, CommandLine::Action::ExportRecords},
                                                                {ReportOption, CommandLine::Action::Report},
-                                                               {GroupReportOption, CommandLine::Action::GroupReport}};
+                                                               {GroupReportOption, CommandLine::Action::GroupReport},
+                                                               {SyncRecordsOption, CommandLine::Action::SyncRecords}};
     for (const auto &[option, action] : actions) {
         if (!parser.isSet(option))
             continue;
         if (command.action != CommandLine::Action::Run)
-            return failure(QStringLiteral("--check-bank、--list-records、--export-records、--report 和 --group-report 一次只能给一个。"));
+            return failure(
+                QStringLiteral("--check-bank、--list-records、--export-records、--report、--group-report 和 --sync-records 一次只能给一个。"));
         command.action = action;
     }
     for (const auto &[option, file] : {std::pair{BankOption, &command.bankFile}, std::pair{RecordsOption, &command.recordsFile},
-                                       std::pair{ExportRecordsOption, &command.exportFile}}) {
+                                       std::pair{ExportRecordsOption, &command.exportFile},
+                                       std::pair{CentreOption, &command.centreFile}}) {
         const QString problem = readFileOption(parser, option, file);
         if (!problem.isEmpty())
             return failure(problem);
@@ -388,10 +407,55 @@ void useFiles(const CommandLine &command)
         currentSubject().group = *command.group;
 }
 
+QString useCentre(const CommandLine &command, bool gui)
+{
+    const CentreSetting setting = readCentreFile(command.centreFile);
+    setCurrentCentre(setting);
+    if (!setting.problem.isEmpty())
+        return setting.problem;
+    if (isCounsellor()) {
+        useCentreStore(
+            *setting.centre,
+            [gui](const QString &prompt) -> std::optional<QString> {
+                if (!gui)
+                    return askPasswordOnTerminal(prompt);
+                // Asked for by the store's worker; the dialog belongs on the
+                // application's thread, which waits for it meanwhile.
+                std::optional<QString> password;
+                QMetaObject::invokeMethod(
+                    QCoreApplication::instance(),
+                    [&] {
+                        bool ok = false;
+                        const QString given = QInputDialog::getText(QApplication::activeWindow(), QStringLiteral("测评中心"), prompt,
+                                                                    QLineEdit::Password, {}, &ok);
+                        if (ok)
+                            password = given;
+                    },
+                    Qt::BlockingQueuedConnection);
+                return password;
+            },
+            gui);
+    }
+    if (isSeat() && command.person && !isPersonCode(command.person->toStdString()))
+        return QStringLiteral("“%1”不是有效的测评码：测评码由数字和最后一位校验码（0–9 或 X）组成。").arg(*command.person);
+    return {};
+}
+
 namespace {
 
 int answer(const CommandLine &command)
 {
+    if (command.action != CommandLine::Action::Help && command.action != CommandLine::Action::Version
+        && command.action != CommandLine::Action::Error) {
+        const QString problem = useCentre(command, false);
+        if (!problem.isEmpty())
+            return printFailure(problem);
+        const bool readsRecords = command.action == CommandLine::Action::ListRecords
+            || command.action == CommandLine::Action::ExportRecords || command.action == CommandLine::Action::Report
+            || command.action == CommandLine::Action::GroupReport;
+        if (isSeat() && readsRecords)
+            return printFailure(seatRefusal());
+    }
     switch (command.action) {
     case CommandLine::Action::Run:
         break;
@@ -405,6 +469,8 @@ int answer(const CommandLine &command)
         return writeRecordReport(command.reportId, command.reportFile);
     case CommandLine::Action::GroupReport:
         return writeGroupReportFile(command.filter, command.earlier, command.reportFile);
+    case CommandLine::Action::SyncRecords:
+        return syncRecords();
     case CommandLine::Action::Help:
     case CommandLine::Action::Version: {
         QCommandLineParser parser;
@@ -466,10 +532,10 @@ int checkBank()
 
 int listRecords()
 {
-    RecordStore store;
-    const auto summaries = store.summaries();
+    const auto store = RecordSource::open();
+    const auto summaries = store->summaries();
     if (!summaries)
-        return printFailure(store.error());
+        return printFailure(store->error());
     for (const RecordSummary &summary : *summaries)
         print(stdout, listingLine(summary));
     return 0;
@@ -477,38 +543,54 @@ int listRecords()
 
 int exportRecords(const QString &file, const RecordFilter &filter, bool itemColumns)
 {
-    RecordStore store;
+    const auto store = RecordSource::open();
     QString error;
     if (file != QLatin1String("-"))
-        return exportCsv(store, file, &error, filter, itemColumns) ? 0 : printFailure(error);
-    if (writeCsv(store, [](const QByteArray &bytes) { return writeOut(stdout, bytes); }, filter, itemColumns))
+        return exportCsv(*store, file, &error, filter, itemColumns) ? 0 : printFailure(error);
+    if (writeCsv(*store, [](const QByteArray &bytes) { return writeOut(stdout, bytes); }, filter, itemColumns))
         return 0;
     return printFailure(
-        store.error().isEmpty() ? QStringLiteral("无法写入标准输出：%1，导出不完整。").arg(systemCause(stdoutError())) : store.error());
+        store->error().isEmpty() ? QStringLiteral("无法写入标准输出：%1，导出不完整。").arg(systemCause(stdoutError())) : store->error());
 }
 
 int writeRecordReport(qint64 id, const QString &file)
 {
-    RecordStore store;
-    const std::optional<Record> record = store.record(id);
+    const auto store = RecordSource::open();
+    const std::optional<Record> record = store->record(id);
     if (!record)
-        return printFailure(store.error());
+        return printFailure(store->error());
     QString error;
     return writeReport(*record, file, &error) ? 0 : printFailure(error);
 }
 
 int writeGroupReportFile(const RecordFilter &filter, const std::optional<DateRange> &earlier, const QString &file)
 {
-    RecordStore store;
-    const auto summaries = store.summaries();
+    const auto store = RecordSource::open();
+    const auto summaries = store->summaries();
     if (!summaries)
-        return printFailure(store.error());
+        return printFailure(store->error());
     const bool followUp = followUpEnabled();
     const GroupReportRequest request{filter.test, filter.group, filter.range, earlier, followUp,
                                      followUp ? followUpBands(testWindow(*summaries, filter.test)) : QStringList()};
     QString error;
     const std::optional<GroupReport> report = makeGroupReport(*summaries, request, &error);
     return report && writeGroupReport(*report, file, &error) ? 0 : printFailure(error);
+}
+
+int syncRecords()
+{
+    if (!isSeat())
+        return printFailure(QStringLiteral("这台计算机不是测评中心的座位，没有等待发送的测评结果。"));
+    RecordStore store;
+    CentreClient client(currentCentre().centre->connection);
+    const SendOutcome outcome = sendOutbox(store, client, currentCentre().centre->name);
+    print(stdout, QStringLiteral("%1：已送出 %2 条测评结果，还有 %3 条等待发送。")
+                      .arg(QCoreApplication::applicationName())
+                      .arg(outcome.sent)
+                      .arg(outcome.waiting));
+    if (!outcome.error.isEmpty())
+        return printFailure(outcome.error);
+    return outcome.waiting == 0 ? 0 : 1;
 }
 
 } // namespace zentrova

@@ -26,6 +26,7 @@ struct CommandLine {
         ExportRecords, // write every record to exportFile as CSV, and exit
         Report,        // write the report of record reportId to reportFile, and exit
         GroupReport,   // write the group report of filter.test and filter.group to reportFile, and exit
+        SyncRecords,   // at a centre's seat: send what waits for the server, and exit
         Help,
         Version,
         Error,         // errorText says what is wrong
@@ -36,8 +37,10 @@ struct CommandLine {
     QString exportFile; // absolute, or "-" for standard output
     qint64 reportId = 0;
     QString reportFile; // absolute
+    QString centreFile; // absolute; empty for the usual places
     QString errorText;
-    // Who takes the tests of this run (Run), as 当前受测者… would set them.
+    // Who takes the tests of this run (Run), as 当前受测者… would set them;
+    // at a centre's seat the person is the 测评码.
     std::optional<QString> person;
     std::optional<QString> group;
     // Which records ExportRecords and GroupReport take; the group report's
@@ -60,6 +63,12 @@ CommandLine parseCommandLine(const QStringList &arguments);
 // Points the question bank and the record file at the files the command
 // line names, or at the usual ones where it names none.
 void useFiles(const CommandLine &command);
+
+// Decides the centre setting of the run from the centre file (--centre,
+// or the usual places); gui says whether a counsellor's password is asked
+// in a dialog or on the terminal. Returns the sentence that forbids running,
+// if any: a centre file that cannot serve, or a bad --person at a seat.
+QString useCentre(const CommandLine &command, bool gui);
 
 // Carries out every action but Run, without any window or display, and
 // returns the exit code: 1 also when standard output could not be written
@@ -84,6 +93,10 @@ int exportRecords(const QString &file, const RecordFilter &filter = {}, bool ite
 // (.pdf or .png), with the follow-up list where the settings switch it on;
 // 0 on success. Needs a QGuiApplication: text is drawn.
 int writeGroupReportFile(const RecordFilter &filter, const std::optional<DateRange> &earlier, const QString &file);
+
+// Sends a seat's waiting results to the centre's server and says how many
+// went; 0 when none is left waiting.
+int syncRecords();
 
 // Writes the report of one record to file (.pdf or .png); 0 on success.
 // Needs a QGuiApplication: text is drawn.

@@ -3,6 +3,9 @@
 
 #include "recordkeeping.h"
 
+#include "centre/centrefile.h"
+#include "centre/outbox.h"
+#include "centre/personcode.h"
 #include "framework/messages.h"
 #include "framework/questionbank.h"
 #include "framework/strings.h"
@@ -16,6 +19,8 @@
 #include "testcatalog.h"
 
 #include <QEvent>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
@@ -75,7 +80,7 @@ RecordKeeping::RecordKeeping(QMainWindow *main)
     main->menuBar()->insertMenu(help, menu);
 
     // A name an earlier version kept would file the next client's results
-    // under it: the person now lasts for the run.
+    // under it: the person now lasts for the run (--person gives it at start).
     if (settings().contains(PersonKey))
         settings().remove(PersonKey);
     // What --person and --group named, taken over for this window's run.
@@ -95,6 +100,11 @@ RecordKeeping::RecordKeeping(QMainWindow *main)
         quitWhenSaved();
     });
     main->installEventFilter(this);
+
+    if (isSeat()) {
+        m_outbox = new OutboxWorker(*currentCentre().centre, this);
+        connect(m_outbox, &OutboxWorker::attempted, this, &RecordKeeping::sendingTried);
+    }
 }
 
 QString RecordKeeping::person() const
@@ -131,6 +141,8 @@ bool RecordKeeping::autoSave() const
 void RecordKeeping::watch(TestWindow *window, const QString &caption)
 {
     connect(window, &TestWindow::resultShown, this, [=, this](const ShownResult &shown) { keep(window, caption, shown); });
+    if (isSeat() && person().isEmpty())
+        askPerson();
 }
 
 void RecordKeeping::keep(TestWindow *window, const QString &caption, const ShownResult &shown)
@@ -139,15 +151,19 @@ void RecordKeeping::keep(TestWindow *window, const QString &caption, const Shown
     // The result view offers the report of this result, kept or not.
     auto *actions = new ReportActions(window, [record] { return std::optional<Record>(*record); });
     actions->offerInMenus();
-    if (!autoSave())
+    // A seat keeps every result until the centre's server has it.
+    if (!autoSave() && !isSeat())
         return;
     // Written off the user-interface thread; a failure is told over the test
     // window, or over the main window once the test has been left.
     ++m_saving;
     RecordStore().addInBackground(
-        *record, this, [this, record, shownIn = QPointer<QWidget>(window)](std::optional<qint64> id, const QString &error) {
+        *record, this,
+        [this, record, shownIn = QPointer<QWidget>(window)](std::optional<qint64> id, const QString &error) {
             --m_saving;
-            if (id) {
+            if (id && m_outbox) {
+                m_outbox->sendSoon();
+            } else if (id) {
                 record->id = *id;
                 if (m_recordsWindow)
                     m_recordsWindow->reload();
@@ -158,7 +174,18 @@ void RecordKeeping::keep(TestWindow *window, const QString &caption, const Shown
                 showMessage(m_main, QStringLiteral("%1\n测评窗口已经关闭，这次的测评结果没能保存。").arg(error), Title, MessageButtons::Ok);
             }
             quitWhenSaved();
-        });
+        },
+        isSeat() ? QUuid::createUuid() : QUuid());
+}
+
+void RecordKeeping::sendingTried(const SendOutcome &outcome)
+{
+    if (outcome.waiting == 0 || m_toldSendingLater)
+        return;
+    m_toldSendingLater = true;
+    showMessage(m_main,
+        QStringLiteral("测评结果已保存在这台计算机上，但暂时没能送到测评中心（%1）。程序会自动再送，送到后这台计算机上不再保留。").arg(outcome.error),
+        Title, MessageButtons::Ok);
 }
 
 bool RecordKeeping::eventFilter(QObject *watched, QEvent *event)
@@ -192,6 +219,10 @@ RecordsWindow *RecordKeeping::recordsWindow() const
 
 void RecordKeeping::showRecords()
 {
+    if (isSeat()) {
+        showMessage(m_main, seatRefusal(), Title, MessageButtons::Ok);
+        return;
+    }
     if (!m_recordsWindow) {
         QStringList tests;
         collectTests(testCatalog(), tests);
@@ -205,6 +236,10 @@ void RecordKeeping::showRecords()
 
 void RecordKeeping::askPerson()
 {
+    if (isSeat()) {
+        askPersonCode();
+        return;
+    }
     const FocusKeeper keeper;
     PersonDialog dialog(person(), group(), m_main);
     if (dialog.exec() != QDialog::Accepted)
@@ -213,8 +248,37 @@ void RecordKeeping::askPerson()
     setGroup(dialog.group());
 }
 
+// At a seat nobody types a name: the student's code, checked by its last
+// character, so that a mistyped code does not file a result under another.
+void RecordKeeping::askPersonCode()
+{
+    const FocusKeeper keeper;
+    QString code = person();
+    for (;;) {
+        bool ok = false;
+        code = QInputDialog::getText(m_main, QStringLiteral("当前受测者"), QStringLiteral("请输入你的测评码："), QLineEdit::Normal, code, &ok)
+                   .trimmed()
+                   .toUpper();
+        if (!ok)
+            return;
+        if (isPersonCode(code.toStdString()))
+            break;
+        showMessage(m_main, QStringLiteral("测评码“%1”有误，请核对后重新输入。").arg(code), Title, MessageButtons::Ok);
+    }
+    setPerson(code);
+}
+
 void RecordKeeping::deleteAll()
 {
+    if (isSeat()) {
+        showMessage(m_main, seatRefusal(), Title, MessageButtons::Ok);
+        return;
+    }
+    // A centre's records go one by one, each noted in its deletion log.
+    if (isCounsellor()) {
+        showMessage(m_main, QStringLiteral("测评中心的记录请在“查看测评记录”窗口中选中后删除。"), Title, MessageButtons::Ok);
+        return;
+    }
     const QString question = QStringLiteral("确实要删除全部测评记录吗？删除后不能恢复。");
     if (showMessage(m_main, question, QStringLiteral("删除全部记录"), MessageButtons::YesNo, MessageAnswer::No) != MessageAnswer::Yes)
         return;

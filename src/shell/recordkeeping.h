@@ -19,8 +19,10 @@ class QTimer;
 
 namespace zentrova {
 
+class OutboxWorker;
 class RecordsWindow;
 class TestWindow;
+struct SendOutcome;
 
 class RecordKeeping : public QObject
 {
@@ -35,8 +37,8 @@ public:
     // actions (right-click menu, Ctrl+S, Ctrl+P), saved or not.
     void watch(TestWindow *window, const QString &caption);
 
-    // The name and group kept with each new record (at most NameLimit
-    // characters each); empty when none is set. They last for this run only:
+    // The name (at a centre's seat, the 测评码) and group kept with each new
+    // record (at most NameLimit characters each); empty when none is set. They last for this run only:
     // the next session starts without them, so that one client's results are
     // never filed under the last one's.
     QString person() const;
@@ -61,8 +63,10 @@ private:
     void quitWhenSaved();
     void keep(TestWindow *window, const QString &caption, const ShownResult &shown);
     void askPerson();
+    void askPersonCode();
     void deleteAll();
     const QString &bankSha256();
+    void sendingTried(const SendOutcome &outcome);
 
     QMainWindow *m_main;
     QAction *m_personAction;
@@ -74,6 +78,8 @@ private:
     QTimer *m_quietWait;
     QPointer<RecordsWindow> m_recordsWindow;
     std::optional<QString> m_bankSha256;
+    OutboxWorker *m_outbox = nullptr; // at a centre's seat
+    bool m_toldSendingLater = false;
 };
 
 } // namespace zentrova

@@ -1,0 +1,165 @@
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+// A counselling centre against a PostgreSQL server of its own (started here
+// in a temporary folder, as the tests do). Prints the time 40 seats take to
+// hand in 100 results each through their outboxes (each seat's record file
+// in memory, as each seat would write to a disk of its own), what the result
+// click pays at a seat, and how long a counsellor's listing of 100,000
+// records takes to come from the server, and the records window to open on it.
+//
+//   bench_centre
+
+#include "../autotests/pgserver.h"
+
+#include "centre/centreclient.h"
+#include "centre/centrestore.h"
+#include "centre/outbox.h"
+#include "records/recordstore.h"
+#include "records/recordswindow.h"
+#include "timing.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThreadPool>
+
+#include <atomic>
+#include <cstdio>
+#include <thread>
+#include <vector>
+
+using namespace zentrova;
+
+namespace {
+
+constexpr int Seats = 40;
+constexpr int ResultsPerSeat = 100;
+constexpr int CounsellorRecords = 100000;
+
+ShownResult typicalResult()
+{
+    ShownResult shown {"frm你可断吗", 14, {{"总分", "23"}}, {}, {}};
+    for (int item = 1; item <= 25; ++item)
+        shown.answers.append({QString::number(item), "B：有时如此"});
+    return shown;
+}
+
+int fail(const QString &what)
+{
+    std::fprintf(stderr, "bench_centre: %s\n", qPrintable(what));
+    return 1;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    // The records window is drawn, but never shown on a screen.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    testing::PgServer server;
+    if (!server.start())
+        return fail(server.error());
+    if (QProcess::execute(QStringLiteral(ZENTROVA_CENTRE_TOOL), {"init", server.conninfo("postgres")}) != 0)
+        return fail("zentrova-centre init failed");
+    QString roles = "CREATE ROLE teacher LOGIN IN ROLE zentrova_counsellor;";
+    for (int seat = 1; seat <= Seats; ++seat)
+        roles += QStringLiteral("CREATE ROLE seat%1 LOGIN IN ROLE zentrova_seat;").arg(seat);
+    if (!server.exec(roles))
+        return fail(server.error());
+    const Record record = Record::fromShown(typicalResult(), "你可断吗？", "12345672", "ab12");
+
+    // 40 seats at once, each keeping a result and then sending its outbox.
+    QTemporaryDir onDisk;
+    QTemporaryDir inMemory(QDir("/dev/shm").exists() ? "/dev/shm/bench_centre-XXXXXX" : onDisk.filePath("seats-XXXXXX"));
+    std::atomic<int> unsent = 0;
+    QElapsedTimer clock;
+    clock.start();
+    std::vector<std::thread> seats;
+    for (int seat = 1; seat <= Seats; ++seat) {
+        seats.emplace_back([&, seat] {
+            RecordStore store(inMemory.filePath(QStringLiteral("seat%1.db").arg(seat)));
+            CentreClient client(server.conninfo(QStringLiteral("seat%1").arg(seat)));
+            for (int i = 0; i < ResultsPerSeat; ++i) {
+                store.add(record, QUuid::createUuid());
+                sendOutbox(store, client, QString::number(seat));
+            }
+            unsent += int(store.outbox().value_or(QList<RecordStore::Outgoing>()).size());
+        });
+    }
+    for (std::thread &seat : seats)
+        seat.join();
+    const double allSeats = double(clock.nsecsElapsed()) / 1e6;
+
+    // The same number handed straight to the server, without the outboxes.
+    clock.restart();
+    seats.clear();
+    for (int seat = 1; seat <= Seats; ++seat) {
+        seats.emplace_back([&, seat] {
+            CentreClient client(server.conninfo(QStringLiteral("seat%1").arg(seat)));
+            for (int i = 0; i < ResultsPerSeat; ++i)
+                client.submit(QUuid::createUuid(), record, QString::number(seat));
+        });
+    }
+    for (std::thread &seat : seats)
+        seat.join();
+    const double serverAlone = double(clock.nsecsElapsed()) / 1e6;
+
+    // The click: making the record, keeping it (on a worker) and waking the
+    // outbox's sender; the sending itself runs on the sender's thread.
+    RecordStore::setDefaultPath(onDisk.filePath("seat.db"));
+    Centre centre;
+    centre.connection = server.conninfo("seat1");
+    centre.name = "1";
+    double click = 0;
+    {
+        OutboxWorker worker(centre);
+        click = medianMs(51, [&] {
+            const Record made = Record::fromShown(typicalResult(), "你可断吗？", "12345672", "ab12");
+            RecordStore().addInBackground(
+                made, &app, [&](std::optional<qint64>, const QString &) { worker.sendSoon(); }, QUuid::createUuid());
+        });
+        QThreadPool::globalInstance()->waitForDone();
+        QCoreApplication::processEvents();
+    }
+
+    // A counsellor's listing over 100,000 records.
+    server.exec(QStringLiteral("INSERT INTO zentrova.records (uuid, test_window, caption, finished, utc_offset, verdict, person_code, "
+                               "seat_name, program_version, bank_sha256, submitted_by, received) "
+                               "SELECT gen_random_uuid(), 'frm你可断吗', '你可断吗？', now() - i * interval '1 minute', 28800, '', "
+                               "(i % 500)::text, 'bulk', '1.1', 'ab12', 'seat1', now() FROM generate_series(1, %1) AS i; "
+                               "INSERT INTO zentrova.figures SELECT id, 0, '总分', (id % 50)::text FROM zentrova.records "
+                               "WHERE seat_name = 'bulk'")
+                    .arg(CounsellorRecords));
+    CentreClient counsellor(server.conninfo("teacher"));
+    qsizetype listed = 0;
+    const double listing = medianMs(5, [&] { listed = counsellor.summaries().value_or(QList<RecordSummary>()).size(); });
+
+    // The counsellor's records window, its listing fetched off its thread.
+    Centre counsellorCentre;
+    counsellorCentre.connection = server.conninfo("teacher");
+    counsellorCentre.role = Centre::Role::Counsellor;
+    useCentreStore(counsellorCentre, {}, true);
+    const double window = medianMs(3, [] { RecordsWindow opened; });
+
+    // Of which the server's answer alone, as the listing asks for it.
+    const auto raw = pg::connect(server.conninfo("teacher").toStdString());
+    const double answer = medianMs(5, [&] {
+        pg::exec(raw.get(),
+            "SELECT l.id, (extract(epoch FROM l.finished) * 1000)::bigint, l.utc_offset, l.person_code, "
+            "l.person_name, l.test_window, l.caption, l.elapsed_minutes, l.verdict, f.name, f.value "
+            "FROM zentrova.record_list l LEFT JOIN zentrova.record_figures f ON f.record = l.id "
+            "ORDER BY l.finished DESC, l.id DESC, f.position");
+    });
+
+    std::printf("%d seats x %d results kept and sent:    %8.0f ms  (%d left unsent)\n", Seats, ResultsPerSeat, allSeats, unsent.load());
+    std::printf("the same, straight to the server:        %8.0f ms\n", serverAlone);
+    std::printf("result click at a seat (record, hand-over):  %7.3f ms\n", click);
+    std::printf(
+        "counsellor's listing of %lld records:      %7.0f ms  (the server's answer: %.0f ms)\n", qlonglong(listed), listing, answer);
+    std::printf("counsellor's records window on them:         %7.0f ms\n", window);
+    return 0;
+}
