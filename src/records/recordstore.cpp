@@ -4,6 +4,7 @@
 #include "recordstore.h"
 
 #include "framework/questionbank.h"
+#include "safesave.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -83,49 +84,6 @@ QString &defaultPathOverride()
 {
     static QString path;
     return path;
-}
-
-// Why a system call failed, as a short clause.
-QString causeOf(int errnum)
-{
-    switch (errnum) {
-    case EACCES:
-    case EPERM:
-        return QStringLiteral("没有权限");
-    case EROFS:
-        return QStringLiteral("它所在的磁盘是只读的");
-    case ENOSPC:
-    case EDQUOT:
-        return QStringLiteral("磁盘空间不足");
-    case EFBIG:
-        return QStringLiteral("文件大小超出了系统允许的上限");
-    case ENOTDIR:
-        return QStringLiteral("路径中有一级不是文件夹");
-    case ENOENT:
-        return QStringLiteral("文件或文件夹不存在");
-    case EISDIR:
-        return QStringLiteral("它是一个文件夹");
-    case ELOOP:
-        return QStringLiteral("路径中的符号链接太多或者绕成了圈");
-    case ENAMETOOLONG:
-        return QStringLiteral("文件名太长");
-    case EIO:
-        return QStringLiteral("磁盘读写出错");
-    case EMFILE:
-    case ENFILE:
-        return QStringLiteral("同时打开的文件太多");
-    case ENOMEM:
-        return QStringLiteral("内存不足");
-    case EBUSY:
-    case ETXTBSY:
-        return QStringLiteral("文件正被占用");
-    case EEXIST:
-        return QStringLiteral("文件已经存在");
-    case ESTALE:
-        return QStringLiteral("网络文件夹中的文件已经失效");
-    default:
-        return QString::fromLocal8Bit(std::strerror(errnum));
-    }
 }
 
 // Makes the missing folders of a path, each private to the user; folders that
@@ -333,7 +291,7 @@ private:
     {
         const QString folder = QFileInfo(m_path).path();
         if (!makeFolders(folder)) {
-            m_problem = QStringLiteral("无法创建存放测评记录的文件夹“%1”：%2").arg(folder, causeOf(errno));
+            m_problem = QStringLiteral("无法创建存放测评记录的文件夹“%1”：%2").arg(folder, systemCause(errno));
             return false;
         }
         const int fd = ::open(QFile::encodeName(m_path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
@@ -344,7 +302,7 @@ private:
         // Another copy of the program may just have made it.
         if (errno == EEXIST)
             return true;
-        m_problem = QStringLiteral("无法创建测评记录文件“%1”：%2").arg(m_path, causeOf(errno));
+        m_problem = QStringLiteral("无法创建测评记录文件“%1”：%2").arg(m_path, systemCause(errno));
         return false;
     }
 
@@ -384,7 +342,7 @@ private:
         }
         if (size < 0) {
             m_problem = errno == EACCES || errno == EPERM ? QStringLiteral("没有读取测评记录文件“%1”的权限").arg(m_path)
-                                                          : QStringLiteral("无法读取测评记录文件“%1”：%2").arg(m_path, causeOf(errno));
+                                                          : QStringLiteral("无法读取测评记录文件“%1”：%2").arg(m_path, systemCause(errno));
             return false;
         }
         m_empty = size == 0;
@@ -507,7 +465,7 @@ private:
             return QStringLiteral("测评记录文件“%1”所在的文件夹不允许写入").arg(m_path);
         if (fileAccess == 0 || fileAccess == EACCES || fileAccess == EPERM)
             return QStringLiteral("没有写入测评记录文件“%1”的权限").arg(m_path);
-        return QStringLiteral("无法写入测评记录文件“%1”：%2").arg(m_path, causeOf(fileAccess));
+        return QStringLiteral("无法写入测评记录文件“%1”：%2").arg(m_path, systemCause(fileAccess));
     }
 
     QString describe(int code) const
@@ -536,7 +494,7 @@ private:
             [[fallthrough]];
         case SQLITE_IOERR:
             if (errnum != 0)
-                return QStringLiteral("读写测评记录文件“%1”时出错：%2").arg(m_path, causeOf(errnum));
+                return QStringLiteral("读写测评记录文件“%1”时出错：%2").arg(m_path, systemCause(errnum));
             break;
         }
         return QStringLiteral("读写测评记录文件“%1”时出错：%2").arg(m_path, QString::fromUtf8(sqlite3_errstr(code)));

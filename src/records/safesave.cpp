@@ -63,25 +63,31 @@ QString systemCause(int errnum)
     case EPERM:
         return QStringLiteral("没有权限");
     case EROFS:
-        return QStringLiteral("所在的磁盘是只读的");
+        return QStringLiteral("它所在的磁盘是只读的");
     case ENOENT:
-        return QStringLiteral("文件夹不存在");
+        return QStringLiteral("文件或文件夹不存在");
     case ENOTDIR:
         return QStringLiteral("路径中有一级不是文件夹");
     case EISDIR:
-        return QStringLiteral("这是一个文件夹");
+        return QStringLiteral("它是一个文件夹");
     case ENAMETOOLONG:
         return QStringLiteral("文件名太长");
     case ELOOP:
-        return QStringLiteral("链接的层次太多");
+        return QStringLiteral("路径中的符号链接太多或者绕成了圈");
     case EIO:
         return QStringLiteral("磁盘读写出错");
     case EMFILE:
     case ENFILE:
         return QStringLiteral("同时打开的文件太多");
+    case ENOMEM:
+        return QStringLiteral("内存不足");
     case EBUSY:
     case ETXTBSY:
         return QStringLiteral("文件正被占用");
+    case EEXIST:
+        return QStringLiteral("文件已经存在");
+    case ESTALE:
+        return QStringLiteral("网络文件夹中的文件已经失效");
     default:
         return QStringLiteral("系统错误 %1（%2）").arg(errnum).arg(QString::fromLocal8Bit(std::strerror(errnum)));
     }
