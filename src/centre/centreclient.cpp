@@ -142,12 +142,8 @@ std::optional<QList<RecordSummary>> CentreClient::summaries()
     QList<RecordSummary> summaries;
     Record shown; // figures and verdict of the last summary, for its result line
     auto finishLast = [&] {
-        if (!summaries.isEmpty()) {
-            summaries.last().resultLine = shown.resultLine();
-            summaries.last().total = shown.total();
-            summaries.last().figures = shown.figures;
-            summaries.last().verdict = shown.verdict;
-        }
+        if (!summaries.isEmpty())
+            summaries.last().setResult(shown);
     };
     for (int i = 0; i < PQntuples(r); ++i) {
         const qint64 id = integer(r, i, 0);

@@ -6,6 +6,7 @@
 #include "framework/messages.h"
 #include "framework/strings.h"
 #include "reportactions.h"
+#include "reportpainter.h"
 
 #include <QBoxLayout>
 #include <QCheckBox>
@@ -56,13 +57,7 @@ protected:
             painter.drawText(rect().adjusted(20, 20, -20, -20), Qt::AlignCenter | Qt::TextWordWrap, m_note);
             return;
         }
-        const QRectF room = QRectF(rect()).adjusted(12, 12, -12, -12);
-        const double scale = std::min(room.width() / 210, room.height() / 297);
-        QRectF sheet(0, 0, 210 * scale, 297 * scale);
-        sheet.moveCenter(room.center());
-        painter.fillRect(sheet.translated(2, 2), QColor(0xb0, 0xb0, 0xb0));
-        painter.fillRect(sheet, Qt::white);
-        paintGroupReport(painter, sheet, *m_report);
+        paintGroupReport(painter, drawSheet(painter, rect()), *m_report);
     }
 
 private:

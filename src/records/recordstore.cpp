@@ -646,6 +646,14 @@ void RecordSource::setOpener(Opener open)
     opener() = std::move(open);
 }
 
+void RecordSummary::setResult(const Record &shown)
+{
+    resultLine = shown.resultLine();
+    total = shown.total();
+    figures = shown.figures;
+    verdict = shown.verdict;
+}
+
 QString RecordStore::defaultPath()
 {
     const QString &path = defaultPathOverride();
@@ -736,12 +744,8 @@ std::optional<QList<RecordSummary>> RecordStore::summaries()
         "ORDER BY r.finished_ms DESC, r.id DESC, f.position");
     Record shown; // figures and verdict of the last summary, for its result line
     auto finishLast = [&] {
-        if (!summaries.isEmpty()) {
-            summaries.last().resultLine = shown.resultLine();
-            summaries.last().total = shown.total();
-            summaries.last().figures = shown.figures;
-            summaries.last().verdict = shown.verdict;
-        }
+        if (!summaries.isEmpty())
+            summaries.last().setResult(shown);
     };
     while (rows.next()) {
         const qint64 id = rows.integer(0);

@@ -38,6 +38,10 @@ struct RecordSummary {
     // What the result line is made of, for group reports.
     QList<ShownResult::Figure> figures;
     QString verdict;
+
+    // Takes the result line and what it is made of from a record's figures,
+    // verdict and window.
+    void setResult(const Record &shown);
 };
 
 class RecordStore : public RecordSource

@@ -277,14 +277,7 @@ protected:
             painter.drawText(rect().adjusted(20, 20, -20, -20), Qt::AlignCenter | Qt::TextWordWrap, m_note);
             return;
         }
-        // An A4 sheet with a little room around it.
-        const QRectF room = QRectF(rect()).adjusted(12, 12, -12, -12);
-        const double scale = std::min(room.width() / 210, room.height() / 297);
-        QRectF sheet(0, 0, 210 * scale, 297 * scale);
-        sheet.moveCenter(room.center());
-        painter.fillRect(sheet.translated(2, 2), QColor(0xb0, 0xb0, 0xb0));
-        painter.fillRect(sheet, Qt::white);
-        paintReport(painter, sheet, *m_record);
+        paintReport(painter, drawSheet(painter, rect()), *m_record);
     }
     void mouseDoubleClickEvent(QMouseEvent *event) override
     {

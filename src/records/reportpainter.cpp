@@ -626,6 +626,17 @@ QByteArray reportPdf(const Record &record)
         [&](QPainter &painter, const QRectF &page) { paintReport(painter, page, record); });
 }
 
+QRectF drawSheet(QPainter &painter, const QRectF &area)
+{
+    const QRectF room = area.adjusted(12, 12, -12, -12);
+    const double scale = std::min(room.width() / 210, room.height() / 297);
+    QRectF sheet(0, 0, 210 * scale, 297 * scale);
+    sheet.moveCenter(room.center());
+    painter.fillRect(sheet.translated(2, 2), QColor(0xb0, 0xb0, 0xb0));
+    painter.fillRect(sheet, Qt::white);
+    return sheet;
+}
+
 bool writeReport(const Record &record, const QString &path, QString *error)
 {
     const auto paint = [&](QPainter &painter, const QRectF &page) { paintReport(painter, page, record); };

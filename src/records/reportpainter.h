@@ -24,6 +24,10 @@ namespace zentrova {
 // proportions kept. The page's white is left to the caller.
 void paintReport(QPainter &painter, const QRectF &target, const Record &record);
 
+// A white A4 sheet with a shadow, as large as fits in area with a little
+// room around it, for a page shown on screen; returns the sheet.
+QRectF drawSheet(QPainter &painter, const QRectF &area);
+
 // The report as a picture of the page, width pixels wide, on white.
 QImage reportImage(const Record &record, int width = 1240);
 
