@@ -84,7 +84,7 @@ ok "zentrova on the PATH is a link to /usr/lib/zentrova/zentrova"
 nodisplay=(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM)
 [ "$("${nodisplay[@]}" zentrova --version)" = "zentrova $version" ] || fail "zentrova --version does not say $version"
 help=$("${nodisplay[@]}" zentrova --help) || fail "zentrova --help failed"
-[[ $help == *"--bank <FILE>"* ]] || fail "zentrova --help does not list --bank"
+[[ $help == *"--bank <文件>"* ]] || fail "zentrova --help does not list --bank"
 ok "--version and --help answer without a display"
 
 # The bank is found through the program's real folder, not the working
@@ -94,7 +94,7 @@ ln -s "$(command -v zentrova)" "$work/zentrova"
 for start in zentrova "$work/zentrova"; do
   out=$(cd / && QT_QPA_PLATFORM=offscreen "$start" --check-bank 2>&1) || fail "$start --check-bank: $out"
   echo "$out"
-  [[ $out == *"/usr/lib/zentrova/Lumvex.mdb: all "* ]] || fail "$start did not open /usr/lib/zentrova/Lumvex.mdb"
+  [[ $out == *"/usr/lib/zentrova/Lumvex.mdb：全部 "* ]] || fail "$start did not open /usr/lib/zentrova/Lumvex.mdb"
 done
 ok "the program opens every table of its installed bank"
 
