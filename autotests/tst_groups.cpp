@@ -39,11 +39,11 @@ QString captionOf(const QString &window)
 // Records written "person@day=result": a total where the result is a
 // number, figures where it is "name:value|name:value", else a verdict; no
 // person before @ for a nameless record. Later in the list is later stored.
-QList<RecordSummary> summaries(const QString &window, const QString &group, const QStringList &specs)
+QList<RecordSummary> summaries(const QString &window, const QString &group, const QStringList &written)
 {
     QList<RecordSummary> list;
-    for (const QString &spec : specs) {
-        const QRegularExpressionMatch m = QRegularExpression("^(.*)@(\\d+)=(.*)$").match(spec);
+    for (const QString &line : written) {
+        const QRegularExpressionMatch m = QRegularExpression("^(.*)@(\\d+)=(.*)$").match(line);
         RecordSummary summary;
         summary.id = list.size() + 1;
         summary.window = window;
@@ -106,7 +106,7 @@ QString pdfText(const QString &path)
 }
 
 // Adds records "person@day=total" of the exam-anxiety test in group to the file.
-void addExamRecords(const QString &path, const QString &group, const QStringList &specs)
+void addExamRecords(const QString &path, const QString &group, const QStringList &written)
 {
     RecordStore store(path);
     for (const RecordSummary &summary : summaries("frm考试焦虑", group, specs)) {
