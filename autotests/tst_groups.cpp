@@ -109,7 +109,7 @@ QString pdfText(const QString &path)
 void addExamRecords(const QString &path, const QString &group, const QStringList &written)
 {
     RecordStore store(path);
-    for (const RecordSummary &summary : summaries("frm考试焦虑", group, specs)) {
+    for (const RecordSummary &summary : summaries("frm考试焦虑", group, written)) {
         Record record;
         record.window = summary.window;
         record.caption = summary.caption;
