@@ -236,19 +236,8 @@ void GroupReportWindow::saveAsPdf()
 void GroupReportWindow::print()
 {
     const std::optional<GroupReport> &shown = report();
-    if (!shown)
-        return;
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setPageSize(QPageSize(QPageSize::A4));
-    printer.setDocName(shown->caption);
-    if (!setUpPrinter(this, printer))
-        return;
-    QPainter painter;
-    if (!painter.begin(&printer)) {
-        showMessage(this, QStringLiteral("无法打印：打印机没有准备好。"), Title, MessageButtons::Ok);
-        return;
-    }
-    paintGroupReport(painter, QRectF(0, 0, printer.width(), printer.height()), *shown);
+    if (shown)
+        printPage(this, shown->caption, Title, [&](QPainter &painter, const QRectF &page) { paintGroupReport(painter, page, *shown); });
 }
 
 } // namespace zentrova

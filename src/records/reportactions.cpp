@@ -115,6 +115,37 @@ QString askSaveFile(QWidget *parent, const QString &suggested)
     return asker ? asker(parent, suggested) : askReportFile(parent, suggested);
 }
 
+std::optional<QString> printPage(QWidget *parent, const QString &docName, const QString &title,
+                                 const std::function<void(QPainter &, const QRectF &)> &paint)
+{
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    printer.setDocName(docName);
+    if (!setUpPrinter(parent, printer))
+        return std::nullopt;
+    // A page printed to a file is as private as a saved one: the file is
+    // made the user's alone before the first byte goes in.
+    const QString file = printer.outputFileName();
+    if (!file.isEmpty()) {
+        QFile made(file);
+        if (made.open(QIODevice::WriteOnly, QFileDevice::ReadOwner | QFileDevice::WriteOwner))
+            made.close();
+        made.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    }
+    QPainter painter;
+    if (!painter.begin(&printer)) {
+        showMessage(parent, QStringLiteral("无法打印：打印机没有准备好。"), title, MessageButtons::Ok);
+        return std::nullopt;
+    }
+    paint(painter, QRectF(0, 0, printer.width(), printer.height()));
+    if (!painter.end()) {
+        showMessage(parent, QStringLiteral("打印没有完成。"), title, MessageButtons::Ok);
+        return std::nullopt;
+    }
+    return file.isEmpty() ? QStringLiteral("已送往打印机 %1").arg(printer.printerName())
+                          : QStringLiteral("已保存到 %1").arg(QDir::toNativeSeparators(file));
+}
+
 bool setUpPrinter(QWidget *parent, QPrinter &printer)
 {
     const FocusKeeper keeper;
@@ -298,32 +329,10 @@ void ReportActions::printReport()
     const std::optional<Record> record = m_current();
     if (!record)
         return;
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setPageSize(QPageSize(QPageSize::A4));
-    printer.setDocName(record->caption);
-    if (!setUpPrinter(m_parent, printer))
-        return;
-    // A report printed to a file is as private as a saved one: the file is
-    // made the user's alone before the first byte goes in.
-    const QString file = printer.outputFileName();
-    if (!file.isEmpty()) {
-        QFile made(file);
-        if (made.open(QIODevice::WriteOnly, QFileDevice::ReadOwner | QFileDevice::WriteOwner))
-            made.close();
-        made.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    }
-    QPainter painter;
-    if (!painter.begin(&printer)) {
-        showMessage(m_parent, QStringLiteral("无法打印：打印机没有准备好。"), Title, MessageButtons::Ok);
-        return;
-    }
-    paintReport(painter, QRectF(0, 0, printer.width(), printer.height()), *record);
-    if (!painter.end()) {
-        showMessage(m_parent, QStringLiteral("打印没有完成。"), Title, MessageButtons::Ok);
-        return;
-    }
-    tell(file.isEmpty() ? QStringLiteral("已送往打印机 %1").arg(printer.printerName())
-                        : QStringLiteral("已保存到 %1").arg(QDir::toNativeSeparators(file)));
+    const std::optional<QString> done = printPage(m_parent, record->caption, Title,
+        [&](QPainter &painter, const QRectF &page) { paintReport(painter, page, *record); });
+    if (done)
+        tell(*done);
 }
 
 void ReportActions::copyAsImage()

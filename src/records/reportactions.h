@@ -14,7 +14,9 @@
 #include <optional>
 
 class QAction;
+class QPainter;
 class QPrinter;
+class QRectF;
 class QStatusBar;
 class QWidget;
 
@@ -66,6 +68,12 @@ private:
 // actions (a group's report).
 QString askSaveFile(QWidget *parent, const QString &suggested);
 bool setUpPrinter(QWidget *parent, QPrinter &printer);
+// Prints one A4 page that paint draws into its rectangle, after the printer
+// is set up; a page printed to a file is the user's alone. Returns what
+// became of it ("已送往打印机 …", "已保存到 …"); nullopt when the user
+// cancelled or printing failed (said in a box titled title).
+std::optional<QString> printPage(QWidget *parent, const QString &docName, const QString &title,
+                                 const std::function<void(QPainter &, const QRectF &)> &paint);
 
 class ReportActions : public QObject
 {
