@@ -6,7 +6,7 @@
 #include "framework/strings.h"
 #include "questionnaires/testwindows.h"
 #include "records/recordstore.h"
-#include "records/recordswindow.h"
+#include "recordwindows/recordswindow.h"
 #include "testsupport.h"
 
 #include <QAbstractButton>

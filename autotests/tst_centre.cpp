@@ -15,7 +15,7 @@
 #include "centre/centrestore.h"
 #include "centre/outbox.h"
 #include "centre/personcode.h"
-#include "records/recordswindow.h"
+#include "recordwindows/recordswindow.h"
 #include "shell/mainwindow.h"
 #include "shell/recordkeeping.h"
 

@@ -5,11 +5,11 @@
 // and whom it names, and the export a researcher reads into R or SPSS.
 
 #include "framework/numbers.h"
-#include "records/groupreport.h"
-#include "records/groupreportwindow.h"
+#include "reports/groupreport.h"
+#include "recordwindows/groupreportwindow.h"
 #include "records/recordstore.h"
-#include "records/recordswindow.h"
-#include "records/reportactions.h"
+#include "recordwindows/recordswindow.h"
+#include "reports/reportactions.h"
 #include "shell/commandline.h"
 #include "testsupport.h"
 

@@ -6,11 +6,11 @@
 // a result is never lost to a record file that cannot be written.
 
 #include "drive.h"
-#include "records/recordcharts.h"
+#include "reports/recordcharts.h"
 #include "records/recordstore.h"
-#include "records/recordswindow.h"
-#include "records/reportactions.h"
-#include "records/reportpainter.h"
+#include "recordwindows/recordswindow.h"
+#include "reports/reportactions.h"
+#include "reports/reportpainter.h"
 #include "shell/mainwindow.h"
 #include "shell/recordkeeping.h"
 #include "shell/subject.h"

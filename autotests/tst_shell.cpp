@@ -3,7 +3,7 @@
 
 #include "framework/bankcatalog.h"
 #include "questionnaires/testwindows.h"
-#include "records/recordswindow.h"
+#include "recordwindows/recordswindow.h"
 #include "shell/layoutscaler.h"
 #include "shell/mainwindow.h"
 #include "shell/splashwindow.h"

@@ -16,7 +16,7 @@
 #include "centre/centrestore.h"
 #include "centre/outbox.h"
 #include "records/recordstore.h"
-#include "records/recordswindow.h"
+#include "recordwindows/recordswindow.h"
 #include "timing.h"
 
 #include <QApplication>

@@ -11,10 +11,10 @@
 //   bench_group_report
 
 #include "framework/fonts.h"
-#include "records/groupreport.h"
+#include "reports/groupreport.h"
 #include "records/recordstore.h"
-#include "records/recordswindow.h"
-#include "records/reportpainter.h"
+#include "recordwindows/recordswindow.h"
+#include "reports/reportpainter.h"
 #include "timing.h"
 
 #include <QApplication>

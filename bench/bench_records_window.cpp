@@ -10,8 +10,8 @@
 
 #include "framework/fonts.h"
 #include "records/recordstore.h"
-#include "records/recordswindow.h"
-#include "records/reportpainter.h"
+#include "recordwindows/recordswindow.h"
+#include "reports/reportpainter.h"
 #include "timing.h"
 
 #include <QApplication>

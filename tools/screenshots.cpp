@@ -25,7 +25,7 @@
 #include "framework/translations.h"
 #include "questionnaires/testwindows.h"
 #include "records/recordstore.h"
-#include "records/recordswindow.h"
+#include "recordwindows/recordswindow.h"
 #include "shell/mainwindow.h"
 #include "shell/splashwindow.h"
 #include "shell/testcatalog.h"

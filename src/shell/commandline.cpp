@@ -11,10 +11,10 @@
 #include "framework/bankcatalog.h"
 #include "framework/questionbank.h"
 #include "framework/strings.h"
-#include "records/groupreport.h"
+#include "reports/groupreport.h"
 #include "records/recordexport.h"
 #include "records/recordstore.h"
-#include "records/reportpainter.h"
+#include "reports/reportpainter.h"
 #include "records/safesave.h"
 #include "shell/subject.h"
 

@@ -3,7 +3,7 @@
 
 #include "persondialog.h"
 
-#include "records/reportactions.h"
+#include "reports/reportactions.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>

@@ -7,9 +7,9 @@
 #include "framework/messages.h"
 #include "framework/strings.h"
 #include "groupreportwindow.h"
-#include "recordcharts.h"
-#include "reportactions.h"
-#include "reportpainter.h"
+#include "reports/recordcharts.h"
+#include "reports/reportactions.h"
+#include "reports/reportpainter.h"
 
 #include <QAbstractTableModel>
 #include <QAccessible>

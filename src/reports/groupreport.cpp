@@ -6,7 +6,7 @@
 #include "framework/numbers.h"
 #include "framework/strings.h"
 #include "reportpainter.h"
-#include "safesave.h"
+#include "records/safesave.h"
 
 #include <QPainter>
 

@@ -5,7 +5,7 @@
 
 #include "framework/bankcatalog.h"
 #include "framework/strings.h"
-#include "safesave.h"
+#include "records/safesave.h"
 
 #include <QBuffer>
 #include <QCoreApplication>

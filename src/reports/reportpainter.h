@@ -5,7 +5,7 @@
 // a PDF, on a printer and into an image.
 #pragma once
 
-#include "record.h"
+#include "records/record.h"
 
 #include <QColor>
 #include <QSizeF>

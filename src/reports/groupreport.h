@@ -8,7 +8,7 @@
 // a PDF and into a picture alike.
 #pragma once
 
-#include "groupstats.h"
+#include "records/groupstats.h"
 
 #include <QStringList>
 

@@ -6,7 +6,7 @@
 // chosen test's totals over time and across its bands.
 #pragma once
 
-#include "recordstore.h"
+#include "records/recordstore.h"
 
 #include <QMainWindow>
 

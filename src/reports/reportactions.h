@@ -5,7 +5,7 @@
 // records window and of a test window's result view.
 #pragma once
 
-#include "record.h"
+#include "records/record.h"
 
 #include <QObject>
 #include <QPointer>

@@ -7,7 +7,7 @@
 // printed as the page shows.
 #pragma once
 
-#include "groupreport.h"
+#include "reports/groupreport.h"
 
 #include <QWidget>
 

@@ -5,8 +5,8 @@
 
 #include "framework/messages.h"
 #include "framework/strings.h"
-#include "reportactions.h"
-#include "reportpainter.h"
+#include "reports/reportactions.h"
+#include "reports/reportpainter.h"
 
 #include <QBoxLayout>
 #include <QCheckBox>
