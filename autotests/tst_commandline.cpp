@@ -4,6 +4,9 @@
 #include "framework/questionbank.h"
 #include "questionnaires/testwindows.h"
 #include "shell/commandline.h"
+#include "shell/mainwindow.h"
+#include "shell/persondialog.h"
+#include "shell/recordkeeping.h"
 #include "testsupport.h"
 
 #include <QCryptographicHash>
@@ -11,6 +14,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QtTest>
 
 #include <sqlite3.h>
@@ -130,6 +134,47 @@ private slots:
             QVERIFY2(command.errorText.isEmpty(), qPrintable(command.errorText));
         else
             QVERIFY2(command.errorText.contains(errorMentions), qPrintable(command.errorText));
+    }
+
+    // The 64-character cap counts characters as a reader does: a name from
+    // --person and --group, or pasted into 当前受测者…, never keeps half a
+    // 𠮷 (bytes that are no UTF-8 once saved) or an accent without its letter.
+    void namesAreCutByCharacter_data()
+    {
+        QTest::addColumn<QString>("given");
+        QTest::addColumn<QString>("kept");
+        const QString letters(63, u'a'), ji = QString::fromUtf8("𠮷"), accented = QStringLiteral("e\u0301");
+        const QString thumb = QString::fromUtf8("👍🏽");
+        QTest::newRow("63 letters and 𠮷, whole") << letters + ji << letters + ji;
+        QTest::newRow("64 letters, then 𠮷 left out whole") << letters + "b" + ji << letters + "b";
+        QTest::newRow("63 letters, 𠮷, and more") << letters + ji + "bc" << letters + ji;
+        QTest::newRow("63 letters and an accented e, whole") << letters + accented << letters + accented;
+        QTest::newRow("64 letters, then an accented e left out whole") << letters + "b" + accented << letters + "b";
+        QTest::newRow("63 letters and a thumb with its skin tone, whole") << letters + thumb + "b" << letters + thumb;
+        QTest::newRow("63 ideographs and 𠮷") << QString(63, u'明') + ji + ji << QString(63, u'明') + ji;
+    }
+    void namesAreCutByCharacter()
+    {
+        QFETCH(QString, given);
+        QFETCH(QString, kept);
+        useFiles(parseCommandLine({"zentrova", "--person", given, "--group", given}));
+        {
+            MainWindow main;
+            QCOMPARE(main.recordKeeping().person(), kept);
+            QCOMPARE(main.recordKeeping().group(), kept);
+        }
+        PersonDialog dialog({}, {});
+        for (const char *name : {"txtPerson", "txtGroup"}) {
+            auto *field = dialog.findChild<QLineEdit *>(QString::fromLatin1(name));
+            field->insert(given);
+            QCOMPARE(field->text(), kept);
+            // A full field: what is typed at its start gives way, the name stays.
+            field->home(false);
+            field->insert(QString::fromUtf8("𠮷"));
+            QCOMPARE(field->text(), kept);
+        }
+        QCOMPARE(dialog.person(), kept);
+        QCOMPARE(dialog.group(), kept);
     }
 
     void bankOptionPointsTheWindowsAtTheFile()
