@@ -150,17 +150,13 @@ qsizetype displayWidth(const QString &text)
 QStringList wrappingUnits(const QString &text)
 {
     const QString closing = QStringLiteral("，。；：、）」”！？"), opening = QStringLiteral("（「“");
+    const auto inWord = [&](QChar c) { return displayWidth(c) == 1 && c != u' ' && !closing.contains(c) && !opening.contains(c); };
     QStringList units;
-    bool inRun = false; // the last unit is a run still growing
     for (const QChar c : text) {
-        const bool wide = displayWidth(c) == 2 && !closing.contains(c) && !opening.contains(c);
-        const bool joins = !units.isEmpty()
-            && (closing.contains(c) || opening.contains(units.last().back()) || (inRun && !wide && c != u' ' && !opening.contains(c)));
-        if (joins)
+        if (!units.isEmpty() && (closing.contains(c) || opening.contains(units.last().back()) || (inWord(c) && inWord(units.last().back()))))
             units.last() += c;
         else
             units.append(QString(c));
-        inRun = !wide && c != u' ' && (joins ? inRun || !closing.contains(c) : true);
     }
     return units;
 }
