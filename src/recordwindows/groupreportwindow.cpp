@@ -237,7 +237,10 @@ void GroupReportWindow::print()
 {
     const std::optional<GroupReport> &shown = report();
     if (shown)
-        printPage(this, shown->caption, Title, [&](QPainter &painter, const QRectF &page) { paintGroupReport(painter, page, *shown); });
+        printPages(
+            this, shown->caption, Title, groupReportPages(*shown),
+            [&](QPainter &painter, const QRectF &target, int page) { paintGroupReport(painter, target, *shown, page); },
+            [&] { return groupReportPdf(*shown); });
 }
 
 } // namespace zentrova
