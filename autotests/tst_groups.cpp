@@ -13,14 +13,21 @@
 #include "shell/commandline.h"
 #include "testsupport.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QLabel>
+#include <QPointer>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSettings>
+#include <QStatusBar>
 #include <QTableView>
 #include <QtTest>
 
@@ -364,6 +371,79 @@ private slots:
         setSaveFileAsker(previous);
         QVERIFY2(pdfText(pdf).contains("两次都参加的共1人"), qPrintable(pdfText(pdf)));
         report->close();
+    }
+
+    // The group report window as a user meets it: compared, the latest two
+    // sittings; within a 1366×768 screen the page scrolls to its last line;
+    // a PNG is saved under the name typed, and said so; a reversed range and
+    // a test without records are said in words, with the test's caption;
+    // every date field is named; Escape closes.
+    void groupReportWindow()
+    {
+        RecordStore().removeAll();
+        addExamRecords(RecordStore::defaultPath(), "初二（3）班", {"张三@1=10", "李四@2=40", "张三@40=30", "李四@41=60", "王五@41=90"});
+        RecordsWindow records;
+        auto *group = records.findChild<QComboBox *>("cboGroup");
+        group->setCurrentIndex(group->findText("初二（3）班"));
+        GroupReportWindow *report = records.showGroupReport();
+        QVERIFY(report && report->report());
+        QVERIFY(report->width() <= 1366 && report->height() <= 768);
+        report->findChild<QCheckBox *>("chkCompare")->setChecked(true);
+        QVERIFY(report->report() && report->report()->compared);
+        QCOMPARE(report->report()->tested, 3);
+        QCOMPARE(report->report()->compared->n, 2);
+
+        // The last line in sight once scrolled to the end, at any zoom.
+        report->resize(1366, 768);
+        report->show();
+        QVERIFY(QTest::qWaitForWindowExposed(report));
+        auto *area = report->findChild<QScrollArea *>();
+        auto *page = report->findChild<QWidget *>("groupReportView");
+        for (const QString &zoom : QStringList {"适合宽度", "150%", "整页"}) {
+            auto *zooms = report->findChild<QComboBox *>("cboZoom");
+            zooms->setCurrentIndex(zooms->findText(zoom));
+            area->verticalScrollBar()->setValue(area->verticalScrollBar()->maximum());
+            const int bottom = page->mapTo(area->viewport(), QPoint(0, page->height())).y();
+            QVERIFY2(bottom <= area->viewport()->height() && page->height() > 0, qPrintable(zoom));
+        }
+
+        // A PNG under the name typed, said on the status line.
+        const QString png = m_home.filePath("grp.png");
+        const SaveFileAsker previous = setSaveFileAsker([&](QWidget *, const QString &) { return png; });
+        report->saveAsPdf();
+        setSaveFileAsker(previous);
+        QVERIFY(!QImage(png).isNull() && !QFileInfo::exists(png + ".pdf"));
+        QCOMPARE(report->findChild<QStatusBar *>("statusLine")->currentMessage(), "已保存到 " + png);
+
+        auto *since = report->findChild<QDateEdit *>("dtpSince");
+        auto *until = report->findChild<QDateEdit *>("dtpUntil");
+        since->setDate(until->date().addDays(1));
+        QVERIFY(!report->report());
+        QVERIFY2(report->findChild<QStatusBar *>("statusLine")->currentMessage().contains("晚于结束日期"),
+            qPrintable(report->findChild<QStatusBar *>("statusLine")->currentMessage()));
+
+        // Named for a screen reader, and a window.
+        QCOMPARE(QAccessible::queryAccessibleInterface(report)->role(), QAccessible::Window);
+        for (QDateEdit *edit : report->findChildren<QDateEdit *>()) {
+            QVERIFY2(!edit->accessibleName().isEmpty(), qPrintable(edit->objectName()));
+            const auto labels = report->findChildren<QLabel *>();
+            QVERIFY2(std::any_of(labels.begin(), labels.end(), [&](QLabel *label) { return label->buddy() == edit; }),
+                qPrintable(edit->objectName()));
+        }
+        QCOMPARE(QAccessible::queryAccessibleInterface(page)->text(QAccessible::Name), "小组报告页面");
+        QVERIFY(!QAccessible::queryAccessibleInterface(page)->text(QAccessible::Description).isEmpty());
+        QPointer<GroupReportWindow> closing(report);
+        report->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(report));
+        QTest::keyClick(report, Qt::Key_Escape);
+        QTRY_VERIFY(!closing);
+
+        // A test this group has no record of, by its caption.
+        addExamRecords(RecordStore::defaultPath(), "初二（4）班", {"孙八@1=20"});
+        GroupReportWindow none(RecordStore().summaries().value(), "frm考试焦虑", QStringLiteral("初二（5）班"));
+        QVERIFY(!none.report());
+        QVERIFY2(none.findChild<QStatusBar *>("statusLine")->currentMessage().contains("“考试焦虑度测试”"),
+            qPrintable(none.findChild<QStatusBar *>("statusLine")->currentMessage()));
     }
 
     // The export with a column per item, as Python's csv module reads it:

@@ -38,6 +38,7 @@
 #include <QTableView>
 #include <QTextEdit>
 #include <QThreadPool>
+#include <QToolButton>
 #include <QtTest>
 
 #include <csignal>
@@ -684,6 +685,14 @@ private slots:
         QWidget *full = window->findChild<QWidget *>(QStringLiteral("frm测评报告"));
         QVERIFY(full && full->isVisible());
         QVERIFY(full->findChild<QWidget *>(QStringLiteral("reportView"))->width() > 794);
+        // It saves, prints and copies as the preview does, and says so.
+        for (const char *button : {"actReportPrintButton", "actReportCopyImageButton"})
+            QVERIFY2(full->findChild<QToolButton *>(QString::fromLatin1(button)), button);
+        const QString saved = m_dir->filePath(QStringLiteral("原大.pdf"));
+        setSaveFileAsker([&](QWidget *, const QString &) { return saved; });
+        full->findChild<QToolButton *>(QStringLiteral("actReportSavePdfButton"))->click();
+        QCOMPARE(full->findChild<QStatusBar *>(QStringLiteral("reportNote"))->currentMessage(), QStringLiteral("已保存到 %1").arg(saved));
+        QVERIFY2(pdfText(saved).contains(window->shownRecord()->caption), qPrintable(pdfText(saved)));
         full->close();
 
         person->setCurrentIndex(person->findText(QStringLiteral("王芳"))); // took only the other test
