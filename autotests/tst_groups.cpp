@@ -283,6 +283,9 @@ private slots:
             << "“75～100”不是“考试焦虑度测试”的分数段；它的分数段是：0－24、25－49、50－74、75－99";
         QTest::newRow("sittings that overlap") << false << QStringList {} << QStringList {}
                                                << QStringList {"--since", "2026-09-01", "--compare-until", "2026-09-11"} << 0 << "有重叠";
+        QTest::newRow("compared up to a day after the sitting's end")
+            << false << QStringList {} << QStringList {} << QStringList {"--until", "2026-09-05", "--compare-until", "2026-09-11"} << 0
+            << "有重叠";
         QTest::newRow("thirty more marked, beside the comparison")
             << true << QStringList {"75－99"} << QStringList {"王五"} << before11 << 30 << "";
     }

@@ -406,7 +406,8 @@ std::optional<GroupReport> makeGroupReport(const QList<RecordSummary> &records, 
 {
     GroupReportRequest request = asked;
     // Compared with everything up to a day, this sitting starts the day after.
-    if (request.earlier && request.earlier->until && !request.range.since)
+    if (request.earlier && request.earlier->until && !request.range.since
+        && (!request.range.until || *request.earlier->until < *request.range.until))
         request.range.since = request.earlier->until->addDays(1);
     for (const auto &[range, which] :
         {std::pair {std::optional(request.range), QStringLiteral("本次")}, {request.earlier, QStringLiteral("前次")}}) {
