@@ -58,7 +58,7 @@ void paintGroupReport(QPainter &painter, const QRectF &target, const GroupReport
 // The pages as an A4 PDF.
 QByteArray groupReportPdf(const GroupReport &report);
 
-// Writes the page as a PDF or PNG (by the suffix), readable by the user
+// Writes the pages as a PDF or a PNG (by the suffix), readable by the user
 // alone, whole or not at all.
 bool writeGroupReport(const GroupReport &report, const QString &path, QString *error);
 
