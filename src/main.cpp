@@ -1,6 +1,7 @@
 // SPDX-FileCopyrightText: 2026 The Zentrova developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
+#include "framework/focusrings.h"
 #include "framework/fonts.h"
 #include "framework/messages.h"
 #include "framework/translations.h"
@@ -73,6 +74,7 @@ int main(int argc, char *argv[])
     zentrova::installQtTranslations();
     zentrova::useFiles(command);
     zentrova::installFontSubstitutions();
+    zentrova::installFocusRings();
     // A computer meant to be a centre's seat never runs as a personal one.
     const QString centreProblem = zentrova::useCentre(command, true);
     if (!centreProblem.isEmpty()) {
