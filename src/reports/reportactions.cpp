@@ -4,6 +4,7 @@
 #include "reportactions.h"
 
 #include "framework/messages.h"
+#include "framework/strings.h"
 #include "records/safesave.h"
 #include "reportpainter.h"
 
@@ -92,12 +93,9 @@ QWidget *boxOf(QObject *watched)
 
 QString displayedName(const QString &person)
 {
-    if (person.size() <= NameLimit)
+    if (characterCount(person) <= NameLimit)
         return person;
-    qsizetype kept = NameLimit - 1;
-    if (person.at(kept - 1).isHighSurrogate())
-        --kept; // never half a character
-    return person.left(kept) + u'…';
+    return leftCharacters(person, NameLimit - 1) + u'…';
 }
 
 SaveFileAsker setSaveFileAsker(SaveFileAsker asker)
