@@ -11,6 +11,7 @@
 
 #include <QWidget>
 
+class QBoxLayout;
 class QCheckBox;
 class QDateEdit;
 class QToolButton;
@@ -39,6 +40,8 @@ public:
 private:
     void refresh();
     void fillBandMenu();
+    void addItemAnalysisSwitch(QBoxLayout *row);
+    QString addItemAnalysisTo(GroupReport &report);
 
     QList<RecordSummary> m_records;
     QString m_test;
@@ -50,6 +53,7 @@ private:
     QDateEdit *m_earlierUntil;
     QCheckBox *m_followUp;
     QToolButton *m_bands;
+    QCheckBox *m_itemAnalysis = nullptr;
     GroupPageView *m_page;
 };
 

@@ -240,7 +240,66 @@ double followUp(QPainter &painter, double y, const GroupReport &report)
     return y - top;
 }
 
+QString twoPlaces(const std::optional<double> &value)
+{
+    return value ? twoPlaces(*value) : QStringLiteral("—");
+}
+
+// α with its interval and, per item, how it goes with the rest: the items
+// that go least with the others first, as many as fit above the footer.
+double itemAnalysisSection(QPainter &painter, double y, const GroupReport &report)
+{
+    const double top = y;
+    y += heading(painter, y, QStringLiteral("题目分析"));
+    if (!report.itemAnalysis) {
+        y += note(painter, y, QStringLiteral("这项测试的题目不单独计分，没有题目分析。"));
+        return y - top;
+    }
+    const GroupItemAnalysis &analysis = *report.itemAnalysis;
+    const ItemAnalysis &f = analysis.figures;
+    QString said = f.alpha ? QStringLiteral("计入%1人、%2道题：克隆巴赫 α = %3，95%置信区间 %4 至 %5（Feldt）。")
+                                 .arg(f.n)
+                                 .arg(f.items)
+                                 .arg(twoPlaces(*f.alpha), twoPlaces(f.alphaInterval->first), twoPlaces(f.alphaInterval->second))
+                           : QStringLiteral("计入%1人、%2道题：人数或题目太少，或者大家的总分全都一样，算不出 α。").arg(f.n).arg(f.items);
+    if (f.n < FewPeopleForItemAnalysis)
+        said += QStringLiteral("人数少于%1，这些数字很不稳定，仅供参考。").arg(FewPeopleForItemAnalysis);
+    if (analysis.incomplete > 0)
+        said += QStringLiteral("另有%1人的答案不全，没有计入。").arg(analysis.incomplete);
+    y += note(painter, y, said);
+    QList<qsizetype> order;
+    for (qsizetype i = 0; i < analysis.items.size(); ++i)
+        order << i;
+    const auto fit = [&](qsizetype i) { return f.perItem[i].correctedItemTotal.value_or(2); };
+    std::stable_sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) { return fit(a) < fit(b); });
+    constexpr double RowHeight = 58;
+    const qsizetype room = std::max<qsizetype>(1, qsizetype((footerTop() - 140 - y) / RowHeight) - 1);
+    QList<QStringList> rows;
+    for (qsizetype i : order.mid(0, room)) {
+        const ItemFigures &item = f.perItem[i];
+        rows << QStringList {analysis.items[i] + QStringLiteral("　") + analysis.texts[i],
+            item.constant ? QStringLiteral("无变异") : twoPlaces(item.correctedItemTotal), twoPlaces(item.alphaIfDeleted)};
+    }
+    y += table(painter, y, {QStringLiteral("题目（与其余题目最不一致的在前）"), QStringLiteral("校正题总相关"), QStringLiteral("删除该题后的 α")},
+        rows, 1100);
+    if (order.size() > room)
+        y += note(painter, y, QStringLiteral("另有%1道题未列出，全部题目见 --item-analysis 导出的 CSV 文件。").arg(order.size() - room));
+    return y - top;
+}
+
 } // namespace
+
+bool addItemAnalysis(GroupReport &report, RecordSource &store, QString *error)
+{
+    const auto analyses = analyseItemsOf(store, {report.window, report.request.group, report.request.range}, false, error);
+    if (!analyses)
+        return false;
+    report.itemAnalysis.reset();
+    if (!analyses->isEmpty())
+        report.itemAnalysis = analyses->first();
+    report.request.itemAnalysis = true;
+    return true;
+}
 
 std::optional<GroupReport> makeGroupReport(const QList<RecordSummary> &records, const GroupReportRequest &request, QString *error)
 {
@@ -345,7 +404,9 @@ void paintGroupReport(QPainter &painter, const QRectF &target, const GroupReport
     if (report.compared)
         y += comparison(painter, y, report);
     if (report.request.followUp)
-        followUp(painter, y, report);
+        y += followUp(painter, y, report);
+    if (report.request.itemAnalysis)
+        itemAnalysisSection(painter, y, report);
     footer(painter);
     painter.restore();
 }
