@@ -321,6 +321,131 @@ private slots:
             sum += record.figures.first().value.toDouble();
         QVERIFY2(listed.contains(QString("\n总分,%1,%2,").arg(expected.size()).arg(sum / expected.size(), 0, 'f', 2)), qPrintable(listed));
     }
+
+    void alphaAgainstPsych_data()
+    {
+        QTest::addColumn<QList<QList<double>>>("scores");
+        QTest::newRow("five people, four items")
+            << QList<QList<double>> {{3, 2, 3, 1}, {2, 2, 1, 0}, {3, 3, 3, 2}, {0, 1, 1, 1}, {1, 0, 2, 0}};
+        QTest::newRow("an item everyone answered alike")
+            << QList<QList<double>> {{1, 2, 2, 3}, {2, 2, 3, 3}, {3, 2, 3, 1}, {4, 2, 1, 2}, {2, 2, 2, 2}};
+        QTest::newRow("two people") << QList<QList<double>> {{1, 2, 3}, {3, 1, 1}};
+        QTest::newRow("two people, an item alike, negative α") << QList<QList<double>> {{1, 2, 3, 0}, {3, 3, 1, 0}};
+        QTest::newRow("two items") << QList<QList<double>> {{-1, 2}, {0, 1}, {2, 2}, {1, 0}};
+    }
+
+    void alphaAgainstPsych()
+    {
+        QFETCH(QList<QList<double>>, scores);
+        compareWithPsych(analyseItems(scores), scores);
+    }
+
+    void degenerateAlpha_data()
+    {
+        QTest::addColumn<QList<QList<double>>>("scores");
+        QTest::newRow("one person") << QList<QList<double>> {{1, 2, 3}};
+        QTest::newRow("one item varies") << QList<QList<double>> {{1, 2, 2}, {3, 2, 2}};
+        QTest::newRow("every total alike") << QList<QList<double>> {{1, 0}, {0, 1}};
+    }
+
+    // Where psych gives no α (an error, or 0/0), none is shown, never a number.
+    void degenerateAlpha()
+    {
+        QFETCH(QList<QList<double>>, scores);
+        const ItemAnalysis figures = analyseItems(scores);
+        QVERIFY(!figures.alpha && !figures.alphaInterval);
+        QCOMPARE(figures.perItem.size(), scores.first().size());
+    }
+
+    // The CSV of the item analysis, per test and group, against psych on
+    // the items as the .sav of the same records holds them.
+    void itemAnalysisFile()
+    {
+        QTemporaryDir dir;
+        const QString records = dir.filePath("class.db");
+        RecordStore store(records);
+        const QDateTime start(QDate(2026, 10, 1), QTime(9, 0), Qt::OffsetFromUTC, 8 * 3600);
+        // Twelve people of one class, item 3 answered alike by all; one
+        // person answers twice (the later counts), and one of another class.
+        for (int i = 0; i < 13; ++i) {
+            const QList<int> answers {i % 4, (i * 7 + 1) % 4, 1, (i / 3) % 4, (i * 5 + 2) % 4};
+            QVERIFY(store.add(anxietyRecord(QString("学生%1").arg(i % 12), Class3, start.addSecs(60 * i), 40, answers)));
+        }
+        QVERIFY(store.add(anxietyRecord("别班", "初二（4）班", start, 40, {0, 0, 0, 0, 0})));
+        int exitCode = -1;
+        const QString csv = dir.filePath("items.csv"), sav = dir.filePath("class.sav");
+        QString said = runProgram(records, {"--item-analysis", csv, "--group", Class3}, &exitCode);
+        QVERIFY2(exitCode == 0, qPrintable(said));
+        said = runProgram(records, {"--export-records", sav, "--test", Anxiety, "--group", Class3, "--item-columns"}, &exitCode);
+        QVERIFY2(exitCode == 0, qPrintable(said));
+        // psych on the latest record of each person, read from the .sav.
+        const QString script = QString("d <- haven::read_sav('%1'); d <- d[order(d$finished), ]; d <- d[!duplicated(d$person, fromLast = TRUE), ];"
+                                       "a <- suppressWarnings(psych::alpha(as.data.frame(lapply(d[paste0('q', 1:5)], as.numeric)), warnings = FALSE));"
+                                       "cat(nrow(d), format(c(a$total$raw_alpha, a$feldt$lower.ci, a$feldt$upper.ci, a$item.stats$r.drop, "
+                                       "a$alpha.drop$raw_alpha), digits = 15))")
+                                   .arg(sav);
+        const QStringList psych = run("Rscript", {"-e", script}).split(' ');
+        QCOMPARE(psych.size(), 1 + 3 + 4 + 4);
+        QCOMPARE(psych[0], "12");
+        const QStringList rows = QString::fromUtf8(bytesOf(csv)).remove(u'\uFEFF').split("\r\n", Qt::SkipEmptyParts);
+        QCOMPARE(rows.size(), 1 + 5);
+        int kept = 0;
+        for (int item = 1; item <= 5; ++item) {
+            const QStringList cells = rows[item].split(',');
+            QCOMPARE(cells.mid(0, 4), (QStringList {Anxiety, Class3, "12", "4"}));
+            QCOMPARE(cells[7], QString::number(item));
+            QVERIFY(cells[11].contains("人数少于30"));
+            for (int figure = 0; figure < 3; ++figure)
+                QVERIFY(std::abs(cells[4 + figure].toDouble() - psych[1 + figure].toDouble()) < 1e-4);
+            if (item == 3) {
+                QVERIFY(cells[9].isEmpty() && cells[10].isEmpty() && cells[11].contains("所有人的得分相同"));
+                continue;
+            }
+            QVERIFY2(std::abs(cells[9].toDouble() - psych[4 + kept].toDouble()) < 1e-4, qPrintable(rows[item]));
+            QVERIFY2(std::abs(cells[10].toDouble() - psych[8 + kept].toDouble()) < 1e-4, qPrintable(rows[item]));
+            ++kept;
+        }
+
+        // The same figures on the group report's page, and in its window.
+        const QString pdf = dir.filePath("class.pdf");
+        said = runProgram(records, {"--group-report", Anxiety, Class3, pdf, "--item-analysis"}, &exitCode);
+        QVERIFY2(exitCode == 0, qPrintable(said));
+        const QString page = run("pdftotext", {"-raw", pdf, "-"}).remove(QRegularExpression("\\s"));
+        QVERIFY2(page.contains("题目分析") && page.contains("α=" + QString::number(psych[1].toDouble(), 'f', 2)), qPrintable(page));
+        RecordStore::setDefaultPath(records);
+        GroupReportWindow window(*store.summaries(), Anxiety, Class3);
+        QVERIFY(window.report() && !window.report()->itemAnalysis);
+        auto *itemAnalysis = window.findChild<QCheckBox *>("chkItemAnalysis");
+        QVERIFY(itemAnalysis);
+        itemAnalysis->setChecked(true);
+        QVERIFY(window.report()->itemAnalysis);
+        QCOMPARE(window.report()->itemAnalysis->figures.n, 12);
+        RecordStore::setDefaultPath({});
+    }
+
+    // A .sav cut short by a file-size limit leaves the file it was to
+    // replace byte for byte, and says why.
+    void cutFileLeavesTheOldOne()
+    {
+        QTemporaryDir dir;
+        const QString records = dir.filePath("many.db"), sav = dir.filePath("old.sav");
+        RecordStore store(records);
+        for (int i = 0; i < 300; ++i)
+            QVERIFY(store.add(anxietyRecord(QString("学生%1").arg(i), Class3, QDateTime::currentDateTime(), 40, {0, 1, 2, 3, 0, 1})));
+        QFile old(sav);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("the file before");
+        old.close();
+        int exitCode = -1;
+        const QString said = run("bash",
+            {"-c", "trap '' XFSZ; ulimit -f 16; exec \"$0\" --records \"$1\" --export-records \"$2\" --test \"$3\" --item-columns 2>&1",
+                qEnvironmentVariable("ZENTROVA_PROGRAM"), records, sav, Anxiety},
+            &exitCode);
+        QCOMPARE(exitCode, 1);
+        QVERIFY2(said.contains("文件大小超出了系统允许的上限") && said.contains(sav), qPrintable(said));
+        QCOMPARE(bytesOf(sav), QByteArray("the file before"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).filter(".zentrova-"), QStringList());
+    }
 };
 
 ZENTROVA_TEST_MAIN(StatFilesTest)
