@@ -87,20 +87,42 @@ struct Dictionary {
     std::optional<ItemScores> scores; // of the one test, with item columns
     // Per item: each answer's code and its words.
     QHash<QString, std::map<QString, std::set<QString>>> answers;
+    // Per item column: the value each answer given is kept as, and the
+    // value labels.
+    struct ItemColumn {
+        QHash<QString, double> values;
+        std::map<double, QString> labels;
+    };
+    QList<ItemColumn> itemColumns;
     // Band codes: per window the code of its first band.
     QHash<QString, int> firstBandCode;
     std::map<int, QString> bandLabels;
 };
 
-// The value an item's answer is kept as: its score where the bank gives
-// one, else the answer's place (1, 2, …) among those given to the item.
-std::optional<double> itemValue(const Dictionary &dictionary, const QString &item, const QString &answer)
+// The value each answer given to an item is kept as: its score where the
+// bank gives one, else its place (1, 2, …) among those given to the item;
+// the answers of a value, as its label.
+void describeItems(Dictionary &dictionary)
 {
-    if (dictionary.scores && dictionary.scores->scored())
-        return dictionary.scores->score(item, answer);
-    const auto &given = dictionary.answers.value(item);
-    const auto found = given.find(answerCode(answer));
-    return found == given.end() ? std::nullopt : std::optional<double>(std::distance(given.begin(), found) + 1);
+    for (const QString &item : std::as_const(dictionary.items)) {
+        Dictionary::ItemColumn column;
+        std::map<double, QStringList> byValue;
+        int place = 0;
+        for (const auto &[code, words] : dictionary.answers.value(item)) {
+            ++place;
+            for (const QString &answer : words) {
+                const std::optional<double> value
+                    = dictionary.scores->scored() ? dictionary.scores->score(item, answer) : std::optional<double>(place);
+                if (!value)
+                    continue;
+                column.values.insert(answer, *value);
+                byValue[*value] << answer;
+            }
+        }
+        for (const auto &[value, answers] : byValue)
+            column.labels[value] = answers.join(QStringLiteral("；"));
+        dictionary.itemColumns << column;
+    }
 }
 
 std::optional<int> bandCode(const Dictionary &dictionary, const Record &record)
@@ -170,6 +192,8 @@ bool readDictionary(RecordSource &store, const RecordFilter &filter, bool itemCo
         return false;
     }
     numberBands(*dictionary, captions);
+    if (itemColumns && dictionary->scores)
+        describeItems(*dictionary);
     return true;
 }
 
@@ -283,19 +307,12 @@ private:
         m_bank = addString("bank_sha256", QStringLiteral("题库SHA-256"), 64);
         if (!itemColumns)
             return;
-        for (const QString &item : m_dictionary.items) {
-            std::map<double, QStringList> byValue;
-            for (const auto &[code, words] : m_dictionary.answers.value(item)) {
-                for (const QString &answer : words) {
-                    if (const auto value = itemValue(m_dictionary, item, answer))
-                        byValue[*value] << answer;
-                }
-            }
-            std::map<double, QString> labels;
-            for (const auto &[value, answers] : byValue)
-                labels[value] = answers.join(QStringLiteral("；"));
+        for (qsizetype i = 0; i < m_dictionary.itemColumns.size(); ++i) {
+            const QString &item = m_dictionary.items[i];
             const QString text = m_dictionary.scores->text(item);
-            m_items << addLabelled(itemVariableName(item), text.isEmpty() ? item : item + QStringLiteral("　") + text, labels);
+            m_items << addLabelled(
+                itemVariableName(item), text.isEmpty() ? item : item + QStringLiteral("　") + text, m_dictionary.itemColumns[i].labels);
+            m_itemIndex.insert(item, i);
         }
     }
 
@@ -336,11 +353,17 @@ private:
             if (const readstat_error_t status = insert(m_figures[i], figure == record.figures.end() ? std::nullopt : Record::numberShown(figure->value)))
                 return status;
         }
+        std::vector<std::optional<double>> values(m_items.size());
+        for (const ShownResult::Answer &answer : record.answers) {
+            const qsizetype i = m_itemIndex.value(answer.item, -1);
+            if (i < 0)
+                continue;
+            const QHash<QString, double> &given = m_dictionary.itemColumns[i].values;
+            if (const auto value = given.constFind(answer.answer.trimmed()); value != given.cend())
+                values[i] = *value;
+        }
         for (qsizetype i = 0; i < m_items.size(); ++i) {
-            const auto answer = std::find_if(
-                record.answers.begin(), record.answers.end(), [&](const auto &a) { return a.item == m_dictionary.items[i]; });
-            if (const readstat_error_t status
-                = insert(m_items[i], answer == record.answers.end() ? std::nullopt : itemValue(m_dictionary, answer->item, answer->answer)))
+            if (const readstat_error_t status = insert(m_items[i], values[i]))
                 return status;
         }
         return readstat_end_row(m_writer.writer);
@@ -354,6 +377,7 @@ private:
                         *m_offset = nullptr, *m_duration = nullptr, *m_band = nullptr, *m_verdict = nullptr, *m_version = nullptr,
                         *m_bank = nullptr;
     QList<readstat_variable_t *> m_figures, m_items;
+    QHash<QString, qsizetype> m_itemIndex; // item number → place in m_items
 };
 
 QString number(const std::optional<double> &value)
