@@ -20,7 +20,8 @@
 using namespace zentrova;
 using namespace zentrova::testing;
 
-namespace {
+namespace
+{
 
 const QString Anxiety = QStringLiteral("考试焦虑度测试");
 const QString Class3 = QStringLiteral("初二（3）班");
@@ -53,7 +54,8 @@ QString run(const QString &program, const QStringList &arguments, int *exitCode 
 
 QString runProgram(const QString &records, const QStringList &arguments, int *exitCode)
 {
-    return run("bash", QStringList {"-c", "exec \"$0\" --records \"$1\" \"${@:2}\" 2>&1", qEnvironmentVariable("ZENTROVA_PROGRAM"), records} + arguments,
+    return run("bash",
+        QStringList {"-c", "exec \"$0\" --records \"$1\" \"${@:2}\" 2>&1", qEnvironmentVariable("ZENTROVA_PROGRAM"), records} + arguments,
         exitCode);
 }
 
@@ -127,7 +129,8 @@ QStringList expectedDump(const QList<Record> &records, bool items, bool spss)
             continue;
         for (const QString &band : bands) {
             const QString meaning = bandMeaning(window, band);
-            bandLabels << QString("%1=%2").arg(++code).arg(valueLabel((several ? caption + "：" : "") + band + (meaning.isEmpty() ? "" : "　" + meaning)));
+            bandLabels << QString("%1=%2").arg(++code).arg(
+                valueLabel((several ? caption + "：" : "") + band + (meaning.isEmpty() ? "" : "　" + meaning)));
         }
     }
     const auto bandOf = [&](const Record &r) {
@@ -141,15 +144,16 @@ QStringList expectedDump(const QList<Record> &records, bool items, bool spss)
         "values group " + values([](const Record &r) { return r.group; }), "var test string 测试",
         "values test " + values([](const Record &r) { return r.caption; }), "var finished datetime 完成时间（完成地的当地时间）",
         "values finished " + values([](const Record &r) { return r.finished.toString("yyyy-MM-dd HH:mm:ss"); }),
-        "var utc_offset string 完成地的UTC偏移",
-        "values utc_offset " + values([](const Record &r) { return r.finished.offsetFromUtc() < 0 ? QString("-05:00") : QString("+08:00"); }),
+        "var utc_offset string 完成地的UTC偏移", "values utc_offset " + values([](const Record &r) {
+            return r.finished.offsetFromUtc() < 0 ? QString("-05:00") : QString("+08:00");
+        }),
         "var duration_s number 用时（秒）",
         "values duration_s " + values([](const Record &r) { return r.elapsedMinutes ? QString::number(*r.elapsedMinutes * 60) : "NA"; }),
         "var total number 总分", "values total " + values([](const Record &r) { return r.figures.first().value; }),
-        "var band number 分数段", "labels band " + bandLabels.join('|'), "values band " + values(bandOf),
-        "var verdict string 评语或分数段", "values verdict " + values([](const Record &r) { return r.verdict; }),
-        "var version string 程序版本", "values version " + values([](const Record &r) { return r.programVersion; }),
-        "var bank_sha256 string 题库SHA-256", "values bank_sha256 " + values([](const Record &r) { return r.bankSha256; })};
+        "var band number 分数段", "labels band " + bandLabels.join('|'), "values band " + values(bandOf), "var verdict string 评语或分数段",
+        "values verdict " + values([](const Record &r) { return r.verdict; }), "var version string 程序版本",
+        "values version " + values([](const Record &r) { return r.programVersion; }), "var bank_sha256 string 题库SHA-256",
+        "values bank_sha256 " + values([](const Record &r) { return r.bankSha256; })};
     for (int item = 0; items && item < 2; ++item) {
         QMap<int, QString> labels;
         for (const Record &record : records)
@@ -157,7 +161,8 @@ QStringList expectedDump(const QList<Record> &records, bool items, bool spss)
         QStringList labelled;
         for (auto label = labels.begin(); label != labels.end(); ++label)
             labelled << QString("%1=%2").arg(label.key()).arg(label.value());
-        dump << QString("var q%1 number %1　%2").arg(item + 1).arg(AnxietyItems[item]) << QString("labels q%1 ").arg(item + 1) + labelled.join('|')
+        dump << QString("var q%1 number %1　%2").arg(item + 1).arg(AnxietyItems[item])
+             << QString("labels q%1 ").arg(item + 1) + labelled.join('|')
              << QString("values q%1 ").arg(item + 1)
                 + values([&](const Record &r) { return QString::number(3 - AnxietyAnswers.indexOf(r.answers[item].answer)); });
     }
@@ -221,12 +226,13 @@ void compareWithPsych(const ItemAnalysis &ours, const QList<QList<double>> &scor
     QCOMPARE(psych.size(), 3);
     QVERIFY(ours.alpha && ours.alphaInterval);
     QCOMPARE(psych[0].size(), 3);
-    const auto close = [](std::optional<double> ours, double theirs) {
-        return std::isnan(theirs) ? !ours : ours && std::abs(*ours - theirs) < 1e-6;
-    };
+    const auto close
+        = [](std::optional<double> ours, double theirs) { return std::isnan(theirs) ? !ours : ours && std::abs(*ours - theirs) < 1e-6; };
     QVERIFY2(close(ours.alpha, psych[0][0]), qPrintable(QString("%1 vs %2").arg(*ours.alpha).arg(psych[0][0])));
-    QVERIFY2(close(ours.alphaInterval->first, psych[0][1]), qPrintable(QString("%1 vs %2").arg(ours.alphaInterval->first).arg(psych[0][1])));
-    QVERIFY2(close(ours.alphaInterval->second, psych[0][2]), qPrintable(QString("%1 vs %2").arg(ours.alphaInterval->second).arg(psych[0][2])));
+    QVERIFY2(
+        close(ours.alphaInterval->first, psych[0][1]), qPrintable(QString("%1 vs %2").arg(ours.alphaInterval->first).arg(psych[0][1])));
+    QVERIFY2(
+        close(ours.alphaInterval->second, psych[0][2]), qPrintable(QString("%1 vs %2").arg(ours.alphaInterval->second).arg(psych[0][2])));
     // psych leaves out the items without variance, as α does here.
     QList<ItemFigures> kept;
     std::copy_if(ours.perItem.begin(), ours.perItem.end(), std::back_inserter(kept), [](const ItemFigures &f) { return !f.constant; });
@@ -311,7 +317,8 @@ private slots:
         for (const QString &line : dump) {
             const QStringList words = line.split(' ');
             if (words[0] == "var") // name, position, label
-                QVERIFY2(listed.contains(QString("\n%1,%2,%3,").arg(words[1]).arg(++position).arg(words.mid(3).join(' '))), qPrintable(line));
+                QVERIFY2(
+                    listed.contains(QString("\n%1,%2,%3,").arg(words[1]).arg(++position).arg(words.mid(3).join(' '))), qPrintable(line));
             for (const QString &label : words[0] == "labels" ? words.mid(2).join(' ').split('|') : QStringList())
                 QVERIFY2(listed.contains(',' + label.section('=', 0, 0) + ',' + label.section('=', 1) + '\n'), qPrintable(label));
         }
@@ -379,11 +386,12 @@ private slots:
         said = runProgram(records, {"--export-records", sav, "--test", Anxiety, "--group", Class3, "--item-columns"}, &exitCode);
         QVERIFY2(exitCode == 0, qPrintable(said));
         // psych on the latest record of each person, read from the .sav.
-        const QString script = QString("d <- haven::read_sav('%1'); d <- d[order(d$finished), ]; d <- d[!duplicated(d$person, fromLast = TRUE), ];"
-                                       "a <- suppressWarnings(psych::alpha(as.data.frame(lapply(d[paste0('q', 1:5)], as.numeric)), warnings = FALSE));"
-                                       "cat(nrow(d), format(c(a$total$raw_alpha, a$feldt$lower.ci, a$feldt$upper.ci, a$item.stats$r.drop, "
-                                       "a$alpha.drop$raw_alpha), digits = 15))")
-                                   .arg(sav);
+        const QString script
+            = QString("d <- haven::read_sav('%1'); d <- d[order(d$finished), ]; d <- d[!duplicated(d$person, fromLast = TRUE), ];"
+                      "a <- suppressWarnings(psych::alpha(as.data.frame(lapply(d[paste0('q', 1:5)], as.numeric)), warnings = FALSE));"
+                      "cat(nrow(d), format(c(a$total$raw_alpha, a$feldt$lower.ci, a$feldt$upper.ci, a$item.stats$r.drop, "
+                      "a$alpha.drop$raw_alpha), digits = 15))")
+                  .arg(sav);
         const QStringList psych = run("Rscript", {"-e", script}).split(' ');
         QCOMPARE(psych.size(), 1 + 3 + 4 + 4);
         QCOMPARE(psych[0], "12");

@@ -12,7 +12,8 @@
 #include <optional>
 #include <vector>
 
-namespace zentrova {
+namespace zentrova
+{
 
 class ItemScores
 {

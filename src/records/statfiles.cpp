@@ -21,9 +21,11 @@
 #include <memory>
 #include <set>
 
-namespace zentrova {
+namespace zentrova
+{
 
-namespace {
+namespace
+{
 
 const QString What = QStringLiteral("导出文件");
 
@@ -58,14 +60,18 @@ QByteArray utf8Within(const QString &text, int bytes, int characters = INT_MAX)
 double clockValue(const QDateTime &finished, ExportFormat format)
 {
     const QDate epoch = format == ExportFormat::Spss ? QDate(1582, 10, 14) : QDate(1960, 1, 1);
-    const double seconds = double(finished.date().toJulianDay() - epoch.toJulianDay()) * 86400 + finished.time().msecsSinceStartOfDay() / 1000.0;
+    const double seconds
+        = double(finished.date().toJulianDay() - epoch.toJulianDay()) * 86400 + finished.time().msecsSinceStartOfDay() / 1000.0;
     return format == ExportFormat::Spss ? seconds : seconds * 1000;
 }
 
 QString offsetText(int offset)
 {
     const int minutes = std::abs(offset) / 60;
-    return QStringLiteral("%1%2:%3").arg(QChar(offset < 0 ? u'-' : u'+')).arg(minutes / 60, 2, 10, QChar(u'0')).arg(minutes % 60, 2, 10, QChar(u'0'));
+    return QStringLiteral("%1%2:%3")
+        .arg(QChar(offset < 0 ? u'-' : u'+'))
+        .arg(minutes / 60, 2, 10, QChar(u'0'))
+        .arg(minutes % 60, 2, 10, QChar(u'0'));
 }
 
 // "12（2）" → "q12_2".
@@ -338,19 +344,20 @@ private:
         std::optional<double> band;
         if (const auto code = bandCode(m_dictionary, record))
             band = *code;
-        const readstat_error_t fixed[] = {readstat_begin_row(m_writer.writer), insert(m_id, double(record.id)),
-            insert(m_person, record.person), insert(m_group, record.group), insert(m_test, record.caption),
-            insert(m_finished, clockValue(record.finished, m_format)), insert(m_offset, offsetText(record.finished.offsetFromUtc())),
-            insert(m_duration, duration), insert(m_band, band), insert(m_verdict, record.verdict),
-            insert(m_version, record.programVersion), insert(m_bank, record.bankSha256)};
+        const readstat_error_t fixed[]
+            = {readstat_begin_row(m_writer.writer), insert(m_id, double(record.id)), insert(m_person, record.person),
+                insert(m_group, record.group), insert(m_test, record.caption), insert(m_finished, clockValue(record.finished, m_format)),
+                insert(m_offset, offsetText(record.finished.offsetFromUtc())), insert(m_duration, duration), insert(m_band, band),
+                insert(m_verdict, record.verdict), insert(m_version, record.programVersion), insert(m_bank, record.bankSha256)};
         for (readstat_error_t status : fixed) {
             if (status != READSTAT_OK)
                 return status;
         }
         for (qsizetype i = 0; i < m_figures.size(); ++i) {
-            const auto figure = std::find_if(record.figures.begin(), record.figures.end(),
-                [&](const auto &f) { return f.name == m_dictionary.figureNames[i]; });
-            if (const readstat_error_t status = insert(m_figures[i], figure == record.figures.end() ? std::nullopt : Record::numberShown(figure->value)))
+            const auto figure = std::find_if(
+                record.figures.begin(), record.figures.end(), [&](const auto &f) { return f.name == m_dictionary.figureNames[i]; });
+            if (const readstat_error_t status
+                = insert(m_figures[i], figure == record.figures.end() ? std::nullopt : Record::numberShown(figure->value)))
                 return status;
         }
         std::vector<std::optional<double>> values(m_items.size());
@@ -396,7 +403,8 @@ ExportFormat exportFormat(const QString &path)
     return ExportFormat::Csv;
 }
 
-bool exportStatFile(RecordSource &store, const QString &path, ExportFormat format, QString *error, const RecordFilter &filter, bool itemColumns)
+bool exportStatFile(
+    RecordSource &store, const QString &path, ExportFormat format, QString *error, const RecordFilter &filter, bool itemColumns)
 {
     SafeSave file(path, What);
     Dictionary dictionary;
@@ -418,7 +426,8 @@ bool exportStatFile(RecordSource &store, const QString &path, ExportFormat forma
     else if (status == READSTAT_ERROR_ROW_COUNT_MISMATCH)
         *error = QStringLiteral("导出时记录有了变化，导出文件“%1”没有保存，请再导出一次。").arg(path);
     else
-        *error = QStringLiteral("无法写入导出文件“%1”：%2，导出文件没有保存。").arg(path, QString::fromUtf8(readstat_error_message(status)));
+        *error
+            = QStringLiteral("无法写入导出文件“%1”：%2，导出文件没有保存。").arg(path, QString::fromUtf8(readstat_error_message(status)));
     return false;
 }
 
@@ -466,7 +475,8 @@ std::optional<QList<GroupItemAnalysis>> analyseItemsOf(RecordSource &store, cons
         gathered.analysis.caption = record.caption;
         gathered.analysis.group = group;
         Sitting &sitting = gathered.people[record.person.isEmpty() ? QStringLiteral("\n%1").arg(record.id) : record.person];
-        const qint64 at = record.finished.toMSecsSinceEpoch(), before = sitting.finished.isValid() ? sitting.finished.toMSecsSinceEpoch() : 0;
+        const qint64 at = record.finished.toMSecsSinceEpoch(),
+                     before = sitting.finished.isValid() ? sitting.finished.toMSecsSinceEpoch() : 0;
         if (sitting.finished.isValid() && (at < before || (at == before && record.id < sitting.id)))
             return true;
         sitting = {record.finished, record.id, {}};
@@ -486,7 +496,8 @@ std::optional<QList<GroupItemAnalysis>> analyseItemsOf(RecordSource &store, cons
         GroupItemAnalysis &analysis = gathered.analysis;
         const ItemScores &scores = **banks.constFind(analysis.window);
         for (const QString &item : std::as_const(allItems)) {
-            if (std::any_of(gathered.people.begin(), gathered.people.end(), [&](const auto &p) { return p.second.scores.contains(item); })) {
+            if (std::any_of(
+                    gathered.people.begin(), gathered.people.end(), [&](const auto &p) { return p.second.scores.contains(item); })) {
                 analysis.items << item;
                 analysis.texts << scores.text(item);
             }
@@ -518,9 +529,9 @@ bool exportItemAnalysis(RecordSource &store, const QString &path, const RecordFi
         return false;
     }
     QString text = QStringLiteral("\uFEFF")
-        + csvLine({QStringLiteral("测试"), QStringLiteral("小组"), QStringLiteral("人数"), QStringLiteral("计入的题目数"), QStringLiteral("α"),
-            QStringLiteral("α的95%置信区间下限"), QStringLiteral("α的95%置信区间上限"), QStringLiteral("题号"), QStringLiteral("题目"),
-            QStringLiteral("校正的题总相关"), QStringLiteral("删除该题后的α"), QStringLiteral("说明")});
+        + csvLine({QStringLiteral("测试"), QStringLiteral("小组"), QStringLiteral("人数"), QStringLiteral("计入的题目数"),
+            QStringLiteral("α"), QStringLiteral("α的95%置信区间下限"), QStringLiteral("α的95%置信区间上限"), QStringLiteral("题号"),
+            QStringLiteral("题目"), QStringLiteral("校正的题总相关"), QStringLiteral("删除该题后的α"), QStringLiteral("说明")});
     for (const GroupItemAnalysis &analysis : *analyses) {
         const ItemAnalysis &f = analysis.figures;
         QStringList notes;

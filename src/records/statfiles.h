@@ -14,7 +14,8 @@
 
 #include <optional>
 
-namespace zentrova {
+namespace zentrova
+{
 
 // What an export writes, chosen by the file's suffix: .sav for SPSS and
 // PSPP, .dta for Stata, anything else CSV.
@@ -34,8 +35,7 @@ bool exportStatFile(RecordSource &store, const QString &path, ExportFormat forma
     bool itemColumns = false);
 
 // exportCsv() or exportStatFile(), by the file's suffix.
-bool exportRecordsFile(
-    RecordSource &store, const QString &path, QString *error, const RecordFilter &filter = {}, bool itemColumns = false);
+bool exportRecordsFile(RecordSource &store, const QString &path, QString *error, const RecordFilter &filter = {}, bool itemColumns = false);
 
 // The item analysis of one test in one group: the latest record of each
 // person in the filter's days, those with a score for every item counted.
@@ -52,8 +52,7 @@ struct GroupItemAnalysis {
 // Per test that scores its items and per group (or, without perGroup, all
 // the filter's groups as one); nullopt with error() of the store or the
 // bank in error.
-std::optional<QList<GroupItemAnalysis>> analyseItemsOf(
-    RecordSource &store, const RecordFilter &filter, bool perGroup, QString *error);
+std::optional<QList<GroupItemAnalysis>> analyseItemsOf(RecordSource &store, const RecordFilter &filter, bool perGroup, QString *error);
 
 // analyseItemsOf() per group as CSV (UTF-8 with a byte-order mark, formula
 // guard as the export's), a row per item; whole or not at all.
