@@ -11,8 +11,8 @@
 
 #include "framework/questionbank.h"
 #include "records/recordexport.h"
-#include "records/statfiles.h"
 #include "records/recordstore.h"
+#include "records/statfiles.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -44,8 +44,8 @@ double incompleteBeta(double x, double a, double b)
     d = 1 / (std::abs(d) < Tiny ? Tiny : d);
     double fraction = d;
     for (int m = 1; m <= 1000; ++m) {
-        for (const double step : {m * (b - m) * x / ((a + 2 * m - 1) * (a + 2 * m)),
-                 -(a + m) * (a + b + m) * x / ((a + 2 * m) * (a + 2 * m + 1))}) {
+        for (const double step :
+            {m * (b - m) * x / ((a + 2 * m - 1) * (a + 2 * m)), -(a + m) * (a + b + m) * x / ((a + 2 * m) * (a + 2 * m + 1))}) {
             d = 1 + step * d;
             d = 1 / (std::abs(d) < Tiny ? Tiny : d);
             c = 1 + step / c;
@@ -287,7 +287,8 @@ ItemAnalysis analyseItems(const QList<QList<double>> &scores)
     result.alpha = alphaOf(cov, kept);
     if (result.alpha) {
         const double d1 = result.n - 1, d2 = d1 * (result.items - 1);
-        result.alphaInterval = std::pair {1 - (1 - *result.alpha) * fQuantile(0.975, d1, d2), 1 - (1 - *result.alpha) * fQuantile(0.025, d1, d2)};
+        result.alphaInterval
+            = std::pair {1 - (1 - *result.alpha) * fQuantile(0.975, d1, d2), 1 - (1 - *result.alpha) * fQuantile(0.025, d1, d2)};
     }
     for (int i : kept) {
         std::vector<int> others;

@@ -149,8 +149,8 @@ bool writeCsv(RecordSource &store, const std::function<bool(const QByteArray &)>
         figureNames = names;
         items = itemNumbers;
         return write("\xEF\xBB\xBF"
-            + csvRow(QStringList {QStringLiteral("编号"), QStringLiteral("完成时间"), QStringLiteral("受测者"),
-                         QStringLiteral("小组"), QStringLiteral("测试"), QStringLiteral("用时（分钟）")}
+            + csvRow(QStringList {QStringLiteral("编号"), QStringLiteral("完成时间"), QStringLiteral("受测者"), QStringLiteral("小组"),
+                         QStringLiteral("测试"), QStringLiteral("用时（分钟）")}
                 + names
                 + QStringList {QStringLiteral("评语或分数段"), QStringLiteral("答案"), QStringLiteral("程序版本"),
                     QStringLiteral("题库SHA-256")}

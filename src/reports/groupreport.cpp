@@ -280,8 +280,8 @@ double itemAnalysisSection(QPainter &painter, double y, const GroupReport &repor
         rows << QStringList {analysis.items[i] + QStringLiteral("　") + analysis.texts[i],
             item.constant ? QStringLiteral("无变异") : twoPlaces(item.correctedItemTotal), twoPlaces(item.alphaIfDeleted)};
     }
-    y += table(painter, y, {QStringLiteral("题目（与其余题目最不一致的在前）"), QStringLiteral("校正题总相关"), QStringLiteral("删除该题后的 α")},
-        rows, 1100);
+    y += table(painter, y,
+        {QStringLiteral("题目（与其余题目最不一致的在前）"), QStringLiteral("校正题总相关"), QStringLiteral("删除该题后的 α")}, rows, 1100);
     if (order.size() > room)
         y += note(painter, y, QStringLiteral("另有%1道题未列出，全部题目见 --item-analysis 导出的 CSV 文件。").arg(order.size() - room));
     return y - top;

@@ -606,8 +606,9 @@ int writeGroupReportFile(const RecordFilter &filter, const std::optional<DateRan
                                      followUp ? followUpBands(testWindow(*summaries, filter.test)) : QStringList()};
     QString error;
     std::optional<GroupReport> report = makeGroupReport(*summaries, request, &error);
-    return report && (!itemAnalysis || addItemAnalysis(*report, *store, &error)) && writeGroupReport(*report, file, &error) ? 0
-                                                                                                                        : printFailure(error);
+    if (!report || (itemAnalysis && !addItemAnalysis(*report, *store, &error)))
+        return printFailure(error);
+    return writeGroupReport(*report, file, &error) ? 0 : printFailure(error);
 }
 
 int writeItemAnalysisFile(const RecordFilter &filter, const QString &file)
