@@ -20,8 +20,7 @@
 using namespace zentrova;
 using namespace zentrova::testing;
 
-namespace
-{
+namespace {
 
 const QString Anxiety = QStringLiteral("考试焦虑度测试");
 const QString Class3 = QStringLiteral("初二（3）班");

@@ -12,11 +12,9 @@
 #include <QRegularExpression>
 #include <QStringList>
 
-namespace zentrova
-{
+namespace zentrova {
 
-namespace
-{
+namespace {
 
 const QString NumberField = QStringLiteral("测试题号");
 

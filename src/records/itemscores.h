@@ -12,8 +12,7 @@
 #include <optional>
 #include <vector>
 
-namespace zentrova
-{
+namespace zentrova {
 
 class ItemScores
 {

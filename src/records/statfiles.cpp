@@ -21,11 +21,9 @@
 #include <memory>
 #include <set>
 
-namespace zentrova
-{
+namespace zentrova {
 
-namespace
-{
+namespace {
 
 const QString What = QStringLiteral("导出文件");
 

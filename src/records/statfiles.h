@@ -14,8 +14,7 @@
 
 #include <optional>
 
-namespace zentrova
-{
+namespace zentrova {
 
 // What an export writes, chosen by the file's suffix: .sav for SPSS and
 // PSPP, .dta for Stata, anything else CSV.
