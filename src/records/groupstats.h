@@ -113,7 +113,10 @@ QList<FollowUpEntry> followUpList(const QList<RecordSummary> &latest, const QLis
 // the item scores of each person, one row per person and a column per item,
 // every row complete. Figures as R's psych::alpha gives them: an item that
 // no one answered differently (no variance) is left out of α and the item
-// figures, as psych leaves it out; α needs two items and two people.
+// figures, as psych leaves it out; two people are enough, as for psych; with
+// two items left, α without one is psych's covariance over the other's
+// variance. None where psych has no number: fewer than two people or items,
+// or a figure that would be 0/0 or infinite (every total alike).
 struct ItemFigures {
     bool constant = false; // no variance: left out of everything
     std::optional<double> correctedItemTotal; // with the total of the other items (psych's r.drop)
