@@ -140,6 +140,16 @@ private slots:
         QTest::newRow("a filter without an export") << QStringList{"--test", "考试焦虑度测试"} << Action::Error << "" << "--export-records";
         QTest::newRow("a person with an export") << QStringList{"--export-records", "a.csv", "--person", "李雷"} << Action::Error << ""
                                                  << "--person";
+        QTest::newRow("item analysis of a class")
+            << QStringList {"--item-analysis", "a.csv", "--group", "g", "--since", "2026-09-01"} << Action::ItemAnalysis << ""
+            << "";
+        QTest::newRow("item analysis without its file") << QStringList {"--item-analysis", "--test", "t"} << Action::Error << ""
+                                                        << "--item-analysis 文件";
+        QTest::newRow("item analysis on a group report")
+            << QStringList {"--group-report", "t", "g", "a.pdf", "--item-analysis"} << Action::GroupReport << ""
+            << "";
+        QTest::newRow("item analysis with an export") << QStringList {"--export-records", "a.sav", "--item-analysis"} << Action::Error << ""
+                                                      << "--item-analysis";
     }
     void parse()
     {

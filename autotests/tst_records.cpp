@@ -569,14 +569,17 @@ private slots:
         QVERIFY(csv.startsWith("\xEF\xBB\xBF"));
         const QList<QStringList> rows = parseCsv(QString::fromUtf8(csv.mid(3)));
         QCOMPARE(rows.size(), 1 + int(store.summaries()->size()));
-        QCOMPARE(rows[0], (QStringList{"编号", "完成时间", "UTC偏移", "受测者", "小组", "测试", "用时（分钟）", "总分", "评语或分数段", "答案",
-                                       "程序版本", "题库SHA-256"}));
-        QCOMPARE(rows[1], (QStringList{"1", "2026-03-01 14:05:09", "+08:00", "李雷, \"小李\"\n二班", "", "你可断吗？", "12", "23", "16－25分",
-                                       "1:A：是; 2:B：有时，如此", "1.0", QString(64, u'a')}));
+        QCOMPARE(rows[0],
+            (QStringList {
+                "编号", "完成时间", "受测者", "小组", "测试", "用时（分钟）", "总分", "评语或分数段", "答案", "程序版本", "题库SHA-256"}));
+        QCOMPARE(rows[1],
+            (QStringList {"1", "2026-03-01T14:05:09+08:00", "李雷, \"小李\"\n二班", "", "你可断吗？", "12", "23", "16－25分",
+                "1:A：是; 2:B：有时，如此", "Zentrova 1.0", QString(64, u'a')}));
         // The newest record: text a spreadsheet would run as a formula is marked as text; the
         // negative total stays a number.
-        QCOMPARE(rows.last().mid(2, 7),
-            (QStringList {"+05:30:15", "'" + guarded.person, "'" + guarded.group, "你可断吗？", "12", "-3", "'@SUM(A1)"}));
+        QCOMPARE(rows.last().mid(1, 7),
+            (QStringList {guarded.finished.toString("yyyy-MM-ddTHH:mm:ss") + "+05:30:15", "'" + guarded.person, "'" + guarded.group,
+                "你可断吗？", "12", "-3", "'@SUM(A1)"}));
         if (exported)
             QCOMPARE(modeOf(out), 0600);
     }

@@ -11,6 +11,8 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-translations-l10n libgl-dev
   libsqlite3-dev
   libpq-dev postgresql-15
+  libreadstat-dev
+  pspp r-base-core r-cran-haven r-cran-psych
   clang-14 libclang-rt-14-dev
   xvfb xauth valgrind
   desktop-file-utils appstream librsvg2-bin file poppler-utils python3

@@ -28,6 +28,51 @@ QString personKey(const RecordSummary &record)
     return record.window + u'\n' + record.person;
 }
 
+// The regularised incomplete beta function I_x(a, b), by its continued
+// fraction (Lentz's method), on the side where that converges fast.
+double incompleteBeta(double x, double a, double b)
+{
+    if (x <= 0)
+        return 0;
+    if (x >= 1)
+        return 1;
+    if (x > (a + 1) / (a + b + 2))
+        return 1 - incompleteBeta(1 - x, b, a);
+    const double front = std::exp(std::lgamma(a + b) - std::lgamma(a) - std::lgamma(b) + a * std::log(x) + b * std::log1p(-x)) / a;
+    constexpr double Tiny = 1e-300;
+    double c = 1, d = 1 - (a + b) * x / (a + 1);
+    d = 1 / (std::abs(d) < Tiny ? Tiny : d);
+    double fraction = d;
+    for (int m = 1; m <= 1000; ++m) {
+        for (const double step :
+            {m * (b - m) * x / ((a + 2 * m - 1) * (a + 2 * m)), -(a + m) * (a + b + m) * x / ((a + 2 * m) * (a + 2 * m + 1))}) {
+            d = 1 + step * d;
+            d = 1 / (std::abs(d) < Tiny ? Tiny : d);
+            c = 1 + step / c;
+            c = std::abs(c) < Tiny ? Tiny : c;
+            fraction *= c * d;
+        }
+        if (std::abs(c * d - 1) < 1e-15)
+            break;
+    }
+    return front * fraction;
+}
+
+// α of the items in columns from a covariance matrix: psych's alpha.1.
+std::optional<double> alphaOf(const std::vector<std::vector<double>> &cov, const std::vector<int> &columns)
+{
+    const double k = double(columns.size());
+    double trace = 0, sum = 0;
+    for (int i : columns) {
+        trace += cov[i][i];
+        for (int j : columns)
+            sum += cov[i][j];
+    }
+    if (k < 2 || sum == 0)
+        return std::nullopt;
+    return (1 - trace / sum) * k / (k - 1);
+}
+
 } // namespace
 
 bool DateRange::holds(const QDateTime &finished) const
@@ -197,6 +242,74 @@ QList<FollowUpEntry> followUpList(
     }
     std::sort(list.begin(), list.end(), [](const FollowUpEntry &a, const FollowUpEntry &b) { return a.person < b.person; });
     return list;
+}
+
+double fQuantile(double p, double d1, double d2)
+{
+    // P(F <= x) = I_y(d1/2, d2/2) with y = d1 x / (d1 x + d2): the y that
+    // gives p, by halving, then x from it.
+    double low = 0, high = 1;
+    for (int i = 0; i < 200 && high - low > 1e-16; ++i) {
+        const double middle = (low + high) / 2;
+        (incompleteBeta(middle, d1 / 2, d2 / 2) < p ? low : high) = middle;
+    }
+    const double y = (low + high) / 2;
+    return d2 * y / (d1 * (1 - y));
+}
+
+ItemAnalysis analyseItems(const QList<QList<double>> &scores)
+{
+    ItemAnalysis result;
+    result.n = int(scores.size());
+    const int columns = scores.isEmpty() ? 0 : int(scores.first().size());
+    result.perItem.resize(columns);
+    if (result.n < 2)
+        return result;
+    std::vector<double> means(columns, 0);
+    for (const QList<double> &row : scores) {
+        for (int i = 0; i < columns; ++i)
+            means[i] += row[i] / result.n;
+    }
+    std::vector<std::vector<double>> cov(columns, std::vector<double>(columns, 0));
+    for (const QList<double> &row : scores) {
+        for (int i = 0; i < columns; ++i) {
+            for (int j = 0; j < columns; ++j)
+                cov[i][j] += (row[i] - means[i]) * (row[j] - means[j]) / (result.n - 1);
+        }
+    }
+    std::vector<int> kept;
+    for (int i = 0; i < columns; ++i) {
+        result.perItem[i].constant = !(cov[i][i] > 1e-12);
+        if (!result.perItem[i].constant)
+            kept.push_back(i);
+    }
+    result.items = int(kept.size());
+    result.alpha = alphaOf(cov, kept);
+    if (result.alpha) {
+        const double d1 = result.n - 1, d2 = d1 * (result.items - 1);
+        result.alphaInterval
+            = std::pair {1 - (1 - *result.alpha) * fQuantile(0.975, d1, d2), 1 - (1 - *result.alpha) * fQuantile(0.025, d1, d2)};
+    }
+    for (int i : kept) {
+        std::vector<int> others;
+        std::copy_if(kept.begin(), kept.end(), std::back_inserter(others), [i](int j) { return j != i; });
+        double withOthers = 0, othersSum = 0;
+        for (int j : others) {
+            withOthers += cov[i][j];
+            for (int l : others)
+                othersSum += cov[j][l];
+        }
+        ItemFigures &figures = result.perItem[i];
+        if (othersSum > 0)
+            figures.correctedItemTotal = withOthers / std::sqrt(cov[i][i] * othersSum);
+        // With two items psych gives, for the one left, its covariance with
+        // the other over its own variance.
+        if (kept.size() == 2)
+            figures.alphaIfDeleted = cov[i][others.front()] / cov[others.front()][others.front()];
+        else
+            figures.alphaIfDeleted = alphaOf(cov, others);
+    }
+    return result;
 }
 
 } // namespace zentrova

@@ -86,4 +86,32 @@ struct FollowUpEntry {
 QList<FollowUpEntry> followUpList(const QList<RecordSummary> &latest, const QList<RecordSummary> &history,
     const std::vector<ScoreBand> &bands, const QStringList &marked);
 
+// How consistently a test's items measure in a group (Cronbach's α), over
+// the item scores of each person, one row per person and a column per item,
+// every row complete. Figures as R's psych::alpha gives them: an item that
+// no one answered differently (no variance) is left out of α and the item
+// figures, as psych leaves it out; two people are enough, as for psych; with
+// two items left, α without one is psych's covariance over the other's
+// variance. None where psych has no number: fewer than two people or items,
+// or a figure that would be 0/0 or infinite (every total alike).
+struct ItemFigures {
+    bool constant = false; // no variance: left out of everything
+    std::optional<double> correctedItemTotal; // with the total of the other items (psych's r.drop)
+    std::optional<double> alphaIfDeleted; // α of the other items (psych's alpha.drop)
+};
+struct ItemAnalysis {
+    int n = 0; // people
+    int items = 0; // items counted: those with variance
+    std::optional<double> alpha;
+    std::optional<std::pair<double, double>> alphaInterval; // 95 %, Feldt (psych's alpha.ci)
+    QList<ItemFigures> perItem; // one per column
+};
+ItemAnalysis analyseItems(const QList<QList<double>> &scores);
+
+// Below this many people, α and the item figures say little: reports say so.
+inline constexpr int FewPeopleForItemAnalysis = 30;
+
+// The quantile of the F distribution with d1 and d2 degrees of freedom at p.
+double fQuantile(double p, double d1, double d2);
+
 } // namespace zentrova

@@ -114,6 +114,11 @@ QString answersText(const QList<ShownResult::Answer> &answers)
 
 } // namespace
 
+QString csvLine(const QStringList &fields)
+{
+    return csvRow(fields);
+}
+
 QString listingLine(const RecordSummary &summary)
 {
     // ISO 8601 offsets stop at minutes; an offset with seconds keeps them.
@@ -144,8 +149,8 @@ bool writeCsv(RecordSource &store, const std::function<bool(const QByteArray &)>
         figureNames = names;
         items = itemNumbers;
         return write("\xEF\xBB\xBF"
-            + csvRow(QStringList {QStringLiteral("编号"), QStringLiteral("完成时间"), QStringLiteral("UTC偏移"), QStringLiteral("受测者"),
-                         QStringLiteral("小组"), QStringLiteral("测试"), QStringLiteral("用时（分钟）")}
+            + csvRow(QStringList {QStringLiteral("编号"), QStringLiteral("完成时间"), QStringLiteral("受测者"), QStringLiteral("小组"),
+                         QStringLiteral("测试"), QStringLiteral("用时（分钟）")}
                 + names
                 + QStringList {QStringLiteral("评语或分数段"), QStringLiteral("答案"), QStringLiteral("程序版本"),
                     QStringLiteral("题库SHA-256")}
@@ -163,7 +168,8 @@ bool writeCsv(RecordSource &store, const std::function<bool(const QByteArray &)>
         QString line;
         line.reserve(1024);
         char made[64];
-        const int length = std::snprintf(made, sizeof made, "%lld,%04d-%02d-%02d %02d:%02d:%02d,", record.id, date.year(), date.month(),
+        // ISO 8601 with the offset, which statistics programs read as a time.
+        const int length = std::snprintf(made, sizeof made, "%lld,%04d-%02d-%02dT%02d:%02d:%02d", record.id, date.year(), date.month(),
             date.day(), time.hour(), time.minute(), time.second());
         line += QLatin1StringView(made, length);
         line += utcOffsetText(record.finished.offsetFromUtc());
@@ -174,7 +180,8 @@ bool writeCsv(RecordSource &store, const std::function<bool(const QByteArray &)>
             const auto figure = std::find_if(record.figures.begin(), record.figures.end(), [&](const auto &f) { return f.name == name; });
             fields << (figure != record.figures.end() ? figure->value : QString());
         }
-        fields << record.verdict << answersText(record.answers) << record.programVersion << record.bankSha256;
+        // Named, so that no reader takes the version "1.2" for a number.
+        fields << record.verdict << answersText(record.answers) << QStringLiteral("Zentrova ") + record.programVersion << record.bankSha256;
         for (const QString &item : std::as_const(items)) {
             const auto answer = std::find_if(record.answers.begin(), record.answers.end(), [&](const auto &a) { return a.item == item; });
             fields << (answer != record.answers.end() ? answerCode(answer->answer) : QString());

@@ -22,8 +22,9 @@ namespace zentrova {
 QString listingLine(const RecordSummary &summary);
 
 // The records, oldest first, as CSV that spreadsheet programs open with the
-// Chinese intact: UTF-8 with a byte-order mark, CRLF, a header row, a column
-// per figure name and, with itemColumns, a column per item named by its
+// Chinese intact: UTF-8 with a byte-order mark, CRLF, a header row, the time
+// finished in ISO 8601 with its offset, the program as "Zentrova 1.2" (text,
+// not a number), a column per figure name and, with itemColumns, a column per item named by its
 // number holding the answer's letter or its word (是, 否). Only the records
 // that filter takes are written. Text that a spreadsheet would take for a
 // formula (starting with =, +, -, @, a tab or a carriage return, and not a
@@ -36,6 +37,9 @@ bool writeCsv(RecordSource &store, const std::function<bool(const QByteArray &)>
 // writeCsv() into a file that is private to the user and appears whole or
 // not at all (see SafeSave): an existing file is replaced only on success.
 bool exportCsv(RecordSource &store, const QString &path, QString *error, const RecordFilter &filter = {}, bool itemColumns = false);
+
+// One CSV row of fields, formula-guarded and quoted as writeCsv() writes them.
+QString csvLine(const QStringList &fields);
 
 // An answer as a value for analysis: its letter ("B" for "B：有时如此"), or
 // the answer itself where it has none ("是").

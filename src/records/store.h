@@ -42,7 +42,7 @@ struct RecordFilter {
     QString test; // a test's caption or window name; empty: every test
     std::optional<QString> group; // none: every group; an empty string: records without one
     DateRange range;
-    std::optional<QString> person; // the person's key (a name, at a centre the 测评码); none: everyone
+    std::optional<QString> person = std::nullopt; // the person's key (a name, at a centre the 测评码); none: everyone
 
     bool accepts(const QString &window, const QString &caption, const QString &group, const QDateTime &finished) const;
     template<typename R> bool accepts(const R &record) const

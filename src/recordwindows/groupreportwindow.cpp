@@ -181,6 +181,7 @@ GroupReportWindow::GroupReportWindow(
     auto *actions = new QHBoxLayout;
     actions->addWidget(m_followUp);
     actions->addWidget(m_bands);
+    addItemAnalysisSwitch(actions);
     actions->addStretch();
     actions->addWidget(zoomLabel);
     actions->addWidget(zoom);
@@ -242,12 +243,38 @@ void GroupReportWindow::refresh()
         request.earlier = DateRange{m_earlierSince->date(), m_earlierUntil->date()};
     QString error;
     std::optional<GroupReport> report = makeGroupReport(m_records, request, &error);
-    m_page->setReport(std::move(report), error + u'。');
+    if (report && m_itemAnalysis && m_itemAnalysis->isChecked())
+        error = addItemAnalysisTo(*report);
+    if (!error.isEmpty()) {
+        report.reset(); // the analysis needs answers the store could not give
+        if (!error.endsWith(u'。'))
+            error += u'。';
+    }
+    m_page->setReport(std::move(report), error);
     m_area->fit();
     if (!error.isEmpty())
-        statusBar()->showMessage(error + u'。');
+        statusBar()->showMessage(error);
     else
         statusBar()->clearMessage();
+}
+
+// The item analysis is off unless switched on: it reads every answer of the
+// test's records from the store.
+void GroupReportWindow::addItemAnalysisSwitch(QBoxLayout *row)
+{
+    m_itemAnalysis = new QCheckBox(QStringLiteral("题目分析"), this);
+    m_itemAnalysis->setObjectName(QStringLiteral("chkItemAnalysis"));
+    m_itemAnalysis->setToolTip(QStringLiteral("克隆巴赫 α 及其置信区间，每题的校正题总相关和删除该题后的 α"));
+    row->addWidget(m_itemAnalysis);
+    connect(m_itemAnalysis, &QCheckBox::toggled, this, &GroupReportWindow::refresh);
+}
+
+// Empty where the analysis was added; otherwise why not.
+QString GroupReportWindow::addItemAnalysisTo(GroupReport &report)
+{
+    const auto store = RecordSource::open();
+    QString error;
+    return addItemAnalysis(report, *store, &error) ? QString() : error;
 }
 
 // A checkable entry per band of the test (or verdict met in its records),

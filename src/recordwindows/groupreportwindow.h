@@ -11,6 +11,7 @@
 
 #include <QMainWindow>
 
+class QBoxLayout;
 class QCheckBox;
 class QDateEdit;
 class QToolButton;
@@ -41,6 +42,8 @@ private:
     void refresh();
     void fillBandMenu();
     void compareLatestSittings(bool on);
+    void addItemAnalysisSwitch(QBoxLayout *row);
+    QString addItemAnalysisTo(GroupReport &report);
 
     QList<RecordSummary> m_records;
     QString m_test;
@@ -52,6 +55,7 @@ private:
     QDateEdit *m_earlierUntil;
     QCheckBox *m_followUp;
     QToolButton *m_bands;
+    QCheckBox *m_itemAnalysis = nullptr;
     GroupPageView *m_page;
     PageArea *m_area;
     // The days of each sitting found in the records, oldest first: a gap of

@@ -13,6 +13,7 @@
 #include <QPicture>
 
 #include <algorithm>
+#include <limits>
 
 namespace zentrova {
 
@@ -311,6 +312,54 @@ double followUp(QPainter &painter, double y, const GroupReport &report, std::opt
     return y + followUpTable(painter, y, report, 0, count, listed) - top;
 }
 
+QString twoPlaces(const std::optional<double> &value)
+{
+    return value ? twoPlaces(*value) : QStringLiteral("—");
+}
+
+// α with its interval and, per item, how it goes with the rest: the items
+// that go least with the others first, as many as fit above the footer and
+// at most most of them (room left for a follow-up list below).
+double itemAnalysisSection(QPainter &painter, double y, const GroupReport &report, qsizetype most)
+{
+    const double top = y;
+    y += heading(painter, y, QStringLiteral("题目分析"));
+    if (!report.itemAnalysis) {
+        y += note(painter, y, QStringLiteral("这项测试的题目不单独计分，没有题目分析。"));
+        return y - top;
+    }
+    const GroupItemAnalysis &analysis = *report.itemAnalysis;
+    const ItemAnalysis &f = analysis.figures;
+    QString said = f.alpha ? QStringLiteral("计入%1人、%2道题：克隆巴赫 α = %3，95%置信区间 %4 至 %5（Feldt）。")
+                                 .arg(f.n)
+                                 .arg(f.items)
+                                 .arg(twoPlaces(*f.alpha), twoPlaces(f.alphaInterval->first), twoPlaces(f.alphaInterval->second))
+                           : QStringLiteral("计入%1人、%2道题：人数或题目太少，或者大家的总分全都一样，算不出 α。").arg(f.n).arg(f.items);
+    if (f.n < FewPeopleForItemAnalysis)
+        said += QStringLiteral("人数少于%1，这些数字很不稳定，仅供参考。").arg(FewPeopleForItemAnalysis);
+    if (analysis.incomplete > 0)
+        said += QStringLiteral("另有%1人的答案不全，没有计入。").arg(analysis.incomplete);
+    y += note(painter, y, said);
+    QList<qsizetype> order;
+    for (qsizetype i = 0; i < analysis.items.size(); ++i)
+        order << i;
+    const auto fit = [&](qsizetype i) { return f.perItem[i].correctedItemTotal.value_or(2); };
+    std::stable_sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) { return fit(a) < fit(b); });
+    constexpr double RowHeight = 58;
+    const qsizetype room = std::clamp<qsizetype>(qsizetype((footerTop() - 140 - y) / RowHeight) - 1, 1, most);
+    QList<QStringList> rows;
+    for (qsizetype i : order.mid(0, room)) {
+        const ItemFigures &item = f.perItem[i];
+        rows << QStringList {analysis.items[i] + QStringLiteral("　") + analysis.texts[i],
+            item.constant ? QStringLiteral("无变异") : twoPlaces(item.correctedItemTotal), twoPlaces(item.alphaIfDeleted)};
+    }
+    y += table(painter, y,
+        {QStringLiteral("题目（与其余题目最不一致的在前）"), QStringLiteral("校正题总相关"), QStringLiteral("删除该题后的 α")}, rows, 1100);
+    if (order.size() > room)
+        y += note(painter, y, QStringLiteral("另有%1道题未列出，全部题目见 --item-analysis 导出的 CSV 文件。").arg(order.size() - room));
+    return y - top;
+}
+
 // The page's head: the program's line and the test's caption.
 double pageHead(QPainter &painter, const GroupReport &report)
 {
@@ -370,6 +419,10 @@ qsizetype paintFirstPage(QPainter &painter, const GroupReport &report, std::opti
                     : QStringLiteral("同一受测者有多条本测评记录时，只计最近一次。"));
     if (report.compared)
         y += comparison(painter, y, report);
+    // The item analysis keeps its worst items only where a follow-up list
+    // needs the room below it.
+    if (report.request.itemAnalysis)
+        y += itemAnalysisSection(painter, y, report, report.request.followUp ? 8 : std::numeric_limits<qsizetype>::max());
     qsizetype listed = 0;
     if (report.request.followUp)
         followUp(painter, y, report, count, &listed);
@@ -401,6 +454,18 @@ QList<qsizetype> followUpShares(const GroupReport &report)
     return starts;
 }
 } // namespace
+
+bool addItemAnalysis(GroupReport &report, RecordSource &store, QString *error)
+{
+    const auto analyses = analyseItemsOf(store, {report.window, report.request.group, report.request.range}, false, error);
+    if (!analyses)
+        return false;
+    report.itemAnalysis.reset();
+    if (!analyses->isEmpty())
+        report.itemAnalysis = analyses->first();
+    report.request.itemAnalysis = true;
+    return true;
+}
 
 std::optional<GroupReport> makeGroupReport(const QList<RecordSummary> &records, const GroupReportRequest &asked, QString *error)
 {

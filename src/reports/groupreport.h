@@ -9,6 +9,7 @@
 #pragma once
 
 #include "records/groupstats.h"
+#include "records/statfiles.h"
 
 #include <QStringList>
 
@@ -24,6 +25,7 @@ struct GroupReportRequest {
     std::optional<DateRange> earlier; // a sitting to compare it with
     bool followUp = false; // list the people in the marked bands
     QStringList markedBands; // bands (or verdicts) marked for a follow-up
+    bool itemAnalysis = false; // set by addItemAnalysis()
 };
 
 // The page's figures, worked out from the records.
@@ -41,6 +43,7 @@ struct GroupReport {
     QList<std::pair<QString, TotalsSummary>> figures; // where it shows several figures and neither
     std::optional<SittingsCompared> compared;
     QList<FollowUpEntry> followUp;
+    std::optional<GroupItemAnalysis> itemAnalysis; // where addItemAnalysis() added it
 };
 
 // The report over records (of every test and group; newest first or not);
@@ -50,6 +53,12 @@ std::optional<GroupReport> makeGroupReport(const QList<RecordSummary> &records, 
 
 // The report's A4 pages: one, and more where the follow-up list goes on.
 int groupReportPages(const GroupReport &report);
+
+// Adds the item analysis of the report's test, group and days, from the
+// whole records of store (the page's records carry no answers); a test whose
+// items the bank does not score gets none. False with why in error when the
+// store or the bank cannot be read.
+bool addItemAnalysis(GroupReport &report, RecordSource &store, QString *error);
 
 // Paints page number page (from 0) fitted into target, centred; the white
 // is the caller's.

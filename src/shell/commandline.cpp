@@ -13,6 +13,7 @@
 #include "framework/strings.h"
 #include "reports/groupreport.h"
 #include "records/recordexport.h"
+#include "records/statfiles.h"
 #include "records/recordstore.h"
 #include "reports/reportpainter.h"
 #include "records/safesave.h"
@@ -55,6 +56,7 @@ const QString CompareUntilOption = QStringLiteral("compare-until");
 const QString ItemColumnsOption = QStringLiteral("item-columns");
 const QString CentreOption = QStringLiteral("centre");
 const QString SyncRecordsOption = QStringLiteral("sync-records");
+const QString ItemAnalysisOption = QStringLiteral("item-analysis");
 
 const QString FileValue = QStringLiteral("文件");
 const QString FileArgument = QStringLiteral("与 --report 一起：要写入的文件。与 --group-report 一起：小组，然后是要写入的文件。");
@@ -79,7 +81,8 @@ QList<QCommandLineOption> options()
                            "字段中的控制字符写成 \\t、\\n、\\\\ 之类的转义。不需要显示器。")},
         {ExportRecordsOption,
             QStringLiteral("把每条记录连同得分和答案以 CSV（UTF-8）写入文件，供电子表格程序打开，然后退出；"
-                           "文件名为 - 时写到标准输出。不需要显示器。"),
+                           "文件名以 .sav 结尾时写成 SPSS 和 PSPP 的数据文件，以 .dta 结尾时写成 Stata 的数据文件，带全部标签；"
+                           "文件名为 - 时以 CSV 写到标准输出。不需要显示器。"),
             FileValue},
         {ReportOption,
             QStringLiteral("把这个编号（即 --list-records 列出的编号）的记录的报告写入文件（.pdf 或 .png），然后退出。不需要显示器。"),
@@ -102,6 +105,10 @@ QList<QCommandLineOption> options()
         {CompareUntilOption, QStringLiteral("与 --group-report 一起：作比较的较早一次测评到这一天为止。"), DateValue},
         {ItemColumnsOption,
             QStringLiteral("与 --export-records 和 --test 一起：每道题一列，以题号为列名，填答案的字母（或“是”“否”）。")},
+        {ItemAnalysisOption,
+            QStringLiteral("单独使用时：把每项测试在每个小组的题目分析（人数、克隆巴赫 α 及其 95% 置信区间、每题的校正题总相关和删除该题后的 α）"
+                           "以 CSV 写入给出的文件，然后退出；可与 --group、--test、--since、--until 一起用。"
+                           "与 --group-report 一起：小组报告加上题目分析。不需要显示器。")},
         {CentreOption,
             QStringLiteral("从这个文件读取测评中心的设置，代替用户配置文件夹中的或 /etc/zentrova 中的 centre.conf。"),
             FileValue},
@@ -368,7 +375,7 @@ QString readGroupOptions(const QCommandLineParser &parser, CommandLine *command)
 {
     using Action = CommandLine::Action;
     const Action action = command->action;
-    const bool exporting = action == Action::ExportRecords, grouping = action == Action::GroupReport;
+    const bool exporting = action == Action::ExportRecords || action == Action::ItemAnalysis, grouping = action == Action::GroupReport;
     const auto only = [&](const QString &option, bool allowed, const QString &with) {
         return parser.isSet(option) && !allowed ? QStringLiteral("选项 --%1 只能%2。").arg(option, with) : QString();
     };
@@ -421,6 +428,26 @@ QString readGroupOptions(const QCommandLineParser &parser, CommandLine *command)
     return reversedRange(*command->earlier, CompareSinceOption, CompareUntilOption);
 }
 
+// --item-analysis: alone, a CSV of its own, its file the one argument; with
+// --group-report, the report's section.
+QString readItemAnalysisOption(const QCommandLineParser &parser, CommandLine *command)
+{
+    if (!parser.isSet(ItemAnalysisOption))
+        return {};
+    if (command->action == CommandLine::Action::GroupReport) {
+        command->itemAnalysis = true;
+        return {};
+    }
+    if (command->action != CommandLine::Action::Run)
+        return QStringLiteral("选项 --item-analysis 只能单独使用（写出 CSV 文件），或者与 --group-report 一起使用。");
+    const QStringList positional = parser.positionalArguments();
+    if (positional.size() != 1)
+        return QStringLiteral("--item-analysis 需要一个要写入的 .csv 文件：--item-analysis 文件。");
+    command->action = CommandLine::Action::ItemAnalysis;
+    command->itemAnalysisFile = QFileInfo(positional.first()).absoluteFilePath();
+    return {};
+}
+
 } // namespace
 
 void setApplicationIdentity()
@@ -441,7 +468,8 @@ CommandLine parseCommandLine(const QStringList &arguments)
         return withAction(CommandLine::Action::Help);
     if (parser.isSet(QStringLiteral("version")))
         return withAction(CommandLine::Action::Version);
-    if (!parser.positionalArguments().isEmpty() && !parser.isSet(ReportOption) && !parser.isSet(GroupReportOption))
+    if (!parser.positionalArguments().isEmpty() && !parser.isSet(ReportOption) && !parser.isSet(GroupReportOption)
+        && !parser.isSet(ItemAnalysisOption))
         return failure(QStringLiteral("多余的参数“%1”。").arg(parser.positionalArguments().first()));
 
     CommandLine command;
@@ -474,7 +502,9 @@ CommandLine parseCommandLine(const QStringList &arguments)
                                           "--report 编号 文件。"));
         command.reportFile = QFileInfo(parser.positionalArguments().first()).absoluteFilePath();
     }
-    const QString problem = readGroupOptions(parser, &command);
+    QString problem = readItemAnalysisOption(parser, &command);
+    if (problem.isEmpty())
+        problem = readGroupOptions(parser, &command);
     return problem.isEmpty() ? command : failure(problem);
 }
 
@@ -533,7 +563,7 @@ int answer(const CommandLine &command)
             return printFailure(problem);
         const bool readsRecords = command.action == CommandLine::Action::ListRecords
             || command.action == CommandLine::Action::ExportRecords || command.action == CommandLine::Action::Report
-            || command.action == CommandLine::Action::GroupReport;
+            || command.action == CommandLine::Action::GroupReport || command.action == CommandLine::Action::ItemAnalysis;
         if (isSeat() && readsRecords)
             return printFailure(seatRefusal());
     }
@@ -549,7 +579,9 @@ int answer(const CommandLine &command)
     case CommandLine::Action::Report:
         return writeRecordReport(command.reportId, command.reportFile);
     case CommandLine::Action::GroupReport:
-        return writeGroupReportFile(command.filter, command.earlier, command.reportFile);
+        return writeGroupReportFile(command.filter, command.earlier, command.reportFile, command.itemAnalysis);
+    case CommandLine::Action::ItemAnalysis:
+        return writeItemAnalysisFile(command.filter, command.itemAnalysisFile);
     case CommandLine::Action::SyncRecords:
         return syncRecords();
     case CommandLine::Action::Help:
@@ -696,7 +728,7 @@ int exportRecords(const QString &file, const RecordFilter &filter, bool itemColu
         return printFailure(refusal);
     QString error;
     if (file != QLatin1String("-")) {
-        if (!exportCsv(*store, file, &error, filter, itemColumns))
+        if (!exportRecordsFile(*store, file, &error, filter, itemColumns))
             return printFailure(error);
     } else if (!writeCsv(*store, [](const QByteArray &bytes) { return writeOut(stdout, bytes); }, filter, itemColumns)) {
         return printFailure(
@@ -719,7 +751,7 @@ int writeRecordReport(qint64 id, const QString &file)
     return writeReport(*record, file, &error) ? 0 : printFailure(error);
 }
 
-int writeGroupReportFile(const RecordFilter &filter, const std::optional<DateRange> &earlier, const QString &file)
+int writeGroupReportFile(const RecordFilter &filter, const std::optional<DateRange> &earlier, const QString &file, bool itemAnalysis)
 {
     const auto store = RecordSource::open();
     const auto summaries = store->summaries();
@@ -731,8 +763,17 @@ int writeGroupReportFile(const RecordFilter &filter, const std::optional<DateRan
     const GroupReportRequest request{filter.test, filter.group, filter.range, earlier, followUp,
                                      followUp ? followUpBands(testWindow(*summaries, filter.test)) : QStringList()};
     QString error;
-    const std::optional<GroupReport> report = makeGroupReport(*summaries, request, &error);
-    return report && writeGroupReport(*report, file, &error) ? 0 : printFailure(error);
+    std::optional<GroupReport> report = makeGroupReport(*summaries, request, &error);
+    if (!report || (itemAnalysis && !addItemAnalysis(*report, *store, &error)))
+        return printFailure(error);
+    return writeGroupReport(*report, file, &error) ? 0 : printFailure(error);
+}
+
+int writeItemAnalysisFile(const RecordFilter &filter, const QString &file)
+{
+    const auto store = RecordSource::open();
+    QString error;
+    return exportItemAnalysis(*store, file, filter, &error) ? 0 : printFailure(error);
 }
 
 int syncRecords()

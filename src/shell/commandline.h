@@ -27,6 +27,7 @@ struct CommandLine {
         Report,        // write the report of record reportId to reportFile, and exit
         GroupReport,   // write the group report of filter.test and filter.group to reportFile, and exit
         SyncRecords,   // at a centre's seat: send what waits for the server, and exit
+        ItemAnalysis,  // write the item analysis of the filter's records to itemAnalysisFile as CSV, and exit
         Help,
         Version,
         Error,         // errorText says what is wrong
@@ -48,6 +49,8 @@ struct CommandLine {
     RecordFilter filter;
     std::optional<DateRange> earlier;
     bool itemColumns = false; // ExportRecords: a column per item
+    bool itemAnalysis = false; // GroupReport: with its item analysis
+    QString itemAnalysisFile; // absolute
 };
 
 // Name, version and desktop file name of the application, for the help text,
@@ -90,14 +93,21 @@ int checkBank();
 int listRecords();
 
 // Writes the records of the record file that filter takes to file as CSV,
-// with a column per item where itemColumns is set, or to standard output
-// when file is "-"; 0 on success.
+// or as an SPSS (.sav) or Stata (.dta) file by its suffix, with a column per
+// item where itemColumns is set, or as CSV to standard output when file is
+// "-"; 0 on success.
 int exportRecords(const QString &file, const RecordFilter &filter = {}, bool itemColumns = false);
 
 // Writes the report of a group on a test (as the filter names them) to file
-// (.pdf or .png), with the follow-up list where the settings switch it on;
-// 0 on success. Needs a QGuiApplication: text is drawn.
-int writeGroupReportFile(const RecordFilter &filter, const std::optional<DateRange> &earlier, const QString &file);
+// (.pdf or .png), with the follow-up list where the settings switch it on
+// and the item analysis where itemAnalysis asks for it; 0 on success. Needs
+// a QGuiApplication: text is drawn.
+int writeGroupReportFile(
+    const RecordFilter &filter, const std::optional<DateRange> &earlier, const QString &file, bool itemAnalysis = false);
+
+// Writes the item analysis of each test and group the filter takes to file
+// as CSV; 0 on success.
+int writeItemAnalysisFile(const RecordFilter &filter, const QString &file);
 
 // Sends a seat's waiting results to the centre's server and says how many
 // went; 0 when none is left waiting.
