@@ -5,9 +5,11 @@
 // done in SQL, damage found rather than shown, and requests that queue,
 // cancel and answer on the caller's thread.
 #include "records/localstore.h"
+#include "recordwindows/recordswindow.h"
 #include "testsupport.h"
 
 #include <QPointer>
+#include <QTableView>
 #include <QtTest>
 
 #include <sqlite3.h>
@@ -262,6 +264,79 @@ private slots:
         kept->waitForDone();
         QVERIFY2(kept->error().contains("已损坏"), qPrintable(kept->error()));
         QCOMPARE(answerOf(store.count({})), RecordCount);
+    }
+
+    // Delete removes the records the window shows as chosen, and the
+    // question names them: after a key that moves the current row without
+    // selecting it (Ctrl+Home), the record on show, not the row left
+    // highlighted.
+    void deleteRemovesWhatIsShown_data()
+    {
+        QTest::addColumn<QList<QKeyCombination>>("keys");
+        QTest::addColumn<QString>("question");
+        QTest::addColumn<QStringList>("removed");
+
+        QTest::newRow("Down ×3, Ctrl+Home") << QList<QKeyCombination> {Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::ControlModifier | Qt::Key_Home}
+                                            << "删除王小明 2026年12月7日 考试焦虑度测试的记录？" << QStringList {"王小明"};
+        QTest::newRow("Down, Shift+Down ×3")
+            << QList<QKeyCombination> {Qt::Key_Down, Qt::ShiftModifier | Qt::Key_Down, Qt::ShiftModifier | Qt::Key_Down,
+                                       Qt::ShiftModifier | Qt::Key_Down}
+            << "删除这4条记录？\n李雷 2026年12月6日 考试焦虑度测试\n张三 2026年12月5日 考试焦虑度测试\n韩梅梅 2026年12月4日 考试焦虑度测试\n……"
+            << QStringList {"李雷", "张三", "韩梅梅", "（未填写）"};
+    }
+    void deleteRemovesWhatIsShown()
+    {
+        QFETCH(QList<QKeyCombination>, keys);
+        QFETCH(QString, question);
+        QFETCH(QStringList, removed);
+
+        RecordStore store;
+        QVERIFY(store.removeAll());
+        const QStringList people = {"", "韩梅梅", "张三", "李雷", "王小明"}; // the oldest first
+        for (int day = 0; day < people.size(); ++day) {
+            Record record;
+            record.person = people[day];
+            record.figures = {{"总分", "40"}};
+            record.window = "frm考试焦虑";
+            record.caption = "考试焦虑度测试";
+            record.finished = QDateTime(QDate(2026, 12, 3 + day), QTime(10, 0), Qt::OffsetFromUTC, 8 * 3600);
+            QVERIFY(store.add(record));
+        }
+        // One older record of someone else, so that the first rows are not all there is.
+        Record older;
+        older.person = "赵六";
+        older.window = "frm你可断吗";
+        older.caption = "你可断吗？";
+        older.finished = QDateTime(QDate(2026, 1, 1), QTime(10, 0), Qt::OffsetFromUTC, 8 * 3600);
+        QVERIFY(store.add(older));
+
+        RecordsWindow window;
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        auto *table = window.findChild<QTableView *>("tblRecords");
+        for (int tabs = 0; tabs < 20 && QApplication::focusWidget() != table; ++tabs)
+            QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &window, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), table);
+        for (const QKeyCombination key : keys)
+            QTest::keyClick(table, key.key(), key.keyboardModifiers());
+        ScriptedAnswers answers({MessageAnswer::Yes});
+        QTest::keyClick(table, Qt::Key_Delete);
+        QCOMPARE(answers.asked().size(), 1);
+        QCOMPARE(answers.asked().first().text, question);
+
+        QStringList left;
+        const auto kept = store.summaries();
+        QVERIFY2(kept, qPrintable(store.error()));
+        for (const RecordSummary &summary : *kept)
+            left << (summary.person.isEmpty() ? "（未填写）" : summary.person);
+        QStringList expected = QStringList {"（未填写）", "韩梅梅", "张三", "李雷", "王小明", "赵六"};
+        for (const QString &person : removed)
+            expected.removeOne(person);
+        std::sort(left.begin(), left.end());
+        std::sort(expected.begin(), expected.end());
+        QCOMPARE(left, expected);
+        window.close();
     }
 
     // Cancelled while it walks: the walk stops at SQLite's next check, no
