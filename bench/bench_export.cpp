@@ -10,6 +10,7 @@
 
 #include "records/recordexport.h"
 #include "records/recordstore.h"
+#include "benchfigures.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -20,27 +21,11 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <sys/resource.h>
 
 using namespace zentrova;
+using namespace zentrova::bench;
 
 namespace {
-
-double peakRssMb()
-{
-    rusage usage = {};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss / 1024.0;
-}
-
-// Processor seconds, user and system: on a busy machine the wall clock says
-// more about the neighbours.
-double cpuSeconds()
-{
-    rusage usage = {};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
 
 // The first record through the store, for the schema and the marks; the rest
 // copied in one transaction.
@@ -66,7 +51,7 @@ bool fill(const QString &path, long long count)
                            "WITH RECURSIVE n(i) AS (SELECT 2 UNION ALL SELECT i + 1 FROM n WHERE i <= "
         + QByteArray::number(count - 1)
         + ") INSERT INTO records SELECT i, window, caption, finished_ms + i * 60000, utc_offset, elapsed_minutes, verdict,"
-          " '学生' || (i % 500), program_version, bank_sha256 FROM n, records WHERE id = 1;"
+          " '学生' || (i % 500), program_version, bank_sha256, person_group FROM n, records WHERE id = 1;"
           "INSERT INTO figures SELECT r.id, f.position, f.name, r.id % 100 FROM records r, figures f WHERE r.id > 1 AND f.record = 1;"
           "INSERT INTO answers SELECT r.id, a.position, a.item, a.answer FROM records r, answers a WHERE r.id > 1 AND a.record = 1;"
           "COMMIT;";
