@@ -11,9 +11,6 @@ LocalStore::LocalStore(const QString &path, QObject *parent)
     , m_engine(path)
     , m_worker(std::make_unique<StoreWorker>())
 {
-    // Before the first save, so that the save need not wait for it; a file
-    // that fails is checked again, and refused, when it is next written.
-    m_worker->run([this] { m_engine.check(); });
 }
 
 LocalStore::~LocalStore()

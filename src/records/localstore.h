@@ -2,10 +2,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 // The store of personal use: the user's record file, read and written on the
-// store's own thread. The file is checked whole once, when the store opens
-// it, and again only where another copy of the program has changed it since,
-// so that a save costs the same in a file of a thousand records as in one of
-// a million.
+// store's own thread. The file is checked whole once, before the store first
+// writes it (reading needs no check, and waits for none), and again only
+// where another copy of the program has changed it since, so that a save
+// costs the same in a file of a thousand records as in one of a million.
 #pragma once
 
 #include "recordstore.h"

@@ -320,17 +320,6 @@ public:
         return true;
     }
 
-    // The check of RecordStore::check(), for a file that exists.
-    bool beginChecking()
-    {
-        const QFileInfo file(m_path);
-        if (!file.exists())
-            return true;
-        if (!isPlainFile(file) || !inspect())
-            return false;
-        return m_empty || (open(SQLITE_OPEN_READWRITE) && checkUnderReadLock());
-    }
-
     sqlite3 *handle() const { return m_db; }
 
     // Records the failure of a statement; false for use in conditions.
@@ -1244,17 +1233,6 @@ std::optional<qint64> RecordStore::forEachRecord(const RecordFilter &filter, boo
         }
     }
     return visited;
-}
-
-bool RecordStore::check()
-{
-    m_error.clear();
-    Connection db(m_path, m_busyTimeout, {m_checked.get(), &m_cancelled});
-    if (!db.beginChecking()) {
-        m_error = db.problem();
-        return false;
-    }
-    return true;
 }
 
 std::optional<int> RecordStore::count(const RecordFilter &filter)

@@ -85,12 +85,6 @@ public:
     std::optional<qint64> forEachRecord(const RecordFilter &filter, bool items, const Store::NamesVisitor &names,
                                         const Store::RecordVisitor &visit);
 
-    // Checks the whole file (pages, schema, and the records' indexes against
-    // their table) under a read lock, and remembers its change counter: a
-    // save then checks again only where another process has changed the
-    // file since. A missing file passes.
-    bool check();
-
     // Long work stops, failing, once this says so (SQLite's progress handler).
     void setCancelled(std::function<bool()> cancelled) { m_cancelled = std::move(cancelled); }
 
