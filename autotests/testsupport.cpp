@@ -192,6 +192,10 @@ int OpenedWindow::chosen() const
     return 0;
 }
 
+const char *const AsFirstReleaseLeftIt
+    = "DROP INDEX records_by_window; DROP INDEX records_by_caption; DROP INDEX records_by_person; DROP INDEX records_by_group;"
+      " DROP INDEX records_by_elapsed; DROP TABLE outbox; ALTER TABLE records DROP COLUMN person_group; PRAGMA user_version = 1";
+
 void failOnThreadWarnings()
 {
     static const QRegularExpression patterns[] = {

@@ -70,6 +70,10 @@ QString shippedBankPath();
 // The program folder pointed at the folder of the shipped bank.
 void useShippedBank();
 
+// SQL that makes a record file of ours what the first release left: no
+// groups, no outbox, none of the listing's indexes.
+extern const char *const AsFirstReleaseLeftIt;
+
 // Makes the running test function fail on Qt's warnings of an object used
 // from the wrong thread (a timer that never fires, a notifier never woken):
 // each hides a fault that no assertion sees. Every suite calls it in init().

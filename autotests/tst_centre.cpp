@@ -344,7 +344,7 @@ private slots:
         // As the first release left it.
         sqlite3 *db = nullptr;
         QCOMPARE(sqlite3_open(QFile::encodeName(path).constData(), &db), SQLITE_OK);
-        QCOMPARE(sqlite3_exec(db, "DROP TABLE outbox; ALTER TABLE records DROP COLUMN person_group; PRAGMA user_version = 1", nullptr, nullptr, nullptr), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(db, AsFirstReleaseLeftIt, nullptr, nullptr, nullptr), SQLITE_OK);
         sqlite3_close(db);
 
         const auto none = store.outbox();

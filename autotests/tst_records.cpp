@@ -209,7 +209,7 @@ private slots:
         const QString path = dir.filePath("records.db");
         RecordStore store(path);
         QVERIFY(store.add(sampleRecord()));
-        sql(path, "DROP TABLE outbox; ALTER TABLE records DROP COLUMN person_group; PRAGMA user_version = 1");
+        sql(path, AsFirstReleaseLeftIt);
         const auto before = store.summaries();
         QVERIFY2(before && before->size() == 1 && before->first().group.isEmpty(), qPrintable(store.error()));
         Record grouped = sampleRecord();

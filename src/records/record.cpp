@@ -19,7 +19,6 @@ namespace zentrova {
 
 namespace {
 
-const QString TotalName = QStringLiteral("总分");
 constexpr QChar IdeographicSpace = u'\u3000';
 
 // The catalogue's band that holds the total, the first where bands overlap.
@@ -130,6 +129,8 @@ QString Record::conclusion() const
     const QString meaning = bandMeaning(window, verdict);
     return meaning.isEmpty() ? verdict : verdict + IdeographicSpace + meaning;
 }
+
+const QString Record::TotalName = QStringLiteral("总分");
 
 QString Record::resultLine() const
 {

@@ -35,6 +35,8 @@ struct Record {
     const ShownResult::Figure *totalFigure() const;
     // That figure read as a number, where it shows one.
     std::optional<double> total() const;
+    // The name of the figure that holds the total.
+    static const QString TotalName;
     // A figure's value read as a number, where it shows one ("23", "23分").
     static std::optional<double> numberShown(const QString &value);
     // The verdict, and where it names a band the band's meaning as the

@@ -6,6 +6,7 @@
 #include "framework/questionbank.h"
 #include "safesave.h"
 
+#include <QCollator>
 #include <QFile>
 #include <QFileInfo>
 #include <QFuture>
@@ -19,6 +20,7 @@
 #include <sqlite3.h>
 
 #include <cerrno>
+#include <mutex>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -64,6 +66,13 @@ const char *const SchemaSteps[] = {
     R"(CREATE TABLE outbox (
            record INTEGER PRIMARY KEY REFERENCES records (id) ON DELETE CASCADE,
            uuid TEXT NOT NULL UNIQUE);              -- the server's key: sent twice, kept once)",
+    // The listing's filters and orders, each ending in the finishing time, so
+    // that a page is read from an index whatever the file's size.
+    R"(CREATE INDEX records_by_window ON records (window, finished_ms);
+       CREATE INDEX records_by_caption ON records (caption, finished_ms);
+       CREATE INDEX records_by_person ON records (person, finished_ms);
+       CREATE INDEX records_by_group ON records (person_group, finished_ms);
+       CREATE INDEX records_by_elapsed ON records (ifnull(elapsed_minutes, -1), finished_ms);)",
 };
 constexpr int SchemaVersion = int(std::size(SchemaSteps));
 
@@ -112,6 +121,12 @@ public:
         sqlite3_bind_text16(m_statement, index, text.utf16(), int(text.size() * sizeof(char16_t)), SQLITE_TRANSIENT);
     }
     void bind(int index, qint64 value) { sqlite3_bind_int64(m_statement, index, value); }
+    // Binds a named parameter where the statement has it.
+    template<typename Value> void bind(const char *name, const Value &value)
+    {
+        if (const int index = sqlite3_bind_parameter_index(m_statement, name))
+            bind(index, value);
+    }
     void bind(int index, std::optional<int> value)
     {
         if (value)
@@ -135,6 +150,7 @@ public:
         sqlite3_reset(m_statement);
         return m_code == SQLITE_DONE;
     }
+    sqlite3_stmt *handle() const { return m_statement; }
     bool failed() const { return m_code != SQLITE_OK && m_code != SQLITE_ROW && m_code != SQLITE_DONE; }
     int code() const { return m_code; }
 
@@ -167,7 +183,7 @@ QStringList schemaLines(Statement &rows)
 }
 
 // What the schema steps up to version make of an empty file.
-QStringList schemaAt(int version)
+QStringList makeSchemaAt(int version)
 {
     sqlite3 *db = nullptr;
     QStringList lines;
@@ -181,15 +197,34 @@ QStringList schemaAt(int version)
     return lines;
 }
 
+// The same, made once per version and run: a seat compares it at every save.
+const QStringList &schemaAt(int version)
+{
+    static QStringList made[SchemaVersion + 1];
+    static std::once_flag once[SchemaVersion + 1];
+    std::call_once(once[version], [version] { made[version] = makeSchemaAt(version); });
+    return made[version];
+}
+
 // One connection to the record file for one call, with the call's work in a
 // single transaction. Every failure leaves problem() saying what went wrong,
 // naming the file; closing without commit() rolls back.
 class Connection
 {
 public:
-    Connection(const QString &path, int busyTimeout)
+    using FileStamp = RecordStore::FileStamp;
+    // What a connection shares with the store that made it: the stamp of the
+    // file's last whole check (none: check at every save), and whether the
+    // caller still wants the answer.
+    struct Shared {
+        RecordStore::CheckedStamp *checked;
+        const std::function<bool()> *cancelled;
+    };
+
+    Connection(const QString &path, int busyTimeout, Shared shared = Shared {nullptr, nullptr})
         : m_path(path)
         , m_busyTimeout(busyTimeout)
+        , m_shared(shared)
     {
     }
     ~Connection() { sqlite3_close_v2(m_db); }
@@ -213,14 +248,25 @@ public:
         }
         // Foreign keys for the cascade to figures and answers; deleted records
         // are overwritten, not left readable in free pages.
-        if (!exec("PRAGMA foreign_keys = ON; PRAGMA secure_delete = ON; BEGIN IMMEDIATE") || !checkOurs())
+        if (!exec("PRAGMA foreign_keys = ON; PRAGMA secure_delete = ON"))
+            return false;
+        // The whole check reads every page: done under the write lock it
+        // would keep every other copy of the program from saving meanwhile.
+        if (m_shared.checked && !isChecked(stamp()) && !checkUnderReadLock())
+            return false;
+        if (!exec("BEGIN IMMEDIATE") || !checkOurs())
             return false;
         if (m_version > SchemaVersion) {
             m_problem = QStringLiteral("测评记录文件“%1”是较新版本的程序写的，这个版本不能改动它").arg(m_path);
             return false;
         }
-        if (m_version > 0 && (!checkIntact() || !checkSchema()))
+        // Changed by another process since the check above: checked again,
+        // now that no one else can change it.
+        m_begun = stamp();
+        if (m_version > 0 && !isChecked(m_begun) && !checkWhole())
             return false;
+        if (m_version < SchemaVersion)
+            forgetCheck();
         for (int step = m_version; step < SchemaVersion; ++step) {
             if (!exec(SchemaSteps[step]))
                 return false;
@@ -257,7 +303,22 @@ public:
     // RecordColumns as this file holds them.
     QByteArray recordColumns() const { return RecordColumns + QByteArray(groupColumn()); }
 
-    bool commit() { return exec("COMMIT"); }
+    bool commit()
+    {
+        const bool changed = sqlite3_total_changes(m_db) > 0;
+        if (!exec("COMMIT"))
+            return false;
+        // The counter moves once for a transaction that changed the file;
+        // any other move is another process's, which the next save checks.
+        if (m_writing && isChecked(m_begun)) {
+            const auto now = stamp();
+            if (now && now->counter == m_begun->counter + (changed ? 1 : 0))
+                m_shared.checked->set(now);
+            else
+                forgetCheck();
+        }
+        return true;
+    }
 
     sqlite3 *handle() const { return m_db; }
 
@@ -372,6 +433,11 @@ private:
         sqlite3_extended_result_codes(m_db, 1);
         sqlite3_busy_timeout(m_db, m_busyTimeout);
         distrustSchema(m_db);
+        if (m_shared.cancelled && *m_shared.cancelled) {
+            sqlite3_progress_handler(
+                m_db, 1000, [](void *cancelled) { return int((*static_cast<const std::function<bool()> *>(cancelled))()); },
+                const_cast<std::function<bool()> *>(m_shared.cancelled));
+        }
         // A finished save survives a power cut: the folder is synced after
         // the journal is deleted, so the save cannot roll back.
         return exec("PRAGMA synchronous = EXTRA");
@@ -415,6 +481,61 @@ private:
         }
         m_version = int(*version);
         return true;
+    }
+
+    // The file as it stands: which file, and its change counter. None in WAL
+    // mode, where the counter stays still: such a file is checked every time.
+    std::optional<FileStamp> stamp() const
+    {
+        const int fd = ::open(QFile::encodeName(m_path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+        if (fd < 0)
+            return std::nullopt;
+        unsigned char header[28];
+        struct stat status = {};
+        const bool read = ::fstat(fd, &status) == 0 && ::pread(fd, header, sizeof header, 0) == ssize_t(sizeof header);
+        ::close(fd);
+        if (!read || header[18] == 2 || header[19] == 2)
+            return std::nullopt;
+        return FileStamp{quint64(status.st_dev), quint64(status.st_ino), qFromBigEndian<quint32>(header + 24)};
+    }
+    bool isChecked(const std::optional<FileStamp> &now) const
+    {
+        return m_shared.checked && now && m_shared.checked->get() == now;
+    }
+    void forgetCheck()
+    {
+        if (m_shared.checked)
+            m_shared.checked->set(std::nullopt);
+    }
+
+    // The whole check in a read transaction of its own, remembered by the
+    // stamp read while its lock keeps the file still.
+    bool checkUnderReadLock()
+    {
+        if (!exec("BEGIN") || !checkOurs())
+            return false;
+        const auto now = stamp();
+        if (m_version > 0 && m_version <= SchemaVersion && !checkWhole()) {
+            exec("ROLLBACK");
+            return false;
+        }
+        if (!exec("COMMIT"))
+            return false;
+        if (m_shared.checked)
+            m_shared.checked->set(now);
+        return true;
+    }
+
+    bool checkWhole() { return checkIntact() && checkSchema() && checkIndexes(); }
+
+    // An index that disagrees with its table lists records under values they
+    // do not hold, and quick_check does not compare the two.
+    bool checkIndexes()
+    {
+        Statement check(m_db, "PRAGMA integrity_check(records)");
+        if (!check.next())
+            return failed(check);
+        return check.text(0) == QLatin1String("ok") || damaged();
     }
 
     QString notOurs() const { return QStringLiteral("“%1”不是本程序的测评记录文件，程序没有改动它").arg(m_path); }
@@ -475,6 +596,8 @@ private:
         case SQLITE_BUSY:
         case SQLITE_LOCKED:
             return QStringLiteral("测评记录文件“%1”正被另一个程序占用，等了%2秒仍未释放").arg(m_path).arg(m_busyTimeout / 1000.0);
+        case SQLITE_INTERRUPT:
+            return QStringLiteral("读取测评记录文件“%1”的请求已取消").arg(m_path);
         case SQLITE_CORRUPT:
             return QStringLiteral("测评记录文件“%1”已损坏").arg(m_path);
         case SQLITE_NOTADB:
@@ -502,6 +625,8 @@ private:
 
     QString m_path;
     int m_busyTimeout;
+    Shared m_shared;
+    std::optional<FileStamp> m_begun; // the file as the write transaction found it
     sqlite3 *m_db = nullptr;
     bool m_writing = false;
     bool m_empty = false;
@@ -513,9 +638,10 @@ private:
 // When a record was finished; nullopt for a time that only damage writes: an
 // offset from UTC beyond the ±18 hours any place keeps, or a time too far off
 // to hold.
+constexpr qint64 WidestOffset = 18 * 3600;
+
 std::optional<QDateTime> finishedAt(qint64 milliseconds, qint64 utcOffset)
 {
-    constexpr qint64 WidestOffset = 18 * 3600;
     if (utcOffset < -WidestOffset || utcOffset > WidestOffset)
         return std::nullopt;
     QDateTime finished = QDateTime::fromMSecsSinceEpoch(milliseconds, Qt::OffsetFromUTC, int(utcOffset));
@@ -591,6 +717,119 @@ std::optional<QList<Record>> readRecords(Connection &db, std::optional<qint64> i
         }
     }
     return records;
+}
+
+// A filter as conditions on the records table, its parameters named; the
+// columns are those of records alone, so that a join with figures or answers
+// takes it as it is.
+class FilterSql
+{
+public:
+    FilterSql(Connection &db, const RecordFilter &filter)
+        : m_filter(filter)
+    {
+        // A test is named by its window or by its caption; each has its index.
+        if (!filter.test.isEmpty()) {
+            Statement byWindow(db.handle(), "SELECT 1 FROM records WHERE window = ?1 LIMIT 1");
+            byWindow.bind(1, filter.test);
+            m_conditions << (byWindow.next() ? "window = :test" : "caption = :test");
+        }
+        if (filter.group)
+            m_conditions << QByteArray(db.groupColumn()) + " = :group";
+        if (filter.person)
+            m_conditions << "person = :person";
+        // Days as read where each record was finished; the bound in UTC lets
+        // the index of finishing times find where they start.
+        if (filter.range.since)
+            m_conditions << "finished_ms >= :sinceBound" << "finished_ms + utc_offset * 1000 >= :since";
+        if (filter.range.until)
+            m_conditions << "finished_ms < :untilBound" << "finished_ms + utc_offset * 1000 < :until";
+    }
+
+    // " WHERE …" with these conditions and more, or nothing.
+    QByteArray where(const QByteArrayList &more = {}) const
+    {
+        const QByteArrayList all = m_conditions + more;
+        return all.isEmpty() ? QByteArray() : " WHERE " + all.join(" AND ");
+    }
+
+    void bind(Statement &statement) const
+    {
+        statement.bind(":test", m_filter.test);
+        if (m_filter.group)
+            statement.bind(":group", *m_filter.group);
+        if (m_filter.person)
+            statement.bind(":person", *m_filter.person);
+        if (const auto &since = m_filter.range.since) {
+            const qint64 local = QDateTime(*since, QTime(0, 0), Qt::UTC).toMSecsSinceEpoch();
+            statement.bind(":since", local);
+            statement.bind(":sinceBound", local - WidestOffset * 1000);
+        }
+        if (const auto &until = m_filter.range.until) {
+            const qint64 local = QDateTime(until->addDays(1), QTime(0, 0), Qt::UTC).toMSecsSinceEpoch();
+            statement.bind(":until", local);
+            statement.bind(":untilBound", local + WidestOffset * 1000);
+        }
+    }
+
+    // Whether a row read from the table itself belongs to the listing.
+    bool holds(const RecordSummary &row) const
+    {
+        return m_filter.accepts(row) && (!m_filter.person || *m_filter.person == row.person);
+    }
+
+private:
+    const RecordFilter &m_filter;
+    QByteArrayList m_conditions;
+};
+
+// The listing's order: its column where it has one, then the finishing time
+// and the id, so that every row has a place of its own and a page can start
+// after any row. Each but the total's is read from an index.
+QByteArrayList orderKeys(SummaryOrder order, const Connection &db)
+{
+    const QByteArrayList last = {"finished_ms", "id"};
+    switch (order) {
+    case SummaryOrder::Finished:
+        return last;
+    case SummaryOrder::Person:
+        return QByteArrayList {"person"} + last;
+    case SummaryOrder::Test:
+        return QByteArrayList {"caption"} + last;
+    case SummaryOrder::Group:
+        return QByteArrayList {db.groupColumn()} + last;
+    case SummaryOrder::Elapsed:
+        return QByteArrayList {"ifnull(elapsed_minutes, -1)"} + last;
+    case SummaryOrder::Total:
+        // A figure that shows no number shows no total (see Record::total()).
+        return QByteArrayList {"ifnull((SELECT CAST(value AS REAL) FROM figures WHERE figures.record = records.id"
+                               " AND figures.name = :totalName AND ltrim(value) GLOB '[-+.0-9]*'), -1e308)"}
+            + last;
+    }
+    return last;
+}
+
+QByteArray columnBytes(const Statement &statement, int column)
+{
+    const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(statement.handle(), column));
+    return QByteArray(text, sqlite3_column_bytes(statement.handle(), column));
+}
+
+// A column's distinct values in order, each found by one step in its index,
+// so that a million records cost what their few people and groups cost.
+std::optional<QStringList> distinctValues(Connection &db, const QByteArray &column)
+{
+    Statement values(db.handle(),
+        "WITH RECURSIVE v(x) AS (SELECT min(" + column + ") FROM records UNION ALL SELECT (SELECT min(" + column
+        + ") FROM records WHERE " + column + " > v.x) FROM v WHERE v.x IS NOT NULL) SELECT x FROM v WHERE x IS NOT NULL");
+    QStringList list;
+    while (values.next())
+        list << values.text(0);
+    if (values.failed()) {
+        db.failed(values);
+        return std::nullopt;
+    }
+    return list;
 }
 
 // Stores the figures or the answers of a record, in order.
@@ -675,7 +914,7 @@ RecordStore::RecordStore(QString path)
 std::optional<qint64> RecordStore::add(const Record &record, const QUuid &outbox)
 {
     m_error.clear();
-    Connection db(m_path, m_busyTimeout);
+    Connection db(m_path, m_busyTimeout, {m_checked.get(), &m_cancelled});
     if (!db.beginWriting(true)) {
         m_error = told(db, NotSaved);
         return std::nullopt;
@@ -729,7 +968,7 @@ void RecordStore::addInBackground(const Record &record, QObject *context,
 std::optional<QList<RecordSummary>> RecordStore::summaries()
 {
     m_error.clear();
-    Connection db(m_path, m_busyTimeout);
+    Connection db(m_path, m_busyTimeout, {m_checked.get(), &m_cancelled});
     if (!db.beginReading()) {
         m_error = told(db, NotRead);
         return std::nullopt;
@@ -786,7 +1025,7 @@ std::optional<QList<RecordSummary>> RecordStore::summaries()
 std::optional<QList<Record>> RecordStore::records()
 {
     m_error.clear();
-    Connection db(m_path, m_busyTimeout);
+    Connection db(m_path, m_busyTimeout, {m_checked.get(), &m_cancelled});
     if (!db.beginReading()) {
         m_error = told(db, NotRead);
         return std::nullopt;
@@ -802,7 +1041,7 @@ std::optional<QList<Record>> RecordStore::records()
 std::optional<Record> RecordStore::record(qint64 id)
 {
     m_error.clear();
-    Connection db(m_path, m_busyTimeout);
+    Connection db(m_path, m_busyTimeout, {m_checked.get(), &m_cancelled});
     if (!db.beginReading()) {
         m_error = told(db, NotRead);
         return std::nullopt;
@@ -821,41 +1060,55 @@ std::optional<Record> RecordStore::record(qint64 id)
 
 bool RecordStore::remove(const QList<qint64> &ids)
 {
+    return removeRecords(ids).has_value();
+}
+
+std::optional<int> RecordStore::removeRecords(const QList<qint64> &ids)
+{
     m_error.clear();
-    Connection db(m_path, m_busyTimeout);
+    Connection db(m_path, m_busyTimeout, {m_checked.get(), &m_cancelled});
     bool removed = db.beginWriting(false);
+    int count = 0;
     if (removed && db.hasRecords()) {
         Statement remove(db.handle(), "DELETE FROM records WHERE id = ?1");
         for (qsizetype i = 0; removed && i < ids.size(); ++i) {
             remove.bind(1, ids[i]);
             removed = remove.run() || db.failed(remove);
+            count += sqlite3_changes(db.handle());
         }
         removed = removed && db.commit();
     }
-    if (!removed)
+    if (!removed) {
         m_error = told(db, NotRemoved);
-    return removed;
+        return std::nullopt;
+    }
+    return count;
 }
 
-bool RecordStore::removeAll()
+std::optional<int> RecordStore::removeAll()
 {
     m_error.clear();
-    Connection db(m_path, m_busyTimeout);
+    Connection db(m_path, m_busyTimeout, {m_checked.get(), &m_cancelled});
     bool removed = db.beginWriting(false);
+    int count = 0;
     if (removed && db.hasRecords()) {
         Statement remove(db.handle(), "DELETE FROM records");
-        removed = (remove.run() || db.failed(remove)) && db.commit();
+        removed = remove.run() || db.failed(remove);
+        count = sqlite3_changes(db.handle());
+        removed = removed && db.commit();
     }
-    if (!removed)
+    if (!removed) {
         m_error = told(db, NotRemoved);
-    return removed;
+        return std::nullopt;
+    }
+    return count;
 }
 
 std::optional<QList<RecordStore::Outgoing>> RecordStore::outbox()
 {
     m_error.clear();
     // Written to, so that a file of an older version gains its outbox.
-    Connection db(m_path, m_busyTimeout);
+    Connection db(m_path, m_busyTimeout, {m_checked.get(), &m_cancelled});
     if (!db.beginWriting(false)) {
         m_error = told(db, NotRead);
         return std::nullopt;
@@ -892,27 +1145,42 @@ std::optional<QList<RecordStore::Outgoing>> RecordStore::outbox()
 bool RecordStore::forEachRecord(const std::function<bool(const QStringList &, const QStringList &)> &names,
                                 const std::function<bool(const Record &)> &visit, const QString &test, bool items)
 {
+    bool stopped = false;
+    const auto walked = forEachRecord(RecordFilter{test, {}, {}, {}}, items,
+        [&](const QStringList &figureNames, const QStringList &itemNames) {
+            stopped = !names(figureNames, itemNames);
+            return !stopped;
+        },
+        [&](const Record &record) {
+            stopped = !visit(record);
+            return !stopped;
+        });
+    return walked && !stopped;
+}
+
+std::optional<qint64> RecordStore::forEachRecord(const RecordFilter &filter, bool items, const Store::NamesVisitor &names,
+                                                 const Store::RecordVisitor &visit)
+{
     m_error.clear();
-    Connection db(m_path, m_busyTimeout);
+    Connection db(m_path, m_busyTimeout, {m_checked.get(), &m_cancelled});
     if (!db.beginReading()) {
         m_error = told(db, NotRead);
-        return false;
+        return std::nullopt;
     }
-    if (!db.hasRecords())
-        return names({}, {});
+    if (!db.hasRecords()) {
+        names({}, {});
+        return 0;
+    }
     // Each walks the records in time order through their index and finds the
     // rows of each by key: nothing is sorted whole or held.
-    const QByteArray ofTest = test.isEmpty() ? QByteArray() : QByteArray(" WHERE (r.window = ?1 OR r.caption = ?1)");
-    const auto prepare = [&](Statement &statement) {
-        if (!test.isEmpty())
-            statement.bind(1, test);
-    };
+    const FilterSql where(db, filter);
+    const QByteArray ofFilter = where.where();
     // The names of a detail table's column in the order first met.
     const auto firstMet = [&](const QByteArray &column, const QByteArray &table) -> std::optional<QStringList> {
         Statement found(db.handle(),
             "SELECT " + column + " FROM (SELECT d." + column + ", row_number() OVER (ORDER BY r.finished_ms, r.id, d.position) AS n "
-            "FROM records r JOIN " + table + " d ON d.record = r.id" + ofTest + ") GROUP BY " + column + " ORDER BY min(n)");
-        prepare(found);
+            "FROM records r JOIN " + table + " d ON d.record = r.id" + ofFilter + ") GROUP BY " + column + " ORDER BY min(n)");
+        where.bind(found);
         QStringList list;
         while (found.next())
             list << found.text(0);
@@ -926,43 +1194,247 @@ bool RecordStore::forEachRecord(const std::function<bool(const QStringList &, co
     const auto figureNameList = firstMet("name", "figures");
     const auto itemList = figureNameList && items ? firstMet("item", "answers") : QStringList();
     if (!figureNameList || !itemList)
-        return false;
+        return std::nullopt;
+    qint64 visited = 0;
     if (!names(*figureNameList, *itemList))
-        return false;
+        return visited;
 
-    Statement rows(db.handle(), "SELECT " + db.recordColumns() + " FROM records r" + ofTest + " ORDER BY finished_ms, id");
+    Statement rows(db.handle(), "SELECT " + db.recordColumns() + " FROM records r" + ofFilter + " ORDER BY finished_ms, id");
     Statement figures(db.handle(),
-        "SELECT f.record, f.name, f.value FROM records r JOIN figures f ON f.record = r.id" + ofTest
+        "SELECT f.record, f.name, f.value FROM records r JOIN figures f ON f.record = r.id" + ofFilter
         + " ORDER BY r.finished_ms, r.id, f.position");
     Statement answers(db.handle(),
-        "SELECT a.record, a.item, a.answer FROM records r JOIN answers a ON a.record = r.id" + ofTest
+        "SELECT a.record, a.item, a.answer FROM records r JOIN answers a ON a.record = r.id" + ofFilter
         + " ORDER BY r.finished_ms, r.id, a.position");
     for (Statement *statement : {&rows, &figures, &answers})
-        prepare(*statement);
+        where.bind(*statement);
     bool moreFigures = figures.next(), moreAnswers = answers.next();
     while (rows.next()) {
         std::optional<Record> found = recordOfRow(rows);
         if (!found) {
             db.damaged();
             m_error = told(db, NotRead);
-            return false;
+            return std::nullopt;
         }
         Record &record = *found;
         for (; moreFigures && figures.integer(0) == record.id; moreFigures = figures.next())
             record.figures.append({figures.text(1), figures.text(2)});
         for (; moreAnswers && answers.integer(0) == record.id; moreAnswers = answers.next())
             record.answers.append({answers.text(1), answers.text(2)});
+        ++visited;
         if (!visit(record))
-            return false;
+            return visited;
     }
     for (const Statement *statement : {&rows, &figures, &answers}) {
         if (statement->failed()) {
             db.failed(*statement);
             m_error = told(db, NotRead);
-            return false;
+            return std::nullopt;
         }
     }
-    return true;
+    return visited;
+}
+
+std::optional<int> RecordStore::count(const RecordFilter &filter)
+{
+    m_error.clear();
+    Connection db(m_path, m_busyTimeout, {m_checked.get(), &m_cancelled});
+    if (!db.beginReading()) {
+        m_error = told(db, NotRead);
+        return std::nullopt;
+    }
+    if (!db.hasRecords())
+        return 0;
+    const FilterSql where(db, filter);
+    Statement counted(db.handle(), "SELECT count(*) FROM records" + where.where());
+    where.bind(counted);
+    if (!counted.next()) {
+        db.failed(counted);
+        m_error = told(db, NotRead);
+        return std::nullopt;
+    }
+    return int(counted.integer(0));
+}
+
+std::optional<QList<RecordSummary>> RecordStore::summaries(const SummaryQuery &query)
+{
+    m_error.clear();
+    Connection db(m_path, m_busyTimeout, {m_checked.get(), &m_cancelled});
+    if (!db.beginReading()) {
+        m_error = told(db, NotRead);
+        return std::nullopt;
+    }
+    QList<RecordSummary> page;
+    if (!db.hasRecords())
+        return page;
+    const auto fail = [&](const Statement &statement) {
+        if (statement.failed())
+            db.failed(statement);
+        else
+            db.damaged();
+        m_error = told(db, NotRead);
+        return std::nullopt;
+    };
+
+    const FilterSql filter(db, query.filter);
+    const QByteArrayList keys = orderKeys(query.order, db);
+    const QByteArray direction = query.direction == Qt::DescendingOrder ? " DESC" : "";
+    QByteArrayList conditions;
+    QByteArrayList places;
+    for (qsizetype i = 0; i < keys.size(); ++i)
+        places << ":after" + QByteArray::number(i);
+    // The row a page starts after, read from the table.
+    Statement after(db.handle(), "SELECT " + keys.join(", ") + " FROM records WHERE id = :after");
+    if (query.after) {
+        after.bind(":after", *query.after);
+        after.bind(":totalName", Record::TotalName);
+        if (!after.next()) {
+            if (after.failed())
+                return fail(after);
+            m_error = QStringLiteral("测评记录文件“%1”中没有编号为 %2 的记录，列表已经变了。").arg(m_path).arg(*query.after);
+            return std::nullopt;
+        }
+        conditions << "(" + keys.join(", ") + (direction.isEmpty() ? ") > (" : ") < (") + places.join(", ") + ")";
+    }
+    QByteArrayList ordered;
+    for (const QByteArray &key : keys)
+        ordered << key + direction;
+    Statement rows(db.handle(),
+        "SELECT " + keys.join(", ") + " FROM records" + filter.where(conditions) + " ORDER BY " + ordered.join(", ")
+        + (query.limit > 0 ? " LIMIT " + QByteArray::number(query.limit) : QByteArray()));
+    filter.bind(rows);
+    rows.bind(":totalName", Record::TotalName);
+    if (query.after) {
+        for (qsizetype i = 0; i < keys.size(); ++i)
+            sqlite3_bind_value(rows.handle(), sqlite3_bind_parameter_index(rows.handle(), places[i].constData()),
+                               sqlite3_column_value(after.handle(), int(i)));
+    }
+
+    // Each row found through an index is read again from its table, and the
+    // two must agree: an index that does not match its table would list a
+    // record under values it does not hold.
+    const int idColumn = int(keys.size()) - 1;
+    Statement row(db.handle(),
+        "SELECT " + keys.join(", ") + ", finished_ms, utc_offset, person, window, caption, elapsed_minutes, verdict, "
+        + QByteArray(db.groupColumn()) + " FROM records WHERE id = :id");
+    Statement figures(db.handle(), "SELECT name, value FROM figures WHERE record = ?1 ORDER BY position");
+    while (rows.next()) {
+        sqlite3_reset(row.handle());
+        row.bind(":id", rows.integer(idColumn));
+        row.bind(":totalName", Record::TotalName);
+        if (!row.next())
+            return fail(row);
+        for (int key = 0; key <= idColumn; ++key) {
+            if (columnBytes(rows, key) != columnBytes(row, key) || sqlite3_column_type(rows.handle(), key) != sqlite3_column_type(row.handle(), key))
+                return fail(row);
+        }
+        const int first = idColumn + 1;
+        const auto finished = finishedAt(row.integer(first), row.integer(first + 1));
+        if (!finished)
+            return fail(row);
+        RecordSummary summary;
+        summary.id = rows.integer(idColumn);
+        summary.finished = *finished;
+        summary.person = row.text(first + 2);
+        summary.personKey = summary.person;
+        summary.window = row.text(first + 3);
+        summary.caption = row.text(first + 4);
+        summary.elapsedMinutes = row.optionalInteger(first + 5);
+        summary.group = row.text(first + 7);
+        if (!filter.holds(summary))
+            return fail(row);
+        Record shown;
+        shown.window = summary.window;
+        shown.verdict = row.text(first + 6);
+        sqlite3_reset(figures.handle());
+        figures.bind(1, summary.id);
+        while (figures.next())
+            shown.figures.append({figures.text(0), figures.text(1)});
+        if (figures.failed())
+            return fail(figures);
+        summary.setResult(shown);
+        page.append(summary);
+    }
+    if (rows.failed())
+        return fail(rows);
+    return page;
+}
+
+std::optional<QList<TotalPoint>> RecordStore::totals(const RecordFilter &filter)
+{
+    m_error.clear();
+    Connection db(m_path, m_busyTimeout, {m_checked.get(), &m_cancelled});
+    if (!db.beginReading()) {
+        m_error = told(db, NotRead);
+        return std::nullopt;
+    }
+    QList<TotalPoint> points;
+    if (!db.hasRecords())
+        return points;
+    const FilterSql where(db, filter);
+    Statement rows(db.handle(),
+        "SELECT id, person, finished_ms, utc_offset, value FROM records JOIN figures ON figures.record = records.id"
+        " AND figures.name = :totalName" + where.where() + " ORDER BY finished_ms, id");
+    where.bind(rows);
+    rows.bind(":totalName", Record::TotalName);
+    while (rows.next()) {
+        const auto total = Record::numberShown(rows.text(4));
+        if (!total)
+            continue;
+        const auto finished = finishedAt(rows.integer(2), rows.integer(3));
+        if (!finished) {
+            db.damaged();
+            m_error = told(db, NotRead);
+            return std::nullopt;
+        }
+        const QString person = rows.text(1);
+        points.append({rows.integer(0), person, person, *finished, *total});
+    }
+    if (rows.failed()) {
+        db.failed(rows);
+        m_error = told(db, NotRead);
+        return std::nullopt;
+    }
+    return points;
+}
+
+std::optional<StoreFacets> RecordStore::facets()
+{
+    m_error.clear();
+    Connection db(m_path, m_busyTimeout, {m_checked.get(), &m_cancelled});
+    if (!db.beginReading()) {
+        m_error = told(db, NotRead);
+        return std::nullopt;
+    }
+    StoreFacets facets;
+    if (!db.hasRecords())
+        return facets;
+    const auto windows = distinctValues(db, "window");
+    auto people = windows ? distinctValues(db, "person") : std::nullopt;
+    auto groups = people ? distinctValues(db, db.groupColumn()) : std::nullopt;
+    if (!groups) {
+        m_error = told(db, NotRead);
+        return std::nullopt;
+    }
+    Statement caption(db.handle(), "SELECT caption FROM records WHERE window = ?1 LIMIT 1");
+    for (const QString &window : *windows) {
+        sqlite3_reset(caption.handle());
+        caption.bind(1, window);
+        if (!caption.next()) {
+            db.failed(caption);
+            m_error = told(db, NotRead);
+            return std::nullopt;
+        }
+        facets.tests.append({window, caption.text(0)});
+    }
+    facets.unnamed = people->removeAll(QString()) > 0;
+    facets.ungrouped = groups->removeAll(QString()) > 0;
+    QCollator pinyin(QLocale(QLocale::Chinese, QLocale::China));
+    std::sort(people->begin(), people->end(), pinyin);
+    std::sort(groups->begin(), groups->end(), pinyin);
+    facets.people = *people;
+    facets.groups = *groups;
+    return facets;
 }
 
 } // namespace zentrova

@@ -19,6 +19,8 @@
 #include <QUuid>
 
 #include <functional>
+#include <memory>
+#include <mutex>
 #include <optional>
 
 class QObject;
@@ -68,7 +70,23 @@ public:
                        const std::function<bool(const Record &)> &visit, const QString &test = {}, bool items = false) override;
 
     bool remove(const QList<qint64> &ids) override;
-    bool removeAll();
+    // How many were removed; nullopt with error() when none could be.
+    std::optional<int> removeRecords(const QList<qint64> &ids);
+    std::optional<int> removeAll();
+
+    // The listing, a page at a time, filtered and sorted on the file's
+    // indexes; a row whose index disagrees with its table fails the listing
+    // as damage rather than show a wrong value.
+    std::optional<QList<RecordSummary>> summaries(const SummaryQuery &query);
+    std::optional<int> count(const RecordFilter &filter);
+    std::optional<QList<TotalPoint>> totals(const RecordFilter &filter);
+    std::optional<StoreFacets> facets();
+    // forEachRecord() over the records a filter takes; the number visited.
+    std::optional<qint64> forEachRecord(const RecordFilter &filter, bool items, const Store::NamesVisitor &names,
+                                        const Store::RecordVisitor &visit);
+
+    // Long work stops, failing, once this says so (SQLite's progress handler).
+    void setCancelled(std::function<bool()> cancelled) { m_cancelled = std::move(cancelled); }
 
     // Why the last call failed, in a plain sentence naming the file.
     const QString &error() const override { return m_error; }
@@ -77,8 +95,38 @@ public:
     // write before it gives up.
     void setBusyTimeout(int milliseconds) { m_busyTimeout = milliseconds; }
 
+    // Which file a check found whole, and its change counter then.
+    struct FileStamp {
+        quint64 device = 0;
+        quint64 inode = 0;
+        quint32 counter = 0;
+        bool operator==(const FileStamp &) const = default;
+    };
+    // The stamp of the last whole check, shared by the copies of a store
+    // (a save on a worker works on a copy), whichever thread they run on.
+    class CheckedStamp
+    {
+    public:
+        std::optional<FileStamp> get() const
+        {
+            std::lock_guard lock(m_mutex);
+            return m_stamp;
+        }
+        void set(const std::optional<FileStamp> &stamp)
+        {
+            std::lock_guard lock(m_mutex);
+            m_stamp = stamp;
+        }
+
+    private:
+        mutable std::mutex m_mutex;
+        std::optional<FileStamp> m_stamp;
+    };
+
 private:
     QString m_path;
+    std::shared_ptr<CheckedStamp> m_checked = std::make_shared<CheckedStamp>();
+    std::function<bool()> m_cancelled;
     QString m_error;
     int m_busyTimeout = 5000;
 };

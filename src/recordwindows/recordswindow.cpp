@@ -646,12 +646,26 @@ GroupReportWindow *RecordsWindow::showGroupReport()
 
 void RecordsWindow::deleteSelected()
 {
+    // The selection where it holds the record on show, else that record
+    // alone: never rows that only look chosen.
+    const QItemSelectionModel *selection = m_table->selectionModel();
+    const QModelIndex current = selection->currentIndex();
+    const QModelIndexList rows = current.isValid() && !selection->isRowSelected(current.row()) ? QModelIndexList {current}
+                                                                                                 : selection->selectedRows();
     QList<qint64> ids;
-    for (const QModelIndex &row : m_table->selectionModel()->selectedRows())
+    QStringList named;
+    for (const QModelIndex &row : rows) {
         ids << row.data(IdRole).toLongLong();
+        const RecordSummary &summary = m_model->summaries().at(m_filter->mapToSource(row).row());
+        named << QStringLiteral("%1 %2 %3").arg(personText(summary.person), summary.finished.date().toString(QStringLiteral("yyyy年M月d日")),
+                                                summary.caption);
+    }
     if (ids.isEmpty())
         return;
-    const QString question = QStringLiteral("确实要删除所选的%1条测评记录吗？删除后不能恢复。").arg(ids.size());
+    constexpr int NamedAtMost = 3;
+    const QString question = ids.size() == 1
+        ? QStringLiteral("删除%1的记录？").arg(named.first())
+        : QStringLiteral("删除这%1条记录？\n%2%3").arg(ids.size()).arg(named.mid(0, NamedAtMost).join(u'\n'), ids.size() > NamedAtMost ? QStringLiteral("\n……") : QString());
     if (showMessage(this, question, QStringLiteral("删除测评记录"), MessageButtons::YesNo, MessageAnswer::No) != MessageAnswer::Yes)
         return;
     const bool removed = m_store->remove(ids);

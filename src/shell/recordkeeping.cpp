@@ -97,6 +97,8 @@ RecordKeeping::RecordKeeping(QMainWindow *main)
     }
 }
 
+RecordKeeping::~RecordKeeping() = default;
+
 QString RecordKeeping::person() const
 {
     return m_person;
@@ -147,7 +149,7 @@ void RecordKeeping::keep(TestWindow *window, const QString &caption, const Shown
     // Written off the user-interface thread; a failure is told over the test
     // window, or over the main window once the test has been left.
     ++m_saving;
-    RecordStore().addInBackground(
+    recordFile().addInBackground(
         *record, this,
         [this, record, shownIn = QPointer<QWidget>(window)](std::optional<qint64> id, const QString &error) {
             --m_saving;
@@ -273,11 +275,20 @@ void RecordKeeping::deleteAll()
     const QString question = QStringLiteral("确实要删除全部测评记录吗？删除后不能恢复。");
     if (showMessage(m_main, question, QStringLiteral("删除全部记录"), MessageButtons::YesNo, MessageAnswer::No) != MessageAnswer::Yes)
         return;
-    RecordStore store;
+    RecordStore &store = recordFile();
     if (!store.removeAll())
         showMessage(m_main, store.error(), Title, MessageButtons::Ok);
     if (m_recordsWindow)
         m_recordsWindow->reload();
+}
+
+RecordStore &RecordKeeping::recordFile()
+{
+    // One for the run, made once --records has named the file: it checks the
+    // file whole once, and each save after costs only its own writing.
+    if (!m_recordFile || m_recordFile->path() != RecordStore::defaultPath())
+        m_recordFile = std::make_unique<RecordStore>();
+    return *m_recordFile;
 }
 
 // The bank does not change while the program runs: hashed once.

@@ -11,6 +11,7 @@
 #include <QObject>
 #include <QPointer>
 
+#include <memory>
 #include <optional>
 
 class QAction;
@@ -20,6 +21,7 @@ class QTimer;
 namespace zentrova {
 
 class OutboxWorker;
+class RecordStore;
 class RecordsWindow;
 class TestWindow;
 struct SendOutcome;
@@ -31,6 +33,7 @@ class RecordKeeping : public QObject
 public:
     // Adds the menu to the main window's menu bar, before 帮助.
     explicit RecordKeeping(QMainWindow *main);
+    ~RecordKeeping() override;
 
     // Keeps the result the window shows as a record of the test named
     // caption, when saving is on; and gives the result view the report's
@@ -66,6 +69,7 @@ private:
     void askPersonCode();
     void deleteAll();
     const QString &bankSha256();
+    RecordStore &recordFile();
     void sendingTried(const SendOutcome &outcome);
 
     QMainWindow *m_main;
@@ -77,6 +81,7 @@ private:
     bool m_telling = false; // a box about the wait is open
     QTimer *m_quietWait;
     QPointer<RecordsWindow> m_recordsWindow;
+    std::unique_ptr<RecordStore> m_recordFile;
     std::optional<QString> m_bankSha256;
     OutboxWorker *m_outbox = nullptr; // at a centre's seat
     bool m_toldSendingLater = false;
