@@ -42,8 +42,9 @@ constexpr int CounsellorRecords = 100000;
 ShownResult typicalResult()
 {
     ShownResult shown {"frm你可断吗", 14, {{"总分", "23"}}, {}, {}};
-    for (int item = 1; item <= 25; ++item)
-        shown.answers.append({QString::number(item), "B：有时如此"});
+    // One answer per item, as the server requires.
+    for (int item = 1; item <= 11; ++item)
+        shown.answers.append({QString::number(item), "是"});
     return shown;
 }
 

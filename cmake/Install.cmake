@@ -4,8 +4,6 @@
 # The program finds its question bank beside its own executable, so both go
 # into one program folder; bin/ gets a symlink to the program, which Qt
 # resolves to that folder whatever link or working directory it starts from.
-set(ZENTROVA_INSTALL_PROGRAMDIR "lib/zentrova" CACHE STRING
-    "Program folder under the prefix, holding the executable and its question bank")
 
 install(TARGETS zentrova RUNTIME DESTINATION ${ZENTROVA_INSTALL_PROGRAMDIR})
 install(FILES ${BANK_FILE} DESTINATION ${ZENTROVA_INSTALL_PROGRAMDIR})

@@ -56,9 +56,18 @@ QString personOf(const PGresult *result, int row, int codeColumn, int nameColumn
     return text(result, row, nameColumn);
 }
 
-// The list's columns, the finishing time as milliseconds since 1970.
-const char *const ListColumns = "l.id, (extract(epoch FROM l.finished) * 1000)::bigint, l.utc_offset, l.person_code, "
-                                "l.person_name, l.test_window, l.caption, l.elapsed_minutes, l.verdict, coalesce(l.person_class, '')";
+// The list's columns, the finishing time as milliseconds since 1970, and
+// what makes a row unreadable as a record (NULL for every sound one).
+const char *const ListColumns = "l.id, l.finished_ms, l.utc_offset, l.person_code, l.person_name, l.test_window, l.caption, "
+                                "l.elapsed_minutes, l.verdict, coalesce(l.person_class, ''), l.damaged";
+constexpr int DamagedColumn = 10;
+
+// What a row that cannot be read as a record shows in a listing: its id and
+// what is wrong, never a made-up time or result.
+QString damagedLine(const PGresult *result, int row)
+{
+    return QStringLiteral("已损坏的记录（编号 %1，无法读出：%2）").arg(text(result, row, 0), text(result, row, DamagedColumn));
+}
 
 } // namespace
 
@@ -132,8 +141,8 @@ std::optional<QList<RecordSummary>> CentreClient::summaries()
     // One pass: a record's row comes once per figure, its figures in order.
     const pg::Result rows = run(QByteArray("SELECT ") + ListColumns
         + ", f.name, f.value FROM zentrova.record_list l "
-          "LEFT JOIN zentrova.record_figures f ON f.record = l.id "
-          "ORDER BY l.finished DESC, l.id DESC, f.position");
+          "LEFT JOIN zentrova.record_figures f ON f.record = l.id AND l.damaged IS NULL "
+          "ORDER BY l.finished_ms DESC NULLS FIRST, l.id DESC, f.position");
     if (!pg::succeeded(rows.get())) {
         failed(rows.get());
         return std::nullopt;
@@ -142,22 +151,29 @@ std::optional<QList<RecordSummary>> CentreClient::summaries()
     QList<RecordSummary> summaries;
     Record shown; // figures and verdict of the last summary, for its result line
     auto finishLast = [&] {
-        if (!summaries.isEmpty())
+        if (!summaries.isEmpty() && !shown.window.isEmpty())
             summaries.last().setResult(shown);
     };
     for (int i = 0; i < PQntuples(r); ++i) {
         const qint64 id = integer(r, i, 0);
+        if (!PQgetisnull(r, i, DamagedColumn)) {
+            finishLast();
+            summaries.append({id, {}, personOf(r, i, 3, 4), {}, damagedLine(r, i), damagedLine(r, i), std::nullopt, std::nullopt,
+                text(r, i, 9), {}, {}, text(r, i, 3)});
+            shown = {};
+            continue;
+        }
         if (summaries.isEmpty() || summaries.last().id != id) {
             finishLast();
-            // The group is the class the centre's roster gives.
+            // The group is the class the record was sent in.
             summaries.append({id, finishedAt(integer(r, i, 1), int(integer(r, i, 2))), personOf(r, i, 3, 4), text(r, i, 5), text(r, i, 6),
-                {}, std::nullopt, optionalInteger(r, i, 7), text(r, i, 9), {}, {}});
+                {}, std::nullopt, optionalInteger(r, i, 7), text(r, i, 9), {}, {}, text(r, i, 3)});
             shown.figures.clear();
             shown.window = text(r, i, 5);
             shown.verdict = text(r, i, 8);
         }
-        if (!PQgetisnull(r, i, 10))
-            shown.figures.append({text(r, i, 10), text(r, i, 11)});
+        if (!PQgetisnull(r, i, 11))
+            shown.figures.append({text(r, i, 11), text(r, i, 12)});
     }
     finishLast();
     return summaries;
@@ -174,6 +190,10 @@ std::optional<QList<Record>> CentreClient::withDetails(const pg::Result &rows)
     QByteArray ids = "{";
     const PGresult *r = rows.get();
     for (int i = 0; i < PQntuples(r); ++i) {
+        if (!PQgetisnull(r, i, DamagedColumn)) {
+            m_error = damagedLine(r, i);
+            continue;
+        }
         Record record;
         record.id = integer(r, i, 0);
         record.finished = finishedAt(integer(r, i, 1), int(integer(r, i, 2)));
@@ -183,8 +203,8 @@ std::optional<QList<Record>> CentreClient::withDetails(const pg::Result &rows)
         record.elapsedMinutes = optionalInteger(r, i, 7);
         record.verdict = text(r, i, 8);
         record.group = text(r, i, 9);
-        record.programVersion = text(r, i, 10);
-        record.bankSha256 = text(r, i, 11);
+        record.programVersion = text(r, i, 11);
+        record.bankSha256 = text(r, i, 12);
         index.insert(record.id, records.size());
         ids += (ids.size() > 1 ? "," : "") + QByteArray::number(record.id);
         records.append(record);
@@ -238,14 +258,14 @@ bool CentreClient::forEachRecord(const std::function<bool(const QStringList &, c
         char *literal = PQescapeLiteral(m_db.get(), name.constData(), size_t(name.size()));
         if (!literal)
             return stop(nullptr);
-        ofTest = QByteArray(" WHERE (l.test_window = ") + literal + " OR l.caption = " + literal + ")";
+        ofTest = QByteArray(" AND (l.test_window = ") + literal + " OR l.caption = " + literal + ")";
         PQfreemem(literal);
     }
     // A detail view's column in the order first met.
     const auto firstMet = [&](const char *column, const char *view) -> std::optional<QStringList> {
         const pg::Result found = run(QByteArray("SELECT ") + column + " FROM (SELECT d." + column
             + ", row_number() OVER (ORDER BY l.finished, l.id, d.position) AS n FROM zentrova.record_list l JOIN zentrova." + view
-            + " d ON d.record = l.id" + ofTest + ") AS met GROUP BY " + column + " ORDER BY min(n)");
+            + " d ON d.record = l.id WHERE l.damaged IS NULL" + ofTest + ") AS met GROUP BY " + column + " ORDER BY min(n)");
         if (!pg::succeeded(found.get())) {
             stop(found.get());
             return std::nullopt;
@@ -262,7 +282,8 @@ bool CentreClient::forEachRecord(const std::function<bool(const QStringList &, c
     if (!names(*figureNames, *itemNames))
         return stop(nullptr);
     const pg::Result declared = run(QByteArray("DECLARE walk NO SCROLL CURSOR FOR SELECT ") + ListColumns
-        + ", l.program_version, l.bank_sha256 FROM zentrova.record_list l" + ofTest + " ORDER BY l.finished, l.id");
+        + ", l.program_version, l.bank_sha256 FROM zentrova.record_list l WHERE l.damaged IS NULL" + ofTest
+        + " ORDER BY l.finished, l.id");
     if (!pg::succeeded(declared.get()))
         return stop(declared.get());
     for (;;) {
@@ -288,6 +309,8 @@ std::optional<Record> CentreClient::record(qint64 id)
             + ", l.program_version, l.bank_sha256 FROM zentrova.record_list l WHERE l.id = $1",
         {QByteArray::number(id)}));
     if (!found)
+        return std::nullopt;
+    if (found->isEmpty() && !m_error.isEmpty())
         return std::nullopt;
     if (found->isEmpty()) {
         m_error = QStringLiteral("测评中心的服务器上没有编号为 %1 的记录。").arg(id);

@@ -4,13 +4,7 @@
 #include "centrestore.h"
 
 #include "centre/offthreadsource.h"
-
-#include <QFile>
-
-#include <cstdio>
-#include <fcntl.h>
-#include <termios.h>
-#include <unistd.h>
+#include "centre/terminal.h"
 
 namespace zentrova {
 
@@ -78,26 +72,10 @@ void useCentreStore(const Centre &centre, PasswordAsker ask, bool offThread)
 
 std::optional<QString> askPasswordOnTerminal(const QString &prompt)
 {
-    const int tty = ::open("/dev/tty", O_RDWR | O_CLOEXEC);
-    if (tty < 0)
+    const auto password = askOnTerminal(prompt.toStdString(), false);
+    if (!password)
         return std::nullopt;
-    const QByteArray text = prompt.toUtf8();
-    termios saved {};
-    const bool isTerminal = ::tcgetattr(tty, &saved) == 0;
-    termios silent = saved;
-    silent.c_lflag &= ~tcflag_t(ECHO);
-    if (!isTerminal || ::write(tty, text.constData(), size_t(text.size())) < 0 || ::tcsetattr(tty, TCSAFLUSH, &silent) != 0) {
-        ::close(tty);
-        return std::nullopt;
-    }
-    QByteArray line;
-    char c = 0;
-    while (::read(tty, &c, 1) == 1 && c != '\n')
-        line += c;
-    ::tcsetattr(tty, TCSAFLUSH, &saved);
-    (void)!::write(tty, "\n", 1);
-    ::close(tty);
-    return QString::fromUtf8(line);
+    return QString::fromStdString(*password);
 }
 
 } // namespace zentrova

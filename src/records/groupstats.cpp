@@ -23,9 +23,10 @@ bool finishedAfter(const RecordSummary &a, const RecordSummary &b)
     return at != bt ? at > bt : a.id > b.id;
 }
 
+// A person is their 测评码 where there is one, else their name.
 QString personKey(const RecordSummary &record)
 {
-    return record.window + u'\n' + record.person;
+    return record.window + u'\n' + (record.code.isEmpty() ? record.person : record.code);
 }
 
 } // namespace
@@ -192,7 +193,9 @@ QList<FollowUpEntry> followUpList(
         if (record.person.isEmpty() || !marked.contains(result))
             continue;
         const RecordSummary *before = previous.value(personKey(record));
-        list.append({record.person, record.total ? plainNumber(*record.total) : QString(), result,
+        // Two people of one name are told apart by their codes.
+        const QString who = record.code.isEmpty() ? record.person : QStringLiteral("%1（%2）").arg(record.person, record.code);
+        list.append({who, record.total ? plainNumber(*record.total) : QString(), result,
             before ? resultClass(*before, bands) : QString()});
     }
     std::sort(list.begin(), list.end(), [](const FollowUpEntry &a, const FollowUpEntry &b) { return a.person < b.person; });

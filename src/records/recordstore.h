@@ -38,6 +38,9 @@ struct RecordSummary {
     // What the result line is made of, for group reports.
     QList<ShownResult::Figure> figures;
     QString verdict;
+    // At a centre, the 测评码: who the record is of, whatever name the roster
+    // gives (two students named alike are two). Empty in a record file.
+    QString code {};
 
     // Takes the result line and what it is made of from a record's figures,
     // verdict and window.
