@@ -136,6 +136,7 @@ private:
     }
 
 private slots:
+    void init() { zentrova::testing::failOnThreadWarnings(); }
     void initTestCase()
     {
         QVERIFY2(m_server.start(), qPrintable(m_server.error()));
@@ -727,9 +728,9 @@ private slots:
         bool soundListed = false;
         for (const RecordSummary &summary : *summaries) {
             if (summary.person.startsWith(QStringLiteral("bad-"))) {
-                QVERIFY2(summary.caption.contains(QStringLiteral("编号 %1").arg(summary.id)), qPrintable(summary.caption));
+                QVERIFY2(summary.damage.contains(QStringLiteral("编号 %1").arg(summary.id)), qPrintable(summary.damage));
                 QVERIFY(!summary.finished.isValid());
-                damaged << summary.caption.section(QStringLiteral("无法读出："), 1).chopped(1);
+                damaged << summary.damage.section(QStringLiteral("无法读出："), 1).chopped(1);
             }
             soundListed = soundListed || (summary.person.startsWith(QStringLiteral("sound-13")) && summary.total == 13);
         }

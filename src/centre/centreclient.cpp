@@ -158,16 +158,29 @@ std::optional<QList<RecordSummary>> CentreClient::summaries()
         const qint64 id = integer(r, i, 0);
         if (!PQgetisnull(r, i, DamagedColumn)) {
             finishLast();
-            summaries.append({id, {}, personOf(r, i, 3, 4), {}, damagedLine(r, i), damagedLine(r, i), std::nullopt, std::nullopt,
-                text(r, i, 9), {}, {}, text(r, i, 3)});
+            RecordSummary damaged;
+            damaged.id = id;
+            damaged.person = personOf(r, i, 3, 4);
+            damaged.personKey = text(r, i, 3);
+            damaged.group = text(r, i, 9);
+            damaged.damage = damaged.caption = damaged.resultLine = damagedLine(r, i);
+            summaries.append(damaged);
             shown = {};
             continue;
         }
         if (summaries.isEmpty() || summaries.last().id != id) {
             finishLast();
-            // The group is the class the record was sent in.
-            summaries.append({id, finishedAt(integer(r, i, 1), int(integer(r, i, 2))), personOf(r, i, 3, 4), text(r, i, 5), text(r, i, 6),
-                {}, std::nullopt, optionalInteger(r, i, 7), text(r, i, 9), {}, {}, text(r, i, 3)});
+            // The group is the class the record was sent in; a person is their 测评码.
+            RecordSummary summary;
+            summary.id = id;
+            summary.finished = finishedAt(integer(r, i, 1), int(integer(r, i, 2)));
+            summary.person = personOf(r, i, 3, 4);
+            summary.personKey = text(r, i, 3);
+            summary.window = text(r, i, 5);
+            summary.caption = text(r, i, 6);
+            summary.elapsedMinutes = optionalInteger(r, i, 7);
+            summary.group = text(r, i, 9);
+            summaries.append(summary);
             shown.figures.clear();
             shown.window = text(r, i, 5);
             shown.verdict = text(r, i, 8);

@@ -23,10 +23,10 @@ bool finishedAfter(const RecordSummary &a, const RecordSummary &b)
     return at != bt ? at > bt : a.id > b.id;
 }
 
-// A person is their 测评码 where there is one, else their name.
+// A person is their key (at a centre the 测评码) where there is one, else their name.
 QString personKey(const RecordSummary &record)
 {
-    return record.window + u'\n' + (record.code.isEmpty() ? record.person : record.code);
+    return record.window + u'\n' + (record.personKey.isEmpty() ? record.person : record.personKey);
 }
 
 } // namespace
@@ -194,7 +194,9 @@ QList<FollowUpEntry> followUpList(
             continue;
         const RecordSummary *before = previous.value(personKey(record));
         // Two people of one name are told apart by their codes.
-        const QString who = record.code.isEmpty() ? record.person : QStringLiteral("%1（%2）").arg(record.person, record.code);
+        const QString who = record.personKey.isEmpty() || record.personKey == record.person
+            ? record.person
+            : QStringLiteral("%1（%2）").arg(record.person, record.personKey);
         list.append({who, record.total ? plainNumber(*record.total) : QString(), result,
             before ? resultClass(*before, bands) : QString()});
     }
