@@ -15,6 +15,7 @@
 #include "centre/centrestore.h"
 #include "centre/outbox.h"
 #include "centre/personcode.h"
+#include "centre/serverstore.h"
 #include "records/groupstats.h"
 #include "recordwindows/recordswindow.h"
 #include "shell/mainwindow.h"
@@ -123,6 +124,20 @@ private:
         if (!pg::succeeded(result.get()))
             return QString::fromStdString(pg::sqlState(result.get()));
         return QString::fromUtf8(PQgetvalue(result.get(), 0, 0));
+    }
+
+    // A store reply's value once it came; nullopt (said) where it failed.
+    template<typename T> std::optional<T> answerOf(StoreReply<T> *reply)
+    {
+        reply->waitForDone();
+        const QString error = reply->error();
+        std::optional<T> value;
+        if (error.isEmpty())
+            value = reply->value();
+        else
+            qWarning("%s", qPrintable(error));
+        // The reply deletes itself once its answer is delivered.
+        return value;
     }
 
     // A submission of the exam-anxiety test that the server takes.
@@ -749,7 +764,116 @@ private slots:
                      }),
             qPrintable(counsellor.error()));
         QCOMPARE(exported, scalar("SELECT count(*) FROM zentrova.records WHERE person_code NOT LIKE 'bad-%'").toInt());
+        // The same through the counsellor's store.
+        ServerStore store(m_server.conninfo(QStringLiteral("teacher")));
+        SummaryQuery query;
+        query.filter.person = QStringLiteral("bad-1");
+        const auto listed = answerOf(store.summaries(query));
+        QVERIFY(listed && listed->size() == 1);
+        QCOMPARE(listed->first().damage, QStringLiteral("已损坏的记录（编号 %1，无法读出：finished）").arg(bad));
+        auto *read = store.record(bad);
+        read->waitForDone();
+        QCOMPARE(read->error(), listed->first().damage);
         QVERIFY(m_server.exec(QStringLiteral("DELETE FROM zentrova.records WHERE person_code LIKE 'bad-%'")));
+    }
+
+    // The counsellor's store on the server: pages of a listing in any order
+    // add up to the whole of it, each summary with where it came from and
+    // what is doubtful about it.
+    void serverStorePagesWithProvenance_data()
+    {
+        QTest::addColumn<int>("order");
+        QTest::addColumn<bool>("ascending");
+        QTest::newRow("newest first") << int(SummaryOrder::Finished) << false;
+        QTest::newRow("oldest first") << int(SummaryOrder::Finished) << true;
+        QTest::newRow("by total") << int(SummaryOrder::Total) << true;
+        QTest::newRow("by test, descending") << int(SummaryOrder::Test) << false;
+    }
+    void serverStorePagesWithProvenance()
+    {
+        QFETCH(int, order);
+        QFETCH(bool, ascending);
+        const QString code = QStringLiteral("pages-%1-%2").arg(order).arg(ascending);
+        CentreClient seat(m_server.conninfo(QStringLiteral("seat18")));
+        for (int i = 0; i < 5; ++i) {
+            Record record = sampleRecord(code, i % 3);
+            record.finished = record.finished.addSecs(i % 2 ? 60 : 0); // ties broken by id
+            QVERIFY2(seat.submit(QUuid::createUuid(), record, QStringLiteral("118")), qPrintable(seat.error()));
+        }
+        ServerStore store(m_server.conninfo(QStringLiteral("teacher")));
+        SummaryQuery query;
+        query.filter.person = code;
+        query.order = SummaryOrder(order);
+        query.direction = ascending ? Qt::AscendingOrder : Qt::DescendingOrder;
+        const auto whole = answerOf(store.summaries(query));
+        QVERIFY(whole);
+        QCOMPARE(whole->size(), 5);
+        QList<qint64> paged;
+        query.limit = 2;
+        for (;;) {
+            const auto page = answerOf(store.summaries(query));
+            QVERIFY(page);
+            for (const RecordSummary &summary : *page)
+                paged << summary.id;
+            if (page->size() < 2)
+                break;
+            query.after = page->last().id;
+        }
+        QList<qint64> expected;
+        for (const RecordSummary &summary : *whole) {
+            expected << summary.id;
+            QCOMPARE(summary.personKey, code);
+            QCOMPARE(summary.provenance.seat, QStringLiteral("118"));
+            QCOMPARE(summary.provenance.login, QStringLiteral("seat18"));
+            QVERIFY(qAbs(summary.provenance.arrived.secsTo(QDateTime::currentDateTimeUtc())) < 60);
+            QCOMPARE(summary.marks, QStringList({ServerStore::markSentence("outside_sitting"), ServerStore::markSentence("not_on_roster")}));
+            QVERIFY(summary.resultLine.contains(QStringLiteral("总分")));
+        }
+        QCOMPARE(paged, expected);
+        if (query.order == SummaryOrder::Total) {
+            QList<double> totals;
+            for (const RecordSummary &summary : *whole)
+                totals << summary.total.value_or(-1);
+            QCOMPARE(totals, QList<double>({0, 0, 1, 1, 2}));
+        }
+        QCOMPARE(answerOf(store.count(query.filter)), 5);
+    }
+
+    // A request cancelled while the server holds it is cancelled on the
+    // server too; a request made from inside another's answer runs; a read
+    // on a connection the server dropped is made again on a new one, a
+    // removal is not.
+    void serverStoreCancelsAndReconnects()
+    {
+        ServerStore store(m_server.conninfo(QStringLiteral("teacher")));
+        QVERIFY(answerOf(store.count({})));
+        const auto admin = pg::connect(m_server.conninfo(QStringLiteral("postgres")).toStdString());
+        QVERIFY(pg::succeeded(pg::exec(admin.get(), "BEGIN; LOCK TABLE zentrova.records IN ACCESS EXCLUSIVE MODE").get()));
+        auto *held = store.summaries({});
+        const QString waiting = "SELECT count(*) FROM pg_stat_activity WHERE usename = 'teacher' AND wait_event_type = 'Lock'";
+        QTRY_COMPARE(scalar(waiting), QStringLiteral("1"));
+        bool answered = false;
+        connect(held, &StoreRequest::finished, this, [&] { answered = true; });
+        held->cancel();
+        QTRY_COMPARE(scalar(waiting), QStringLiteral("0"));
+        QVERIFY(pg::succeeded(pg::exec(admin.get(), "COMMIT").get()));
+
+        std::optional<int> inner;
+        store.count({})->then(this, [&](StoreReply<int> &) {
+            store.count({})->then(this, [&](StoreReply<int> &reply) { inner = reply.error().isEmpty() ? reply.value() : -1; });
+        });
+        QTRY_VERIFY(inner.has_value());
+        QVERIFY(*inner > 0);
+        QVERIFY(!answered);
+
+        const QString dropped = "SELECT count(pg_terminate_backend(pid)) FROM pg_stat_activity WHERE usename = 'teacher'";
+        QCOMPARE(scalar(dropped), QStringLiteral("1"));
+        QCOMPARE(answerOf(store.count({})), *inner);
+        QCOMPARE(scalar(dropped), QStringLiteral("1"));
+        auto *removal = store.remove({-1});
+        removal->waitForDone();
+        QVERIFY2(removal->error().contains(QStringLiteral("连接断了")), qPrintable(removal->error()));
+        QCOMPARE(answerOf(store.remove({-1})), 0);
     }
 
     // A seat that sends a record again after the counsellor deleted it (the
