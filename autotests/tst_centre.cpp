@@ -15,7 +15,9 @@
 #include "centre/centrestore.h"
 #include "centre/outbox.h"
 #include "centre/personcode.h"
+#include "centre/serversession.h"
 #include "centre/serverstore.h"
+#include "framework/questionbank.h"
 #include "records/groupstats.h"
 #include "recordwindows/recordswindow.h"
 #include "shell/mainwindow.h"
@@ -154,6 +156,7 @@ private slots:
     void init() { zentrova::testing::failOnThreadWarnings(); }
     void initTestCase()
     {
+        setServerModule(qEnvironmentVariable("ZENTROVA_SERVER_MODULE"));
         QVERIFY2(m_server.start(), qPrintable(m_server.error()));
         const QString admin = m_server.conninfo(QStringLiteral("postgres"));
         QCOMPARE(tool({"init", admin}), 0);
@@ -662,6 +665,29 @@ private slots:
             QStringLiteral("teacher"));
     }
 
+    // The module that links libpq is loaded when the first counsellor's
+    // store is made, not before; where it is missing, every request says so.
+    void serverModuleLoadsOnDemand()
+    {
+        auto mapped = [] {
+            QFile maps(QStringLiteral("/proc/self/maps"));
+            return maps.open(QIODevice::ReadOnly) && maps.readAll().contains("zentrova-server.so");
+        };
+        QVERIFY(!mapped());
+        setServerModule(m_files.filePath(QStringLiteral("missing/zentrova-server.so")));
+        {
+            ServerStore store(m_server.conninfo(QStringLiteral("teacher")));
+            auto *reply = store.count({});
+            reply->waitForDone();
+            QVERIFY2(reply->error().startsWith(QStringLiteral("无法载入连接测评中心服务器的模块")), qPrintable(reply->error()));
+        }
+        QVERIFY(!mapped());
+        setServerModule(qEnvironmentVariable("ZENTROVA_SERVER_MODULE"));
+        ServerStore store(m_server.conninfo(QStringLiteral("teacher")));
+        QVERIFY(mapped());
+        QVERIFY(answerOf(store.count({})));
+    }
+
     // What a seat can send by hand: each forgery refused with the SQLSTATE
     // that tells the seat to set it aside, the valid one beside them kept.
     void forgedSubmissionsAreRefused_data()
@@ -874,6 +900,45 @@ private slots:
         removal->waitForDone();
         QVERIFY2(removal->error().contains(QStringLiteral("连接断了")), qPrintable(removal->error()));
         QCOMPARE(answerOf(store.remove({-1})), 0);
+    }
+
+    // The counsellor's store works each total out again from the answers
+    // with the program's bank, and marks one that does not follow.
+    void figuresThatDoNotFollowAreMarked_data()
+    {
+        QTest::addColumn<QString>("total"); // empty: no 总分 at all
+        QTest::addColumn<bool>("sameBank");
+        QTest::addColumn<QString>("doubt"); // empty: none
+        QTest::newRow("as answered") << "99" << true << QString();
+        QTest::newRow("forged total") << "10" << true << "总分 10 与作答不符（按作答应为 99）";
+        QTest::newRow("another bank") << "99" << false << "用的题库与本机的不同，总分无法核对";
+        QTest::newRow("no total") << QString() << true << "记录中没有总分";
+    }
+    void figuresThatDoNotFollowAreMarked()
+    {
+        QFETCH(QString, total);
+        QFETCH(bool, sameBank);
+        QFETCH(QString, doubt);
+        useShippedBank();
+        Record record;
+        record.window = QStringLiteral("frm考试焦虑");
+        record.caption = QStringLiteral("考试焦虑度测试");
+        record.finished = QDateTime(QDate(2026, 11, 2), QTime(10, 0), Qt::OffsetFromUTC, 8 * 3600);
+        record.figures = {{total.isEmpty() ? QStringLiteral("说明") : QStringLiteral("总分"), total.isEmpty() ? QStringLiteral("无") : total}};
+        for (int item = 1; item <= 33; ++item)
+            record.answers.append({QString::number(item), QStringLiteral("A：很符合自己的情况")});
+        record.person = QStringLiteral("rescored-") + QTest::currentDataTag();
+        record.programVersion = QStringLiteral("1.2");
+        record.bankSha256 = sameBank ? fileSha256(bankPath()) : QStringLiteral("ab12");
+        CentreClient seat(m_server.conninfo(QStringLiteral("seat19")));
+        QVERIFY2(seat.submit(QUuid::createUuid(), record, QStringLiteral("119")), qPrintable(seat.error()));
+        ServerStore store(m_server.conninfo(QStringLiteral("teacher")));
+        SummaryQuery query;
+        query.filter.person = record.person;
+        const auto listed = answerOf(store.summaries(query));
+        QVERIFY(listed && listed->size() == 1);
+        const QStringList server = {ServerStore::markSentence("outside_sitting"), ServerStore::markSentence("not_on_roster")};
+        QCOMPARE(listed->first().marks, doubt.isEmpty() ? server : server + QStringList {doubt});
     }
 
     // A seat that sends a record again after the counsellor deleted it (the

@@ -2,20 +2,26 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 // The centre's server as a counsellor's store: every request runs on the
-// store's one thread, which alone owns the connection; a call waits for the
-// server in slices, so that a cancelled request or one past its deadline is
-// cancelled on the server (PQcancel) rather than left running. A read that
-// fails because the connection was lost is made once more on a new one.
-// What a counsellor may do is the server's rule: a refusal comes back as a
-// sentence.
+// store's one thread, which alone owns the connection (a session of the
+// module that links libpq, loaded when the store is made); a call waits for
+// the server in slices, so that a cancelled request or one past its deadline
+// is cancelled on the server rather than left running. A read that fails
+// because the connection was lost is made once more on a new one. What a
+// counsellor may do is the server's rule: a refusal comes back as a
+// sentence; where the module cannot be loaded, every request says so. Each
+// summary's total is worked out again from its answers with the program's
+// bank; one that differs is marked.
 #pragma once
 
+#include "records/rescoring.h"
 #include "records/store.h"
 
 #include <chrono>
 #include <memory>
 
 namespace zentrova {
+
+class ServerSession;
 
 class ServerStore : public Store
 {
@@ -47,8 +53,8 @@ public:
     static QString markSentence(const QString &mark);
 
 private:
-    class Session;
-    std::unique_ptr<Session> m_session; // touched on the worker only
+    std::unique_ptr<ServerSession> m_session; // touched on the worker only
+    Rescorer m_rescorer; // likewise
     StoreWorker m_worker;
 };
 
