@@ -128,6 +128,14 @@ private:
         return QString::fromUtf8(PQgetvalue(result.get(), 0, 0));
     }
 
+    static Centre counsellorAt(const QString &conninfo)
+    {
+        Centre centre;
+        centre.connection = conninfo;
+        centre.role = Centre::Role::Counsellor;
+        return centre;
+    }
+
     // A store reply's value once it came; nullopt (said) where it failed.
     template<typename T> std::optional<T> answerOf(StoreReply<T> *reply)
     {
@@ -168,6 +176,29 @@ private slots:
         for (int seat = 1; seat <= 20; ++seat)
             roles += QStringLiteral("CREATE ROLE seat%1 LOGIN IN ROLE zentrova_seat;").arg(seat);
         QVERIFY2(m_server.exec(roles + "CREATE ROLE teacher LOGIN IN ROLE zentrova_counsellor;"), qPrintable(m_server.error()));
+    }
+
+    // The module that links libpq is loaded when the first counsellor's
+    // store is made, not before; where it is missing, every request says so.
+    void serverModuleLoadsOnDemand()
+    {
+        auto mapped = [] {
+            QFile maps(QStringLiteral("/proc/self/maps"));
+            return maps.open(QIODevice::ReadOnly) && maps.readAll().contains("zentrova-server.so");
+        };
+        QVERIFY(!mapped());
+        setServerModule(m_files.filePath(QStringLiteral("missing/zentrova-server.so")));
+        {
+            ServerStore store(m_server.conninfo(QStringLiteral("teacher")));
+            auto *reply = store.count({});
+            reply->waitForDone();
+            QVERIFY2(reply->error().startsWith(QStringLiteral("无法载入连接测评中心服务器的模块")), qPrintable(reply->error()));
+        }
+        QVERIFY(!mapped());
+        setServerModule(qEnvironmentVariable("ZENTROVA_SERVER_MODULE"));
+        ServerStore store(m_server.conninfo(QStringLiteral("teacher")));
+        QVERIFY(mapped());
+        QVERIFY(answerOf(store.count({})));
     }
 
     // Two administrators setting up one database at once: each step once.
@@ -296,7 +327,7 @@ private slots:
         QVERIFY(seat.submit(QUuid::createUuid(), known, QStringLiteral("105")));
         QVERIFY(seat.submit(QUuid::createUuid(), unknown, QStringLiteral("105")));
 
-        CentreClient counsellor(teacher);
+        CentreStore counsellor(counsellorAt(teacher), {});
         const auto summaries = counsellor.summaries();
         QVERIFY2(summaries, qPrintable(counsellor.error()));
         QStringList people;
@@ -509,13 +540,13 @@ private slots:
         CentreClient seat(m_server.conninfo(QStringLiteral("seat6")));
         const QString code = QStringLiteral("page-walk");
         const QDateTime later(QDate(2025, 1, 1), QTime(8, 0), Qt::OffsetFromUTC, 8 * 3600);
-        for (int i = CentreClient::PageSize; i >= 0; --i) {
+        for (int i = ServerStore::PageSize; i >= 0; --i) {
             Record record = sampleRecord(code, i);
             record.finished = later.addSecs(60 * i);
             record.answers.last().answer = QString::number(i);
             QVERIFY2(seat.submit(QUuid::createUuid(), record, QStringLiteral("106")), qPrintable(seat.error()));
         }
-        CentreStore counsellor({{}, m_server.conninfo(QStringLiteral("teacher")), Centre::Role::Counsellor, {}}, {});
+        CentreStore counsellor(counsellorAt(m_server.conninfo(QStringLiteral("teacher"))), {});
         QStringList names;
         QList<int> totals;
         const bool walked = counsellor.forEachRecord(
@@ -533,7 +564,7 @@ private slots:
             });
         QVERIFY2(walked, qPrintable(counsellor.error()));
         QVERIFY(names.contains(QStringLiteral("总分")));
-        QList<int> expected(CentreClient::PageSize + 1);
+        QList<int> expected(ServerStore::PageSize + 1);
         std::iota(expected.begin(), expected.end(), 0);
         QCOMPARE(totals, expected);
 
@@ -665,29 +696,6 @@ private slots:
             QStringLiteral("teacher"));
     }
 
-    // The module that links libpq is loaded when the first counsellor's
-    // store is made, not before; where it is missing, every request says so.
-    void serverModuleLoadsOnDemand()
-    {
-        auto mapped = [] {
-            QFile maps(QStringLiteral("/proc/self/maps"));
-            return maps.open(QIODevice::ReadOnly) && maps.readAll().contains("zentrova-server.so");
-        };
-        QVERIFY(!mapped());
-        setServerModule(m_files.filePath(QStringLiteral("missing/zentrova-server.so")));
-        {
-            ServerStore store(m_server.conninfo(QStringLiteral("teacher")));
-            auto *reply = store.count({});
-            reply->waitForDone();
-            QVERIFY2(reply->error().startsWith(QStringLiteral("无法载入连接测评中心服务器的模块")), qPrintable(reply->error()));
-        }
-        QVERIFY(!mapped());
-        setServerModule(qEnvironmentVariable("ZENTROVA_SERVER_MODULE"));
-        ServerStore store(m_server.conninfo(QStringLiteral("teacher")));
-        QVERIFY(mapped());
-        QVERIFY(answerOf(store.count({})));
-    }
-
     // What a seat can send by hand: each forgery refused with the SQLSTATE
     // that tells the seat to set it aside, the valid one beside them kept.
     void forgedSubmissionsAreRefused_data()
@@ -762,7 +770,7 @@ private slots:
             qPrintable(m_server.error()));
         // The checks are back.
         QCOMPARE(scalar("SELECT count(*) FROM pg_constraint WHERE conname LIKE 'records\\_%' AND contype = 'c'"), QStringLiteral("4"));
-        CentreClient counsellor(m_server.conninfo(QStringLiteral("teacher")));
+        CentreStore counsellor(counsellorAt(m_server.conninfo(QStringLiteral("teacher"))), {});
         const auto summaries = counsellor.summaries();
         QVERIFY2(summaries, qPrintable(counsellor.error()));
         QStringList damaged;
@@ -951,7 +959,7 @@ private slots:
         const Record record = sampleRecord(QStringLiteral("12345672"), 14);
         QVERIFY2(seat.submit(uuid, record, QStringLiteral("114")), qPrintable(seat.error()));
         const QString ofUuid = QStringLiteral(" FROM zentrova.records WHERE uuid = '%1'").arg(uuid.toString(QUuid::WithoutBraces));
-        CentreClient counsellor(m_server.conninfo(QStringLiteral("teacher")));
+        CentreStore counsellor(counsellorAt(m_server.conninfo(QStringLiteral("teacher"))), {});
         QVERIFY2(counsellor.remove({scalar("SELECT id" + ofUuid).toLongLong()}), qPrintable(counsellor.error()));
         QVERIFY2(seat.submit(uuid, record, QStringLiteral("114")), qPrintable(seat.error()));
         QCOMPARE(scalar("SELECT count(*)" + ofUuid), QStringLiteral("0"));
@@ -1007,7 +1015,7 @@ private slots:
                         "FROM zentrova.roster_log WHERE code = '34567890' AND old_class IS NOT NULL"),
             QStringLiteral("teacher 初一（1）班 初二（1）班 true"));
         // The counsellor's listing shows each result under its own class.
-        const auto summaries = CentreClient(teacher).summaries();
+        const auto summaries = CentreStore(counsellorAt(teacher), {}).summaries();
         QVERIFY(summaries);
         QStringList groups;
         for (const RecordSummary &summary : *summaries) {
@@ -1081,7 +1089,7 @@ private slots:
         CentreClient seat(m_server.conninfo(QStringLiteral("seat17")));
         QVERIFY(seat.submit(QUuid::createUuid(), sampleRecord(QString::fromStdString(first), 99), QStringLiteral("117")));
         QVERIFY(seat.submit(QUuid::createUuid(), sampleRecord(QString::fromStdString(second), 0), QStringLiteral("117")));
-        const auto summaries = CentreClient(m_server.conninfo(QStringLiteral("teacher"))).summaries();
+        const auto summaries = CentreStore(counsellorAt(m_server.conninfo(QStringLiteral("teacher"))), {}).summaries();
         QVERIFY(summaries);
         QList<RecordSummary> group;
         for (const RecordSummary &summary : *summaries) {

@@ -48,6 +48,10 @@ public:
         = 0;
     // Ends a transaction the request began, whether or not it was cancelled.
     virtual void end(bool commit) = 0;
+
+    // How a failure for want of a (right) password begins, so that the
+    // counsellor can be asked for one.
+    static QString passwordWanted() { return QStringLiteral("测评中心的服务器要求密码"); }
 };
 
 // The module's one entry point, looked up by this name.

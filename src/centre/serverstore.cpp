@@ -446,7 +446,7 @@ StoreReply<qint64> *ServerStore::forEachRecord(const RecordFilter &filter, bool 
             for (;;) {
                 if (context.cancelled())
                     return false;
-                const auto page = m_session->run(context, "FETCH 1000 FROM walk", {}, false);
+                const auto page = m_session->run(context, "FETCH " + QByteArray::number(PageSize) + " FROM walk", {}, false);
                 if (!page)
                     return false;
                 const int fetched = page->count();

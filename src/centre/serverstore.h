@@ -36,6 +36,9 @@ public:
                          std::chrono::milliseconds deadline = std::chrono::seconds(15), QObject *parent = nullptr);
     ~ServerStore() override;
 
+    // Records a walk (forEachRecord) reads from the server at a time.
+    static constexpr int PageSize = 1000;
+
     QString refusal(Action action) const override;
 
     StoreReply<Kept> *keep(const Record &record) override;

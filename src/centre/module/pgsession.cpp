@@ -82,7 +82,11 @@ private:
         m_db = pg::connect(m_conninfo, m_password.empty() ? nullptr : m_password.c_str(), m_options.c_str());
         if (PQstatus(m_db.get()) == CONNECTION_OK)
             return true;
-        context.fail(QStringLiteral("无法连接测评中心的服务器：%1").arg(QString::fromStdString(pg::lastError(m_db.get()))));
+        const QString why = QString::fromStdString(pg::lastError(m_db.get()));
+        const bool wantsPassword
+            = PQconnectionNeedsPassword(m_db.get()) || (PQconnectionUsedPassword(m_db.get()) && !m_password.empty());
+        context.fail(wantsPassword ? QStringLiteral("%1：%2").arg(passwordWanted(), why)
+                                   : QStringLiteral("无法连接测评中心的服务器：%1").arg(why));
         m_db.reset();
         return false;
     }
