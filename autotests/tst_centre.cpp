@@ -19,6 +19,7 @@
 #include "centre/serverstore.h"
 #include "framework/questionbank.h"
 #include "records/groupstats.h"
+#include "reports/groupreport.h"
 #include "recordwindows/recordswindow.h"
 #include "shell/mainwindow.h"
 #include "shell/recordkeeping.h"
@@ -947,6 +948,51 @@ private slots:
         QVERIFY(listed && listed->size() == 1);
         const QStringList server = {ServerStore::markSentence("outside_sitting"), ServerStore::markSentence("not_on_roster")};
         QCOMPARE(listed->first().marks, doubt.isEmpty() ? server : server + QStringList {doubt});
+    }
+
+    // A group report at a centre counts only records without marks, and
+    // says how many it left out and why: a forged total is not in n or the
+    // mean until a counsellor accepts the record.
+    void groupReportLeavesOutWhatIsMarked()
+    {
+        useShippedBank();
+        const QString teacher = m_server.conninfo(QStringLiteral("teacher"));
+        const QByteArray codes = QByteArray("测评码,姓名,班级\n") + "88888884,赵一,初三（9）班\n88888892,钱二,初三（9）班\n";
+        QCOMPARE(tool({"roster", "import", teacher, csv("nine.csv", codes), "--yes"}), 0);
+        QCOMPARE(tool({"sitting", "open", teacher, "初三（9）班", "--from", "2026-11-03 09:00+08", "--until", "2026-11-03 11:00+08"}), 0);
+        CentreClient seat(m_server.conninfo(QStringLiteral("seat20")));
+        for (const auto &[code, total] : {std::pair {"88888884", "99"}, std::pair {"88888892", "10"}}) {
+            Record record;
+            record.window = QStringLiteral("frm考试焦虑");
+            record.caption = QStringLiteral("考试焦虑度测试");
+            record.finished = QDateTime(QDate(2026, 11, 3), QTime(10, 0), Qt::OffsetFromUTC, 8 * 3600);
+            record.figures = {{QStringLiteral("总分"), QString::fromLatin1(total)}};
+            for (int item = 1; item <= 33; ++item)
+                record.answers.append({QString::number(item), QStringLiteral("A：很符合自己的情况")});
+            record.person = QString::fromLatin1(code);
+            record.bankSha256 = fileSha256(bankPath());
+            QVERIFY2(seat.submit(QUuid::createUuid(), record, QStringLiteral("120")), qPrintable(seat.error()));
+        }
+        GroupReportRequest request;
+        request.test = QStringLiteral("考试焦虑度测试");
+        request.group = QStringLiteral("初三（9）班");
+        auto report = [&] {
+            const auto summaries = CentreStore(counsellorAt(teacher), {}).summaries();
+            QString error;
+            return summaries ? makeGroupReport(*summaries, request, &error) : std::nullopt;
+        };
+        const auto before = report();
+        QVERIFY(before && before->totals);
+        QCOMPARE(before->tested, 1);
+        QCOMPARE(before->totals->mean, 99.0);
+        QCOMPARE(before->leftOut, 1);
+        QCOMPARE(before->leftOutWhy, (QList<std::pair<QString, int>> {{QStringLiteral("总分 10 与作答不符（按作答应为 99）"), 1}}));
+        QVERIFY(m_server.exec(QStringLiteral("SET ROLE teacher; SELECT zentrova.accept_record_v1(id) FROM zentrova.record_list "
+                                             "WHERE person_code = '88888892'")));
+        const auto after = report();
+        QVERIFY(after && after->totals);
+        QCOMPARE(after->tested, 2);
+        QCOMPARE(after->leftOut, 0);
     }
 
     // A seat that sends a record again after the counsellor deleted it (the
