@@ -15,6 +15,7 @@
 #include "centre/centreclient.h"
 #include "centre/centrestore.h"
 #include "centre/outbox.h"
+#include "centre/serversession.h"
 #include "records/recordstore.h"
 #include "recordwindows/recordswindow.h"
 #include "timing.h"
@@ -42,8 +43,9 @@ constexpr int CounsellorRecords = 100000;
 ShownResult typicalResult()
 {
     ShownResult shown {"frm你可断吗", 14, {{"总分", "23"}}, {}, {}};
-    for (int item = 1; item <= 25; ++item)
-        shown.answers.append({QString::number(item), "B：有时如此"});
+    // One answer per item, as the server requires.
+    for (int item = 1; item <= 11; ++item)
+        shown.answers.append({QString::number(item), "是"});
     return shown;
 }
 
@@ -134,14 +136,15 @@ int main(int argc, char *argv[])
                                "INSERT INTO zentrova.figures SELECT id, 0, '总分', (id % 50)::text FROM zentrova.records "
                                "WHERE seat_name = 'bulk'")
                     .arg(CounsellorRecords));
-    CentreClient counsellor(server.conninfo("teacher"));
+    setServerModule(QStringLiteral(ZENTROVA_SERVER_MODULE));
+    Centre counsellorCentre;
+    counsellorCentre.connection = server.conninfo("teacher");
+    counsellorCentre.role = Centre::Role::Counsellor;
+    CentreStore counsellor(counsellorCentre, {});
     qsizetype listed = 0;
     const double listing = medianMs(5, [&] { listed = counsellor.summaries().value_or(QList<RecordSummary>()).size(); });
 
     // The counsellor's records window, its listing fetched off its thread.
-    Centre counsellorCentre;
-    counsellorCentre.connection = server.conninfo("teacher");
-    counsellorCentre.role = Centre::Role::Counsellor;
     useCentreStore(counsellorCentre, {}, true);
     const double window = medianMs(3, [] { RecordsWindow opened; });
 

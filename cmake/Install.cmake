@@ -4,10 +4,9 @@
 # The program finds its question bank beside its own executable, so both go
 # into one program folder; bin/ gets a symlink to the program, which Qt
 # resolves to that folder whatever link or working directory it starts from.
-set(ZENTROVA_INSTALL_PROGRAMDIR "lib/zentrova" CACHE STRING
-    "Program folder under the prefix, holding the executable and its question bank")
 
 install(TARGETS zentrova RUNTIME DESTINATION ${ZENTROVA_INSTALL_PROGRAMDIR})
+install(TARGETS zentrova-server LIBRARY DESTINATION ${ZENTROVA_INSTALL_PROGRAMDIR})
 install(FILES ${BANK_FILE} DESTINATION ${ZENTROVA_INSTALL_PROGRAMDIR})
 install(TARGETS zentrova-bank zentrova-centre RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
@@ -23,7 +22,8 @@ install(FILES ${CMAKE_BINARY_DIR}/bin-link/zentrova DESTINATION ${CMAKE_INSTALL_
 # go without it, so a stripped install (as cpack makes) takes it out too.
 install(CODE "
     if(CMAKE_INSTALL_DO_STRIP)
-        foreach(program ${ZENTROVA_INSTALL_PROGRAMDIR}/zentrova ${CMAKE_INSTALL_BINDIR}/zentrova-bank
+        foreach(program ${ZENTROVA_INSTALL_PROGRAMDIR}/zentrova ${ZENTROVA_INSTALL_PROGRAMDIR}/zentrova-server.so
+                        ${CMAKE_INSTALL_BINDIR}/zentrova-bank
                         ${CMAKE_INSTALL_BINDIR}/zentrova-centre)
             execute_process(COMMAND \"${CMAKE_OBJCOPY}\" --remove-section=.comment
                                     \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/\${program}\"

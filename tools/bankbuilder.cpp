@@ -29,23 +29,6 @@ struct Database {
     ~Database() { sqlite3_close(db); }
 };
 
-// A file: URI for SQLite, whose path may hold any character: '?', '#' and
-// '%' would otherwise start the query, the fragment or an escape.
-std::string fileUri(const fs::path &path)
-{
-    std::string uri = "file://";
-    for (char c : fs::absolute(path).string()) {
-        if (c == '?' || c == '#' || c == '%') {
-            char escape[4];
-            std::snprintf(escape, sizeof escape, "%%%02X", static_cast<unsigned char>(c));
-            uri += escape;
-        } else {
-            uri += c;
-        }
-    }
-    return uri;
-}
-
 int report(sqlite3 *db, const std::string &what)
 {
     const zentrova::bank::CheckResult result = zentrova::bank::checkBank(db);
@@ -103,7 +86,7 @@ int build(const fs::path &sqlFolder, const fs::path &bank)
 int check(const fs::path &bank)
 {
     Database in;
-    const std::string uri = fileUri(bank) + "?mode=ro&immutable=1";
+    const std::string uri = zentrova::bank::fileUri(bank) + "?mode=ro&immutable=1";
     if (sqlite3_open_v2(uri.c_str(), &in.db, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr) != SQLITE_OK) {
         std::fprintf(stderr, "cannot open %s\n", bank.c_str());
         return 1;

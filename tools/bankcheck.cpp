@@ -10,6 +10,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <optional>
 #include <set>
 
@@ -477,6 +478,21 @@ std::string formatMicros(long long micros)
     if (!fraction.empty())
         text += "." + fraction;
     return (negative ? "-" : "") + text;
+}
+
+std::string fileUri(const std::filesystem::path &path)
+{
+    std::string uri = "file://";
+    for (char c : std::filesystem::absolute(path).string()) {
+        if (c == '?' || c == '#' || c == '%') {
+            char escape[4];
+            std::snprintf(escape, sizeof escape, "%%%02X", static_cast<unsigned char>(c));
+            uri += escape;
+        } else {
+            uri += c;
+        }
+    }
+    return uri;
 }
 
 CheckResult checkBank(sqlite3 *db)

@@ -7,6 +7,7 @@
 // the bands the windows show).
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,6 +22,10 @@ struct CheckResult {
 };
 
 CheckResult checkBank(sqlite3 *db);
+
+// A file: URI for SQLite, whose path may hold any character: '?', '#' and
+// '%' would otherwise start the query, the fragment or an escape.
+std::string fileUri(const std::filesystem::path &path);
 
 // A score read exactly, in millionths, or nothing when the whole text is
 // not a number of at most nine integer digits and six decimals.

@@ -4,13 +4,10 @@
 #include "centrestore.h"
 
 #include "centre/offthreadsource.h"
+#include "centre/serversession.h"
+#include "centre/terminal.h"
 
-#include <QFile>
-
-#include <cstdio>
-#include <fcntl.h>
-#include <termios.h>
-#include <unistd.h>
+#include <QCoreApplication>
 
 namespace zentrova {
 
@@ -28,42 +25,69 @@ QString &givenPassword()
 CentreStore::CentreStore(const Centre &centre, PasswordAsker ask)
     : m_centre(centre)
     , m_ask(std::move(ask))
-    , m_client(std::make_unique<CentreClient>(centre.connection, givenPassword()))
+    , m_store(std::make_unique<ServerStore>(centre.connection, givenPassword()))
 {
 }
 
-template<typename Call> auto CentreStore::withPassword(Call call) -> decltype(call())
+template<typename T> std::optional<T> CentreStore::call(const std::function<StoreReply<T> *(ServerStore &)> &request)
 {
-    auto result = call();
-    if (result || !m_client->needsPassword() || !m_ask)
-        return result;
-    const std::optional<QString> password = m_ask(QStringLiteral("请输入测评中心服务器的密码（%1）：").arg(m_centre.connection));
-    if (!password)
-        return result;
-    givenPassword() = *password;
-    m_client = std::make_unique<CentreClient>(m_centre.connection, *password);
-    return call();
+    for (bool asked = false;; asked = true) {
+        StoreReply<T> *reply = request(*m_store);
+        reply->waitForDone();
+        m_error = reply->error();
+        std::optional<T> value;
+        if (m_error.isEmpty())
+            value = reply->value();
+        // Only now delivered, and so deleted, where an event loop runs (this
+        // thread may have none).
+        reply->moveToThread(QCoreApplication::instance()->thread());
+        if (value)
+            return value;
+        if (asked || !m_error.startsWith(ServerSession::passwordWanted()) || !m_ask)
+            return std::nullopt;
+        const std::optional<QString> password = m_ask(QStringLiteral("请输入测评中心服务器的密码（%1）：").arg(m_centre.connection));
+        if (!password)
+            return std::nullopt;
+        givenPassword() = *password;
+        m_store = std::make_unique<ServerStore>(m_centre.connection, *password);
+    }
 }
 
 std::optional<QList<RecordSummary>> CentreStore::summaries()
 {
-    return withPassword([this] { return m_client->summaries(); });
+    return call<QList<RecordSummary>>([](ServerStore &store) { return store.summaries({}); });
 }
 
 bool CentreStore::forEachRecord(const std::function<bool(const QStringList &, const QStringList &)> &names,
                                 const std::function<bool(const Record &)> &visit, const QString &test, bool items)
 {
-    return withPassword([&] { return m_client->forEachRecord(names, visit, test, items); });
+    // A walk that names or visit stopped is no error, but did not finish.
+    bool stopped = false;
+    RecordFilter filter;
+    filter.test = test;
+    const auto walked = call<qint64>([&](ServerStore &store) {
+        return store.forEachRecord(
+            filter, items,
+            [&](const QStringList &figureNames, const QStringList &itemNames) {
+                stopped = !names(figureNames, itemNames);
+                return !stopped;
+            },
+            [&](const Record &record) {
+                stopped = !visit(record);
+                return !stopped;
+            });
+    });
+    return walked && !stopped;
 }
 
 std::optional<Record> CentreStore::record(qint64 id)
 {
-    return withPassword([this, id] { return m_client->record(id); });
+    return call<Record>([id](ServerStore &store) { return store.record(id); });
 }
 
 bool CentreStore::remove(const QList<qint64> &ids)
 {
-    return withPassword([this, &ids] { return m_client->remove(ids); });
+    return call<int>([&ids](ServerStore &store) { return store.remove(ids); }).has_value();
 }
 
 void useCentreStore(const Centre &centre, PasswordAsker ask, bool offThread)
@@ -78,26 +102,10 @@ void useCentreStore(const Centre &centre, PasswordAsker ask, bool offThread)
 
 std::optional<QString> askPasswordOnTerminal(const QString &prompt)
 {
-    const int tty = ::open("/dev/tty", O_RDWR | O_CLOEXEC);
-    if (tty < 0)
+    const auto password = askOnTerminal(prompt.toStdString(), false);
+    if (!password)
         return std::nullopt;
-    const QByteArray text = prompt.toUtf8();
-    termios saved {};
-    const bool isTerminal = ::tcgetattr(tty, &saved) == 0;
-    termios silent = saved;
-    silent.c_lflag &= ~tcflag_t(ECHO);
-    if (!isTerminal || ::write(tty, text.constData(), size_t(text.size())) < 0 || ::tcsetattr(tty, TCSAFLUSH, &silent) != 0) {
-        ::close(tty);
-        return std::nullopt;
-    }
-    QByteArray line;
-    char c = 0;
-    while (::read(tty, &c, 1) == 1 && c != '\n')
-        line += c;
-    ::tcsetattr(tty, TCSAFLUSH, &saved);
-    (void)!::write(tty, "\n", 1);
-    ::close(tty);
-    return QString::fromUtf8(line);
+    return QString::fromStdString(*password);
 }
 
 } // namespace zentrova

@@ -1,13 +1,16 @@
 // SPDX-FileCopyrightText: 2026 The Zentrova developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// The centre's server as a counsellor's store of records. Where libpq's own
-// sources (PGPASSWORD, the password file) give no password, the counsellor
-// is asked once; the password stays in memory for the run, never on disk.
+// The centre's server as a counsellor's store of records, for the windows
+// and the command line that still ask in turn and wait: each call is a
+// request to the counsellor's ServerStore, waited for on the calling thread
+// (never the store's own). Where libpq's own sources (PGPASSWORD, the
+// password file) give no password, the counsellor is asked once; the
+// password stays in memory for the run, never on disk.
 #pragma once
 
-#include "centre/centreclient.h"
 #include "centre/centrefile.h"
+#include "centre/serverstore.h"
 #include "records/recordsource.h"
 
 #include <functional>
@@ -28,16 +31,17 @@ public:
                        const std::function<bool(const Record &)> &visit, const QString &test = {}, bool items = false) override;
     std::optional<Record> record(qint64 id) override;
     bool remove(const QList<qint64> &ids) override;
-    const QString &error() const override { return m_client->error(); }
+    const QString &error() const override { return m_error; }
 
 private:
-    // Runs call, and once more with a password asked for where the server
-    // wants one.
-    template<typename Call> auto withPassword(Call call) -> decltype(call());
+    // Makes the request, waits for it, and makes it once more with a
+    // password asked for where the server wants one.
+    template<typename T> std::optional<T> call(const std::function<StoreReply<T> *(ServerStore &)> &request);
 
     Centre m_centre;
     PasswordAsker m_ask;
-    std::unique_ptr<CentreClient> m_client;
+    std::unique_ptr<ServerStore> m_store;
+    QString m_error;
 };
 
 // Makes the centre's server the store of this run; with offThread, each

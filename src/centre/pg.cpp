@@ -3,17 +3,26 @@
 
 #include "pg.h"
 
+#include <utility>
+
 namespace zentrova::pg {
 
-Connection connect(const std::string &conninfo, const char *password)
+Connection connect(const std::string &conninfo, const char *password, const char *options)
 {
     // libpq keeps the last value of a repeated key word. A peer that goes
     // silent once connected is given up after some 20 seconds, unless the
     // connection string says otherwise; the connect timeout and the encoding
     // always hold.
-    const char *keys[] = {"keepalives_idle", "keepalives_interval", "keepalives_count", "tcp_user_timeout", "dbname", "connect_timeout",
-        "client_encoding", "application_name", password ? "password" : nullptr, nullptr};
-    const char *values[] = {"10", "5", "2", "20000", conninfo.c_str(), ConnectTimeout, "UTF8", "zentrova", password, nullptr};
+    const char *keys[12] = {"keepalives_idle", "keepalives_interval", "keepalives_count", "tcp_user_timeout", "dbname", "connect_timeout",
+        "client_encoding", "application_name"};
+    const char *values[12] = {"10", "5", "2", "20000", conninfo.c_str(), ConnectTimeout, "UTF8", "zentrova"};
+    int given = 8;
+    for (const auto &[key, value] : {std::pair {"password", password}, std::pair {"options", options}}) {
+        if (value) {
+            keys[given] = key;
+            values[given++] = value;
+        }
+    }
     return Connection(PQconnectdbParams(keys, values, 1));
 }
 

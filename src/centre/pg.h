@@ -25,8 +25,10 @@ using Result = std::unique_ptr<PGresult, ResultDeleter>;
 inline constexpr auto ConnectTimeout = "5";
 
 // Connects with a libpq connection string, URI or "service=NAME"; password
-// (when not null) in place of the password file's. Check PQstatus().
-Connection connect(const std::string &conninfo, const char *password = nullptr);
+// (when not null) in place of the password file's; options (when not null)
+// as the server's command-line options ("-c statement_timeout=15000").
+// Check PQstatus().
+Connection connect(const std::string &conninfo, const char *password = nullptr, const char *options = nullptr);
 
 // Whether a statement succeeded (with or without rows).
 bool succeeded(const PGresult *result);

@@ -23,9 +23,10 @@ bool finishedAfter(const RecordSummary &a, const RecordSummary &b)
     return at != bt ? at > bt : a.id > b.id;
 }
 
+// A person is their key (at a centre the 测评码) where there is one, else their name.
 QString personKey(const RecordSummary &record)
 {
-    return record.window + u'\n' + record.person;
+    return record.window + u'\n' + (record.personKey.isEmpty() ? record.person : record.personKey);
 }
 
 // The regularised incomplete beta function I_x(a, b), by its continued
@@ -237,7 +238,11 @@ QList<FollowUpEntry> followUpList(
         if (record.person.isEmpty() || !marked.contains(result))
             continue;
         const RecordSummary *before = previous.value(personKey(record));
-        list.append({record.person, record.total ? plainNumber(*record.total) : QString(), result,
+        // Two people of one name are told apart by their codes.
+        const QString who = record.personKey.isEmpty() || record.personKey == record.person
+            ? record.person
+            : QStringLiteral("%1（%2）").arg(record.person, record.personKey);
+        list.append({who, record.total ? plainNumber(*record.total) : QString(), result,
             before ? resultClass(*before, bands) : QString()});
     }
     std::sort(list.begin(), list.end(), [](const FollowUpEntry &a, const FollowUpEntry &b) { return a.person < b.person; });

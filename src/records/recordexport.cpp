@@ -4,9 +4,9 @@
 #include "recordexport.h"
 
 #include "framework/accessibility.h"
+#include "framework/formulaguard.h"
 #include "safesave.h"
 
-#include <QRegularExpression>
 #include <QStringList>
 
 #include <algorithm>
@@ -59,20 +59,13 @@ QString utcOffsetText(int offset)
     return text;
 }
 
-bool isNumber(const QString &text)
-{
-    static const QRegularExpression number(QStringLiteral("^[+-]?([0-9]+([.][0-9]*)?|[.][0-9]+)([eE][+-]?[0-9]+)?$"));
-    return number.match(text).hasMatch();
-}
-
 // Quoted where the text holds a separator, quote or line break (RFC 4180).
 // Text that a spreadsheet would run as a formula gets an apostrophe first,
 // as spreadsheets themselves mark text; numbers stay numbers.
 QString csvField(const QString &text)
 {
-    static const QString formulaStarts = QStringLiteral("=+-@\t\r");
     QString field = text;
-    if (!field.isEmpty() && formulaStarts.contains(field.front()) && !isNumber(field))
+    if (runsAsFormula(std::u16string_view(reinterpret_cast<const char16_t *>(text.utf16()), size_t(text.size()))))
         field.prepend(u'\'');
     if (std::none_of(field.begin(), field.end(), [](QChar c) { return c == u',' || c == u'"' || c == u'\n' || c == u'\r'; }))
         return field;

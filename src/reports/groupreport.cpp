@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <map>
 
 namespace zentrova {
 
@@ -417,6 +418,13 @@ qsizetype paintFirstPage(QPainter &painter, const GroupReport &report, std::opti
     y += note(painter, y,
         earlier > 0 ? QStringLiteral("同一受测者有多条本测评记录时，只计最近一次：本页没有计入较早的%1条记录。").arg(earlier)
                     : QStringLiteral("同一受测者有多条本测评记录时，只计最近一次。"));
+    if (report.leftOut > 0) {
+        QStringList reasons;
+        for (const auto &[mark, count] : report.leftOutWhy)
+            reasons << QStringLiteral("%1（%2条）").arg(mark).arg(count);
+        y += note(painter, y,
+            QStringLiteral("有疑问的%1条记录没有计入：%2。辅导员核对并认可后才计入。").arg(report.leftOut).arg(reasons.join(u'；')));
+    }
     if (report.compared)
         y += comparison(painter, y, report);
     // The item analysis keeps its worst items only where a follow-up list
@@ -490,13 +498,34 @@ std::optional<GroupReport> makeGroupReport(const QList<RecordSummary> &records, 
     GroupReport report;
     const RecordFilter filter {request.test, request.group, request.range};
     const RecordFilter anyDay {request.test, request.group, {}};
-    QList<RecordSummary> taken, history;
+    // Doubtful records (marked, or damaged) are counted apart, never in a figure.
+    QList<RecordSummary> taken, history, sound;
+    std::map<QString, int> why;
     for (const RecordSummary &record : records) {
+        const bool doubtful = !record.marks.isEmpty() || !record.damage.isEmpty();
+        if (!doubtful)
+            sound << record;
         if (!anyDay.accepts(record))
             continue;
+        if (doubtful) {
+            if (filter.accepts(record)) {
+                ++report.leftOut;
+                for (const QString &mark : record.damage.isEmpty() ? record.marks : QStringList {record.damage})
+                    ++why[mark];
+            }
+            continue;
+        }
         history << record;
         if (filter.accepts(record))
             taken << record;
+    }
+    for (const auto &[mark, count] : why)
+        report.leftOutWhy.append({mark, count});
+    if (taken.isEmpty() && report.leftOut > 0) {
+        *error = QStringLiteral("%1在%2的“%3”测评记录都有疑问（%4条），没有可以计入的记录")
+                     .arg(groupText(request.group), rangeText(request.range), captionOf(records, request.test))
+                     .arg(report.leftOut);
+        return std::nullopt;
     }
     if (taken.isEmpty()) {
         *error = QStringLiteral("%1在%2没有“%3”的测评记录")
@@ -548,7 +577,7 @@ std::optional<GroupReport> makeGroupReport(const QList<RecordSummary> &records, 
     if (!report.totals && report.verdicts.isEmpty())
         report.figures = summariseFigures(latest);
     if (request.earlier)
-        report.compared = compareSittings(sitting(records, report.window, request.group, *request.earlier), latest, report.bands);
+        report.compared = compareSittings(sitting(sound, report.window, request.group, *request.earlier), latest, report.bands);
     if (request.followUp)
         report.followUp = followUpList(latest, history, report.bands, request.markedBands);
     return report;

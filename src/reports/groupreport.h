@@ -44,11 +44,16 @@ struct GroupReport {
     std::optional<SittingsCompared> compared;
     QList<FollowUpEntry> followUp;
     std::optional<GroupItemAnalysis> itemAnalysis; // where addItemAnalysis() added it
+    // Doubtful records of the group and test in the range (marked, or
+    // damaged), not counted: how many, and how many for each reason.
+    int leftOut = 0;
+    QList<std::pair<QString, int>> leftOutWhy;
 };
 
 // The report over records (of every test and group; newest first or not);
 // nullopt when the group has no record of the test in the range, with why in
-// error.
+// error. Only records without marks count; the page says how many it left
+// out and why.
 std::optional<GroupReport> makeGroupReport(const QList<RecordSummary> &records, const GroupReportRequest &request, QString *error);
 
 // The report's A4 pages: one, and more where the follow-up list goes on.

@@ -1,0 +1,492 @@
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#include "serverstore.h"
+
+#include "centre/centreclient.h"
+#include "centre/serversession.h"
+#include "framework/questionbank.h"
+
+#include <QCollator>
+#include <QHash>
+#include <QLocale>
+
+#include <algorithm>
+
+namespace zentrova {
+
+namespace {
+
+std::optional<int> optionalInteger(const ServerRows &rows, int row, int column)
+{
+    if (rows.isNull(row, column))
+        return std::nullopt;
+    return int(rows.integer(row, column));
+}
+
+QDateTime at(qint64 milliseconds, int utcOffset)
+{
+    return QDateTime::fromMSecsSinceEpoch(milliseconds, Qt::OffsetFromUTC, utcOffset);
+}
+
+QByteArray idArray(const QList<qint64> &ids)
+{
+    QByteArray array = "{";
+    for (const qint64 id : ids)
+        array += (array.size() > 1 ? "," : "") + QByteArray::number(id);
+    return array + '}';
+}
+
+// A statement's text and its parameters, built up together.
+struct Statement {
+    QByteArray sql;
+    ServerParameters parameters;
+
+    QByteArray bind(const QString &value)
+    {
+        parameters.push_back(value.toUtf8());
+        return '$' + QByteArray::number(parameters.size());
+    }
+};
+
+// The columns every listing reads, in this order.
+const char *const Columns = "l.id, l.finished_ms, l.utc_offset, l.person_code, l.person_name, l.test_window, l.caption, "
+                            "l.elapsed_minutes, l.verdict, coalesce(l.person_class, ''), l.damaged, l.seat_name, l.submitted_by, "
+                            "CASE WHEN isfinite(l.received) THEN (extract(epoch FROM l.received) * 1000)::bigint END, "
+                            "array_to_string(l.marks, ','), l.accepted_by IS NOT NULL, l.program_version, l.bank_sha256";
+enum Column {
+    Id,
+    FinishedMs,
+    UtcOffset,
+    Code,
+    Name,
+    Window,
+    Caption,
+    Elapsed,
+    Verdict,
+    Group,
+    Damaged,
+    Seat,
+    Login,
+    ReceivedMs,
+    Marks,
+    Accepted,
+    ProgramVersion,
+    BankSha256
+};
+
+// The day a record was finished, as the calendar read where it was.
+const char *const LocalDay = "(to_timestamp(l.finished_ms / 1000.0 + l.utc_offset) AT TIME ZONE 'UTC')::date";
+
+// The filter as a condition on record_list l; sound: leave out rows that
+// cannot be read as records.
+QByteArray where(Statement &statement, const RecordFilter &filter, bool sound)
+{
+    QByteArray condition = sound ? "l.damaged IS NULL" : "true";
+    if (!filter.test.isEmpty()) {
+        const QByteArray test = statement.bind(filter.test);
+        condition += " AND (l.test_window = " + test + " OR l.caption = " + test + ")";
+    }
+    if (filter.group)
+        condition += " AND coalesce(l.person_class, '') = " + statement.bind(*filter.group);
+    if (filter.range.since)
+        condition += QByteArray(" AND ") + LocalDay + " >= " + statement.bind(filter.range.since->toString(Qt::ISODate)) + "::date";
+    if (filter.range.until)
+        condition += QByteArray(" AND ") + LocalDay + " <= " + statement.bind(filter.range.until->toString(Qt::ISODate)) + "::date";
+    if (filter.person)
+        condition += " AND l.person_code = " + statement.bind(*filter.person);
+    return condition;
+}
+
+// What a listing sorts on, never NULL, so that a page can start after a row.
+QByteArray sortKey(SummaryOrder order)
+{
+    switch (order) {
+    case SummaryOrder::Person:
+        return "coalesce(l.person_name, l.person_code)";
+    case SummaryOrder::Test:
+        return "l.caption";
+    case SummaryOrder::Group:
+        return "coalesce(l.person_class, '')";
+    case SummaryOrder::Total:
+        return "coalesce((SELECT substring(f.value FROM '^-?[0-9]+(?:[.][0-9]+)?')::numeric FROM zentrova.record_figures f "
+               "WHERE f.record = l.id AND f.name = '总分' LIMIT 1), -1e18)";
+    case SummaryOrder::Elapsed:
+        return "coalesce(l.elapsed_minutes, -1)";
+    case SummaryOrder::Finished:
+        break;
+    }
+    // A damaged row has no time: it sorts as the newest, so it is seen.
+    return "coalesce(l.finished_ms, 9223372036854775807)";
+}
+
+QString personOf(const ServerRows &rows, int row)
+{
+    if (rows.isNull(row, Name))
+        return CentreClient::unknownPerson(rows.text(row, Code));
+    return rows.text(row, Name);
+}
+
+RecordSummary summaryOf(const ServerRows &rows, int row)
+{
+    RecordSummary summary;
+    summary.id = rows.integer(row, Id);
+    summary.person = personOf(rows, row);
+    summary.personKey = rows.text(row, Code);
+    summary.group = rows.text(row, Group);
+    summary.provenance.seat = rows.text(row, Seat);
+    summary.provenance.login = rows.text(row, Login);
+    if (!rows.isNull(row, ReceivedMs))
+        summary.provenance.arrived = QDateTime::fromMSecsSinceEpoch(rows.integer(row, ReceivedMs));
+    if (!rows.isNull(row, Damaged)) {
+        summary.damage = QStringLiteral("已损坏的记录（编号 %1，无法读出：%2）").arg(summary.id).arg(rows.text(row, Damaged));
+        summary.caption = summary.resultLine = summary.damage;
+        return summary;
+    }
+    summary.finished = at(rows.integer(row, FinishedMs), int(rows.integer(row, UtcOffset)));
+    summary.window = rows.text(row, Window);
+    summary.caption = rows.text(row, Caption);
+    summary.elapsedMinutes = optionalInteger(rows, row, Elapsed);
+    summary.verdict = rows.text(row, Verdict);
+    // An accepted record counts as it stands.
+    if (rows.value(row, Accepted) != "t") {
+        for (const QString &mark : rows.text(row, Marks).split(u',', Qt::SkipEmptyParts))
+            summary.marks << ServerStore::markSentence(mark);
+    }
+    return summary;
+}
+
+Record recordOf(const ServerRows &rows, int row)
+{
+    Record record;
+    record.id = rows.integer(row, Id);
+    record.finished = at(rows.integer(row, FinishedMs), int(rows.integer(row, UtcOffset)));
+    record.person = personOf(rows, row);
+    record.window = rows.text(row, Window);
+    record.caption = rows.text(row, Caption);
+    record.elapsedMinutes = optionalInteger(rows, row, Elapsed);
+    record.verdict = rows.text(row, Verdict);
+    record.group = rows.text(row, Group);
+    record.programVersion = rows.text(row, ProgramVersion);
+    record.bankSha256 = rows.text(row, BankSha256);
+    return record;
+}
+
+// Where the module could not be loaded: every request says why.
+class UnavailableSession : public ServerSession
+{
+public:
+    explicit UnavailableSession(QString why)
+        : m_why(std::move(why))
+    {
+    }
+    std::unique_ptr<ServerRows> run(RequestContext &context, const QByteArray &, const ServerParameters &, bool) override
+    {
+        context.fail(m_why);
+        return nullptr;
+    }
+    void end(bool) override {}
+
+private:
+    QString m_why;
+};
+
+} // namespace
+
+ServerStore::ServerStore(const QString &conninfo, const QString &password, std::chrono::milliseconds deadline, QObject *parent)
+    : Store(parent)
+    , m_rescorer(bankPath())
+{
+    QString why;
+    m_session = openServerSession(conninfo, password, deadline, &why);
+    if (!m_session)
+        m_session = std::make_unique<UnavailableSession>(why);
+}
+
+ServerStore::~ServerStore() = default;
+
+QString ServerStore::markSentence(const QString &mark)
+{
+    if (mark == QLatin1String("not_on_roster"))
+        return QStringLiteral("名单中没有这个测评码");
+    if (mark == QLatin1String("outside_sitting"))
+        return QStringLiteral("不是在开放的测评场次内完成的");
+    if (mark == QLatin1String("not_in_class"))
+        return QStringLiteral("测评码不在这个测评场次的班级中");
+    if (mark == QLatin1String("second_in_sitting"))
+        return QStringLiteral("同一测评场次中这个测评码的第二份结果");
+    return mark;
+}
+
+QString ServerStore::refusal(Action action) const
+{
+    switch (action) {
+    case Action::Keep:
+        return QStringLiteral("辅导员的电脑不保存测评结果：测评结果由测评室的座位送到测评中心的服务器。");
+    case Action::RemoveAll:
+        return QStringLiteral("测评中心的记录只能选定后删除，不能一次全部删除。");
+    case Action::Read:
+    case Action::Remove:
+    case Action::ReportResult:
+        break;
+    }
+    return {};
+}
+
+StoreReply<Kept> *ServerStore::keep(const Record &)
+{
+    return m_worker.post<Kept>([message = refusal(Action::Keep)](RequestContext &context) {
+        context.fail(message);
+        return Kept {};
+    });
+}
+
+StoreReply<int> *ServerStore::removeAll()
+{
+    return m_worker.post<int>([message = refusal(Action::RemoveAll)](RequestContext &context) {
+        context.fail(message);
+        return 0;
+    });
+}
+
+StoreReply<int> *ServerStore::count(const RecordFilter &filter)
+{
+    return m_worker.post<int>([this, filter](RequestContext &context) {
+        Statement statement;
+        statement.sql = "SELECT count(*) FROM zentrova.record_list l WHERE " + where(statement, filter, false);
+        const auto result = m_session->run(context, statement.sql, statement.parameters);
+        return result ? int(result->integer(0, 0)) : 0;
+    });
+}
+
+StoreReply<QList<RecordSummary>> *ServerStore::summaries(const SummaryQuery &query)
+{
+    return m_worker.post<QList<RecordSummary>>([this, query](RequestContext &context) {
+        Statement statement;
+        const QByteArray key = sortKey(query.order);
+        const QByteArray direction = query.direction == Qt::AscendingOrder ? " ASC" : " DESC";
+        statement.sql = QByteArray("SELECT ") + Columns + " FROM zentrova.record_list l WHERE " + where(statement, query.filter, false);
+        if (query.after) {
+            const QByteArray after = statement.bind(QString::number(*query.after));
+            statement.sql += " AND (" + key + ", l.id) " + (query.direction == Qt::AscendingOrder ? ">" : "<") + " (SELECT " + key
+                + ", l.id FROM zentrova.record_list l WHERE l.id = " + after + "::bigint)";
+        }
+        statement.sql += " ORDER BY " + key + direction + ", l.id" + direction;
+        if (query.limit > 0)
+            statement.sql += " LIMIT " + QByteArray::number(query.limit);
+        const auto rows = m_session->run(context, statement.sql, statement.parameters);
+        QList<RecordSummary> summaries;
+        if (!rows)
+            return summaries;
+        QHash<qint64, qsizetype> sound;
+        for (int i = 0; i < rows->count(); ++i) {
+            summaries.append(summaryOf(*rows, i));
+            if (summaries.last().damage.isEmpty())
+                sound.insert(summaries.last().id, summaries.size() - 1);
+        }
+        if (sound.isEmpty())
+            return summaries;
+        // The figures of the page's records, for their result lines, and
+        // their answers, to work their totals out again.
+        const ServerParameters ofPage {idArray(sound.keys())};
+        const auto figures = m_session->run(context,
+            "SELECT record, name, value FROM zentrova.record_figures WHERE record = ANY($1::bigint[]) ORDER BY record, position", ofPage);
+        const auto answers = figures ? m_session->run(context,
+                                           "SELECT record, item, answer FROM zentrova.record_answers WHERE record = ANY($1::bigint[]) "
+                                           "ORDER BY record, position",
+                                           ofPage)
+                                     : nullptr;
+        if (!answers)
+            return summaries;
+        QHash<qint64, Record> shown;
+        for (int i = 0; i < figures->count(); ++i)
+            shown[figures->integer(i, 0)].figures.append({figures->text(i, 1), figures->text(i, 2)});
+        for (int i = 0; i < answers->count(); ++i)
+            shown[answers->integer(i, 0)].answers.append({answers->text(i, 1), answers->text(i, 2)});
+        for (auto found = sound.cbegin(); found != sound.cend(); ++found) {
+            RecordSummary &summary = summaries[*found];
+            Record &record = shown[found.key()];
+            record.window = summary.window;
+            record.verdict = summary.verdict;
+            record.bankSha256 = rows->text(int(*found), BankSha256);
+            summary.setResult(record);
+            if (rows->value(int(*found), Accepted) != "t") {
+                if (const QString doubt = m_rescorer.doubt(record); !doubt.isEmpty())
+                    summary.marks << doubt;
+            }
+        }
+        return summaries;
+    });
+}
+
+StoreReply<QList<TotalPoint>> *ServerStore::totals(const RecordFilter &filter)
+{
+    return m_worker.post<QList<TotalPoint>>([this, filter](RequestContext &context) {
+        Statement statement;
+        statement.sql = QByteArray("SELECT ") + Columns
+            + ", f.value FROM zentrova.record_list l JOIN zentrova.record_figures f ON f.record = l.id AND f.name = '总分' WHERE "
+            + where(statement, filter, true) + " ORDER BY l.finished_ms, l.id";
+        const auto rows = m_session->run(context, statement.sql, statement.parameters);
+        QList<TotalPoint> points;
+        for (int i = 0; rows && i < rows->count(); ++i) {
+            const auto total = Record::numberShown(rows->text(i, BankSha256 + 1));
+            if (!total)
+                continue;
+            points.append({rows->integer(i, Id), personOf(*rows, i), rows->text(i, Code),
+                at(rows->integer(i, FinishedMs), int(rows->integer(i, UtcOffset))), *total});
+        }
+        return points;
+    });
+}
+
+StoreReply<StoreFacets> *ServerStore::facets()
+{
+    return m_worker.post<StoreFacets>([this](RequestContext &context) {
+        StoreFacets facets;
+        const auto tests = m_session->run(context,
+            "SELECT test_window, caption FROM zentrova.record_list WHERE damaged IS NULL GROUP BY 1, 2 ORDER BY 1, 2");
+        const auto people = tests ? m_session->run(context, "SELECT DISTINCT person_code FROM zentrova.record_list") : nullptr;
+        const auto groups
+            = people ? m_session->run(context, "SELECT DISTINCT coalesce(person_class, '') FROM zentrova.record_list") : nullptr;
+        if (!groups)
+            return facets;
+        for (int i = 0; i < tests->count(); ++i)
+            facets.tests.append({tests->text(i, 0), tests->text(i, 1)});
+        for (int i = 0; i < people->count(); ++i)
+            facets.people << people->text(i, 0);
+        for (int i = 0; i < groups->count(); ++i) {
+            const QString group = groups->text(i, 0);
+            if (group.isEmpty())
+                facets.ungrouped = true;
+            else
+                facets.groups << group;
+        }
+        QCollator pinyin {QLocale(QLocale::Chinese, QLocale::China)};
+        std::sort(facets.people.begin(), facets.people.end(), pinyin);
+        std::sort(facets.groups.begin(), facets.groups.end(), pinyin);
+        return facets;
+    });
+}
+
+StoreReply<Record> *ServerStore::record(qint64 id)
+{
+    return m_worker.post<Record>([this, id](RequestContext &context) {
+        const auto rows = m_session->run(
+            context, QByteArray("SELECT ") + Columns + " FROM zentrova.record_list l WHERE l.id = $1::bigint", {QByteArray::number(id)});
+        if (!rows)
+            return Record {};
+        if (rows->count() == 0) {
+            context.fail(QStringLiteral("测评中心的服务器上没有编号为 %1 的记录。").arg(id));
+            return Record {};
+        }
+        if (!rows->isNull(0, Damaged)) {
+            context.fail(summaryOf(*rows, 0).damage);
+            return Record {};
+        }
+        Record record = recordOf(*rows, 0);
+        const ServerParameters ofRecord {QByteArray::number(id)};
+        const auto figures = m_session->run(
+            context, "SELECT name, value FROM zentrova.record_figures WHERE record = $1::bigint ORDER BY position", ofRecord);
+        const auto answers = figures ? m_session->run(context,
+                                                 "SELECT item, answer FROM zentrova.record_answers WHERE record = $1::bigint "
+                                                 "ORDER BY position",
+                                                 ofRecord)
+                                           : nullptr;
+        if (!answers)
+            return Record {};
+        for (int i = 0; i < figures->count(); ++i)
+            record.figures.append({figures->text(i, 0), figures->text(i, 1)});
+        for (int i = 0; i < answers->count(); ++i)
+            record.answers.append({answers->text(i, 0), answers->text(i, 1)});
+        return record;
+    });
+}
+
+StoreReply<int> *ServerStore::remove(const QList<qint64> &ids)
+{
+    return m_worker.post<int>([this, ids](RequestContext &context) {
+        // Not repeated on a new connection: the first may have gone through.
+        const auto result = m_session->run(context, "SELECT zentrova.delete_records_v1($1::bigint[])", {idArray(ids)}, false);
+        return result ? int(result->integer(0, 0)) : 0;
+    });
+}
+
+StoreReply<qint64> *ServerStore::forEachRecord(const RecordFilter &filter, bool items, NamesVisitor names, RecordVisitor visit)
+{
+    return m_worker.post<qint64>([this, filter, items, names, visit](RequestContext &context) -> qint64 {
+        // One snapshot for the whole walk, a page at a time through a cursor.
+        if (!m_session->run(context, "BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY"))
+            return 0;
+        qint64 visited = 0;
+        auto walk = [&]() -> bool {
+            Statement statement;
+            const QByteArray condition = where(statement, filter, true);
+            auto firstMet = [&](const char *column, const char *view) -> std::optional<QStringList> {
+                const auto found = m_session->run(context,
+                    QByteArray("SELECT ") + column + " FROM (SELECT d." + column
+                        + ", row_number() OVER (ORDER BY l.finished_ms, l.id, d.position) AS n FROM zentrova.record_list l JOIN zentrova."
+                        + view + " d ON d.record = l.id WHERE " + condition + ") AS met GROUP BY " + column + " ORDER BY min(n)",
+                    statement.parameters, false);
+                if (!found)
+                    return std::nullopt;
+                QStringList list;
+                for (int i = 0; i < found->count(); ++i)
+                    list << found->text(i, 0);
+                return list;
+            };
+            const auto figureNames = firstMet("name", "record_figures");
+            const auto itemNames = items && figureNames ? firstMet("item", "record_answers") : std::optional(QStringList());
+            if (!figureNames || !itemNames || !names(*figureNames, *itemNames))
+                return false;
+            if (!m_session->run(context,
+                    QByteArray("DECLARE walk NO SCROLL CURSOR FOR SELECT ") + Columns + " FROM zentrova.record_list l WHERE " + condition
+                        + " ORDER BY l.finished_ms, l.id",
+                    statement.parameters, false))
+                return false;
+            for (;;) {
+                if (context.cancelled())
+                    return false;
+                const auto page = m_session->run(context, "FETCH " + QByteArray::number(PageSize) + " FROM walk", {}, false);
+                if (!page)
+                    return false;
+                const int fetched = page->count();
+                if (fetched == 0)
+                    return true;
+                QList<Record> records;
+                QList<qint64> ids;
+                QHash<qint64, qsizetype> index;
+                for (int i = 0; i < fetched; ++i) {
+                    records.append(recordOf(*page, i));
+                    ids << records.last().id;
+                    index.insert(ids.last(), i);
+                }
+                const auto figures = m_session->run(context,
+                    "SELECT record, name, value FROM zentrova.record_figures WHERE record = ANY($1::bigint[]) ORDER BY record, position",
+                    {idArray(ids)}, false);
+                const auto answers = figures ? m_session->run(context,
+                                                         "SELECT record, item, answer FROM zentrova.record_answers "
+                                                         "WHERE record = ANY($1::bigint[]) ORDER BY record, position",
+                                                         {idArray(ids)}, false)
+                                                   : nullptr;
+                if (!answers)
+                    return false;
+                for (int i = 0; i < figures->count(); ++i)
+                    records[index.value(figures->integer(i, 0))].figures.append(
+                        {figures->text(i, 1), figures->text(i, 2)});
+                for (int i = 0; i < answers->count(); ++i)
+                    records[index.value(answers->integer(i, 0))].answers.append(
+                        {answers->text(i, 1), answers->text(i, 2)});
+                for (const Record &record : std::as_const(records)) {
+                    if (!visit(record))
+                        return false;
+                    ++visited;
+                }
+            }
+        };
+        const bool whole = walk();
+        m_session->end(whole);
+        return visited;
+    });
+}
+
+} // namespace zentrova

@@ -1,0 +1,64 @@
+// SPDX-FileCopyrightText: 2026 The Zentrova developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+// The centre's server as a counsellor's store: every request runs on the
+// store's one thread, which alone owns the connection (a session of the
+// module that links libpq, loaded when the store is made); a call waits for
+// the server in slices, so that a cancelled request or one past its deadline
+// is cancelled on the server rather than left running. A read that fails
+// because the connection was lost is made once more on a new one. What a
+// counsellor may do is the server's rule: a refusal comes back as a
+// sentence; where the module cannot be loaded, every request says so. Each
+// summary's total is worked out again from its answers with the program's
+// bank; one that differs is marked.
+#pragma once
+
+#include "records/rescoring.h"
+#include "records/store.h"
+
+#include <chrono>
+#include <memory>
+
+namespace zentrova {
+
+class ServerSession;
+
+class ServerStore : public Store
+{
+    Q_OBJECT
+
+public:
+    // conninfo: a libpq connection string or "service=NAME"; password, where
+    // not empty, in place of libpq's own sources. deadline bounds every call
+    // (the server's statement_timeout is set to it, and the client cancels
+    // a call still waiting at it).
+    explicit ServerStore(const QString &conninfo, const QString &password = {},
+                         std::chrono::milliseconds deadline = std::chrono::seconds(15), QObject *parent = nullptr);
+    ~ServerStore() override;
+
+    // Records a walk (forEachRecord) reads from the server at a time.
+    static constexpr int PageSize = 1000;
+
+    QString refusal(Action action) const override;
+
+    StoreReply<Kept> *keep(const Record &record) override;
+    StoreReply<int> *count(const RecordFilter &filter) override;
+    StoreReply<QList<RecordSummary>> *summaries(const SummaryQuery &query) override;
+    StoreReply<QList<TotalPoint>> *totals(const RecordFilter &filter) override;
+    StoreReply<StoreFacets> *facets() override;
+    StoreReply<Record> *record(qint64 id) override;
+    StoreReply<int> *remove(const QList<qint64> &ids) override;
+    StoreReply<int> *removeAll() override;
+    StoreReply<qint64> *forEachRecord(const RecordFilter &filter, bool items, NamesVisitor names, RecordVisitor visit) override;
+
+    // What a server mark means, in a sentence for the records window and
+    // the group report's small print.
+    static QString markSentence(const QString &mark);
+
+private:
+    std::unique_ptr<ServerSession> m_session; // touched on the worker only
+    Rescorer m_rescorer; // likewise
+    StoreWorker m_worker;
+};
+
+} // namespace zentrova
