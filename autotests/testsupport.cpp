@@ -13,6 +13,8 @@
 #include <QApplication>
 #include <QDialog>
 #include <QFileInfo>
+#include <QRegularExpression>
+#include <QTest>
 #include <QLabel>
 #include <QTimer>
 #include <QWidget>
@@ -188,6 +190,19 @@ int OpenedWindow::chosen() const
             return i + 1;
     }
     return 0;
+}
+
+void failOnThreadWarnings()
+{
+    static const QRegularExpression patterns[] = {
+        QRegularExpression(QStringLiteral("^Timers cannot be (started|stopped) from another thread")),
+        QRegularExpression(QStringLiteral("^QObject::(startTimer|killTimer|setParent|moveToThread|connect)")),
+        QRegularExpression(QStringLiteral("^QObject: Cannot create children for a parent that is in a different thread")),
+        QRegularExpression(QStringLiteral("^QSocketNotifier: .*another thread")),
+        QRegularExpression(QStringLiteral("^QBasicTimer::(start|stop): ")),
+    };
+    for (const QRegularExpression &pattern : patterns)
+        QTest::failOnWarning(pattern);
 }
 
 } // namespace zentrova::testing

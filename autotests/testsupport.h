@@ -69,6 +69,11 @@ QString shippedBankPath();
 // The program folder pointed at the folder of the shipped bank.
 void useShippedBank();
 
+// Makes the running test function fail on Qt's warnings of an object used
+// from the wrong thread (a timer that never fires, a notifier never woken):
+// each hides a fault that no assertion sees. Every suite calls it in init().
+void failOnThreadWarnings();
+
 // Runs action inside the next modal loop (a window's exec()) from a zero-delay timer.
 void whenModal(std::function<void(QWidget *modal)> action);
 

@@ -100,6 +100,7 @@ class AccessibilityTest : public QObject
     Q_OBJECT
 
 private slots:
+    void init() { zentrova::testing::failOnThreadWarnings(); }
     void cleanup()
     {
         setProgramFolder({});

@@ -259,6 +259,7 @@ class BadBanksTest : public QObject
     QString m_millionRowsNamedFor;
 
 private slots:
+    void init() { zentrova::testing::failOnThreadWarnings(); }
     void initTestCase()
     {
         m_main = std::make_unique<MainWindow>();

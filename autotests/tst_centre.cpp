@@ -99,6 +99,7 @@ private:
     }
 
 private slots:
+    void init() { zentrova::testing::failOnThreadWarnings(); }
     void initTestCase()
     {
         QVERIFY2(m_server.start(), qPrintable(m_server.error()));

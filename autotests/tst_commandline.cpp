@@ -65,6 +65,7 @@ class CommandLineTest : public QObject
     Q_OBJECT
 
 private slots:
+    void init() { zentrova::testing::failOnThreadWarnings(); }
     void cleanup()
     {
         setBankFile({});

@@ -89,6 +89,7 @@ class ControlsTest : public QObject
     Q_OBJECT
 
 private slots:
+    void init() { zentrova::testing::failOnThreadWarnings(); }
     void initTestCase() { useShippedBank(); }
 
     void cleanup() { QVERIFY(visibleTopLevels().isEmpty()); }

@@ -131,6 +131,7 @@ class GroupsTest : public QObject
     QTemporaryDir m_home;
 
 private slots:
+    void init() { zentrova::testing::failOnThreadWarnings(); }
     void initTestCase()
     {
         setApplicationIdentity();

@@ -111,6 +111,7 @@ class HandOverTest : public QObject
     Q_OBJECT
 
 private slots:
+    void init() { zentrova::testing::failOnThreadWarnings(); }
     void cleanup()
     {
         setProgramFolder({});

@@ -171,6 +171,7 @@ class LogicTest : public QObject
     Q_OBJECT
 
 private slots:
+    void init() { zentrova::testing::failOnThreadWarnings(); }
     void cleanup()
     {
         setProgramFolder({});

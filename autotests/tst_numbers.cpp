@@ -13,6 +13,7 @@ class NumbersTest : public QObject
     Q_OBJECT
 
 private slots:
+    void init() { zentrova::testing::failOnThreadWarnings(); }
     void lenient_data()
     {
         QTest::addColumn<QString>("text");

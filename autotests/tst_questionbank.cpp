@@ -80,6 +80,7 @@ class QuestionBankTest : public QObject
     Q_OBJECT
 
 private slots:
+    void init() { zentrova::testing::failOnThreadWarnings(); }
     void pathRule_data()
     {
         QTest::addColumn<QString>("folder");

@@ -129,6 +129,7 @@ class QuestionnaireTest : public QObject
     }
 
 private slots:
+    void init() { zentrova::testing::failOnThreadWarnings(); }
     void cleanup()
     {
         setProgramFolder({});

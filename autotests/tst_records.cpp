@@ -127,6 +127,7 @@ class RecordsTest : public QObject
     QTemporaryDir m_home;
 
 private slots:
+    void init() { zentrova::testing::failOnThreadWarnings(); }
     void initTestCase()
     {
         setApplicationIdentity();

@@ -133,6 +133,7 @@ class ReportsTest : public QObject
 private slots:
     void init()
     {
+        zentrova::testing::failOnThreadWarnings();
         m_dir = std::make_unique<QTemporaryDir>();
         QVERIFY(m_dir->isValid());
         QSettings(QStringLiteral("zentrova"), QStringLiteral("zentrova")).clear();

@@ -155,6 +155,7 @@ class ShellTest : public QObject
     Q_OBJECT
 
 private slots:
+    void init() { zentrova::testing::failOnThreadWarnings(); }
     void initTestCase() { useShippedBank(); }
 
     void cleanup()

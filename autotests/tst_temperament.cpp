@@ -130,6 +130,7 @@ class TemperamentTest : public QObject
     Q_OBJECT
 
 private slots:
+    void init() { zentrova::testing::failOnThreadWarnings(); }
     void initTestCase() { useShippedBank(); }
 
     void cleanup() { QVERIFY(visibleTopLevels().isEmpty()); }

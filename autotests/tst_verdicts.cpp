@@ -83,6 +83,7 @@ class VerdictsTest : public QObject
     }
 
 private slots:
+    void init() { zentrova::testing::failOnThreadWarnings(); }
     void cleanup()
     {
         setProgramFolder({});

@@ -109,6 +109,7 @@ class WalkTest : public QObject
     }
 
 private slots:
+    void init() { zentrova::testing::failOnThreadWarnings(); }
     void initTestCase()
     {
         QVERIFY(QFile::copy(shippedBankPath(), bank()));

@@ -150,8 +150,16 @@ std::optional<QList<RecordSummary>> CentreClient::summaries()
         if (summaries.isEmpty() || summaries.last().id != id) {
             finishLast();
             // The group is the class the centre's roster gives.
-            summaries.append({id, finishedAt(integer(r, i, 1), int(integer(r, i, 2))), personOf(r, i, 3, 4), text(r, i, 5), text(r, i, 6),
-                {}, std::nullopt, optionalInteger(r, i, 7), text(r, i, 9), {}, {}});
+            RecordSummary summary;
+            summary.id = id;
+            summary.finished = finishedAt(integer(r, i, 1), int(integer(r, i, 2)));
+            summary.person = personOf(r, i, 3, 4);
+            summary.personKey = summary.person;
+            summary.window = text(r, i, 5);
+            summary.caption = text(r, i, 6);
+            summary.elapsedMinutes = optionalInteger(r, i, 7);
+            summary.group = text(r, i, 9);
+            summaries.append(summary);
             shown.figures.clear();
             shown.window = text(r, i, 5);
             shown.verdict = text(r, i, 8);

@@ -52,19 +52,20 @@ public:
         : m_worker(worker)
         , m_client(centre.connection)
         , m_seatName(centre.name)
+        , m_retry(new QTimer(this)) // a child, so that it moves to the worker's thread with the sender
     {
-        m_retry.setSingleShot(true);
-        connect(&m_retry, &QTimer::timeout, this, &Sender::send);
+        m_retry->setSingleShot(true);
+        connect(m_retry, &QTimer::timeout, this, &Sender::send);
     }
 
     void send()
     {
-        m_retry.stop();
+        m_retry->stop();
         RecordStore store;
         const SendOutcome outcome = sendOutbox(store, m_client, m_seatName);
         m_failures = outcome.waiting > 0 ? m_failures + 1 : 0;
         if (m_failures > 0)
-            m_retry.start(retryDelay(m_failures) * 1000);
+            m_retry->start(retryDelay(m_failures) * 1000);
         Q_EMIT m_worker->attempted(outcome);
     }
 
@@ -72,7 +73,7 @@ private:
     OutboxWorker *m_worker;
     CentreClient m_client;
     QString m_seatName;
-    QTimer m_retry;
+    QTimer *m_retry;
     int m_failures = 0;
 };
 

@@ -21,29 +21,6 @@
 
 namespace zentrova {
 
-// Days from since to until, both included, as the calendar read where each
-// record was finished; an open end takes every day on that side.
-struct DateRange {
-    std::optional<QDate> since;
-    std::optional<QDate> until;
-
-    bool holds(const QDateTime &finished) const;
-    bool isOpen() const { return !since && !until; }
-};
-
-// Which records a report or an export takes.
-struct RecordFilter {
-    QString test; // a test's caption or window name; empty: every test
-    std::optional<QString> group; // none: every group
-    DateRange range;
-
-    bool accepts(const QString &window, const QString &caption, const QString &group, const QDateTime &finished) const;
-    template<typename R> bool accepts(const R &record) const
-    {
-        return accepts(record.window, record.caption, record.group, record.finished);
-    }
-};
-
 // The window of the test that records name by caption or window name;
 // empty where none does.
 QString testWindow(const QList<RecordSummary> &records, const QString &test);

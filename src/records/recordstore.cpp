@@ -757,8 +757,16 @@ std::optional<QList<RecordSummary>> RecordStore::summaries()
                 return std::nullopt;
             }
             finishLast();
-            summaries.append({id, *finished, rows.text(3), rows.text(4), rows.text(5), {}, std::nullopt, rows.optionalInteger(6),
-                rows.text(10), {}, {}});
+            RecordSummary summary;
+            summary.id = id;
+            summary.finished = *finished;
+            summary.person = rows.text(3);
+            summary.personKey = summary.person;
+            summary.window = rows.text(4);
+            summary.caption = rows.text(5);
+            summary.elapsedMinutes = rows.optionalInteger(6);
+            summary.group = rows.text(10);
+            summaries.append(summary);
             shown.figures.clear();
             shown.window = rows.text(4);
             shown.verdict = rows.text(7);

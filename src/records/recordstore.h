@@ -11,6 +11,7 @@
 
 #include "record.h"
 #include "recordsource.h"
+#include "store.h"
 
 #include <QList>
 #include <QString>
@@ -23,26 +24,6 @@
 class QObject;
 
 namespace zentrova {
-
-// A record's line in a listing: what the records window's table shows.
-struct RecordSummary {
-    qint64 id = 0;
-    QDateTime finished;
-    QString person;
-    QString window;
-    QString caption;
-    QString resultLine;
-    std::optional<double> total;
-    std::optional<int> elapsedMinutes;
-    QString group;
-    // What the result line is made of, for group reports.
-    QList<ShownResult::Figure> figures;
-    QString verdict;
-
-    // Takes the result line and what it is made of from a record's figures,
-    // verdict and window.
-    void setResult(const Record &shown);
-};
 
 class RecordStore : public RecordSource
 {
