@@ -6,14 +6,29 @@
 // a result handed in reaches the server once whatever the server does; a
 // quiet server never holds it; a bad entry never blocks the others and a
 // damaged one is never sent; nobody but the service reads what waits; it
-// starts only on a setting a student cannot have changed.
+// starts only on a setting a student cannot have changed. And the program at
+// a seat: it hands each result in and forgets it, asks a 测评码 before every
+// test, keeps nothing a student could read, and quits only when asked.
 
+#include "drive.h"
 #include "pgserver.h"
 #include "testsupport.h"
 
+#include "centre/centrefile.h"
 #include "centre/handin.h"
+#include "records/recordstore.h"
+#include "records/seatstore.h"
+#include "reports/reportactions.h"
 #include "seatd/seatoutbox.h"
 #include "seatd/sender.h"
+#include "shell/commandline.h"
+#include "shell/mainwindow.h"
+#include "shell/recordkeeping.h"
+#include "shell/subject.h"
+
+#include <QInputDialog>
+#include <QMenu>
+#include <QTimer>
 
 #include <QJsonArray>
 #include <QLocalSocket>
@@ -139,7 +154,6 @@ private:
 private slots:
     void initTestCase()
     {
-        QTest::failOnWarning(QRegularExpression(QStringLiteral("Timers cannot|QObject::|Cannot create children|service's log")));
         QVERIFY2(m_server.start(), qPrintable(m_server.error()));
         QProcess tool;
         tool.start(qEnvironmentVariable("ZENTROVA_CENTRE_TOOL"), {"init", m_server.conninfo(QStringLiteral("postgres"))});
@@ -155,6 +169,8 @@ private slots:
 
     void init()
     {
+        failOnThreadWarnings();
+        QTest::failOnWarning(QRegularExpression(QStringLiteral("^service's log")));
         m_state = m_dir.filePath(QStringLiteral("state-%1-%2").arg(QTest::currentTestFunction(), QTest::currentDataTag()).replace(u' ', u'-'));
         writeCentre(m_server.conninfo(QStringLiteral("room101")).prepend(QStringLiteral("connection=")));
     }
@@ -395,6 +411,166 @@ private slots:
         QVERIFY(refused.isEmpty() || reply.size() == 1);
         QCOMPARE(QDir(m_state + QStringLiteral("/outbox")).entryList(QDir::Files | QDir::Hidden).size(), 0);
         QCOMPARE(keep(sampleResult(newUuid(), 2)), QJsonObject({{"kept", true}}));
+    }
+
+    // The program at a seat, with the service the test started: a result is
+    // handed in and forgotten with its code; a cancelled question opens no
+    // test; nothing is offered or written that a student could read later.
+    void theProgramHandsInAndForgets()
+    {
+        QVERIFY(startService());
+        qputenv("ZENTROVA_SEAT_SOCKET", m_socket.toUtf8());
+        const QString recordFile = m_dir.filePath(QStringLiteral("seat-account-records.db"));
+        RecordStore::setDefaultPath(recordFile);
+        useShippedBank();
+        Centre centre;
+        centre.connection = m_server.conninfo(QStringLiteral("room101"));
+        setCurrentCentre({centre, {}});
+        const QString sent = QStringLiteral("SELECT count(*) FROM zentrova.records WHERE person_code = '11010519491231002X'");
+        const int before = scalar(sent).toInt();
+        {
+            MainWindow main;
+            ScriptedAnswers answers;
+            auto *person = main.findChild<QAction *>(QStringLiteral("mnuRecordsPerson"));
+            main.recordKeeping().setPerson(QStringLiteral("11010519491231002X"));
+            QCOMPARE(person->text(), QStringLiteral("当前受测者(&P)…"));
+            QVERIFY(openFromMenu(main, QStringLiteral("frm考试焦虑"), [&](QDialog *window) {
+                answerItems(window, [](int) { return 0; }, pressesToFinish(QStringLiteral("frm考试焦虑")));
+                QVERIFY(showResult(window));
+                QVERIFY(window->findChildren<ReportActions *>().isEmpty());
+                QTRY_COMPARE_WITH_TIMEOUT(int(answers.asked().size()), 1, 15000);
+                QCOMPARE(answers.asked().first().text, seat::handedIn());
+                window->reject();
+            }));
+            QTRY_COMPARE_WITH_TIMEOUT(scalar(sent).toInt(), before + 1, 30000);
+            QCOMPARE(main.recordKeeping().person(), QString());
+
+            // The next test asks again; cancelled, it does not open.
+            bool asked = false, opened = false;
+            QTimer typist;
+            connect(&typist, &QTimer::timeout, this, [&] {
+                if (auto *question = qobject_cast<QInputDialog *>(QApplication::activeModalWidget())) {
+                    asked = true;
+                    question->reject();
+                } else if (auto *other = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
+                    opened = true;
+                    other->reject();
+                }
+            });
+            typist.start(10);
+            testAction(main, QStringLiteral("frm考试焦虑"))->trigger();
+            typist.stop();
+            QVERIFY(asked);
+            QVERIFY(!opened);
+        }
+        QVERIFY(!QFileInfo::exists(recordFile));
+        setCurrentCentre({});
+        RecordStore::setDefaultPath({});
+        QVERIFY(visibleTopLevels().isEmpty());
+    }
+
+    // With the service gone the result stays in memory only: the student is
+    // told to call the teacher, quitting asks first, and the result is
+    // handed in once the service is back.
+    void aResultTheServiceDidNotTakeIsHeldAndHandedInLater()
+    {
+        qputenv("ZENTROVA_SEAT_SOCKET", m_socket.toUtf8());
+        QFile::remove(m_socket);
+        useShippedBank();
+        Centre centre;
+        centre.connection = m_server.conninfo(QStringLiteral("room101"));
+        setCurrentCentre({centre, {}});
+        const QString code = QStringLiteral("12345672");
+        const QString sent = QStringLiteral("SELECT count(*) FROM zentrova.records WHERE person_code = '%1'").arg(code);
+        const int before = scalar(sent).toInt();
+        {
+            MainWindow main;
+            main.show();
+            ScriptedAnswers answers;
+            main.recordKeeping().setPerson(code);
+            QVERIFY(openFromMenu(main, QStringLiteral("frm考试焦虑"), [&](QDialog *window) {
+                answerItems(window, [](int) { return 0; }, pressesToFinish(QStringLiteral("frm考试焦虑")));
+                QVERIFY(showResult(window));
+                QTRY_COMPARE_WITH_TIMEOUT(int(answers.asked().size()), 1, 15000);
+                window->reject();
+            }));
+            QVERIFY2(answers.asked().first().text.contains(QStringLiteral("请老师来处理")), qPrintable(answers.asked().first().text));
+            auto *seatStore = main.recordKeeping().findChild<SeatStore *>();
+            QCOMPARE(seatStore->pending(), 1);
+            answers.clear();
+            answers.push(MessageAnswer::No);
+            main.close();
+            QVERIFY(main.isVisible());
+            QVERIFY(answers.asked().first().text.contains(QStringLiteral("没能交给本机的发送服务")));
+
+            QVERIFY(startService());
+            // The retry's pause, not waited for.
+            main.recordKeeping().findChild<QTimer *>(QStringLiteral("tmrHandInRetry"))->start(0);
+            QTRY_COMPARE_WITH_TIMEOUT(seatStore->pending(), 0, 15000);
+            QTRY_COMPARE_WITH_TIMEOUT(scalar(sent).toInt(), before + 1, 30000);
+            answers.clear();
+            main.close();
+            QVERIFY(!main.isVisible());
+            QVERIFY(answers.asked().isEmpty());
+        }
+        setCurrentCentre({});
+        QVERIFY(visibleTopLevels().isEmpty());
+    }
+
+    // The command line at a seat: --person as the question takes it,
+    // --sync-records through the service (or, as root without it, the
+    // service's own program), and no centre file but the system's.
+    void theCommandLineAtASeat_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<bool>("serviceUp");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("sync") << QStringList {"--sync-records"} << true << 0 << "还有 0 条等待发送";
+        QTest::newRow("sync as root, service down") << QStringList {"--sync-records"} << false << 0 << "已送出 1 条测评结果，还有 0 条等待发送";
+        QTest::newRow("another centre file") << QStringList {"--sync-records", "system"} << true << 1 << "不能另用";
+        QTest::newRow("lists") << QStringList {"--list-records"} << true << 1 << seatRefusal();
+    }
+    void theCommandLineAtASeat()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(bool, serviceUp);
+        QFETCH(int, exitCode);
+        QFETCH(QString, said);
+        if (!serviceUp && ::geteuid() != 0)
+            QSKIP("needs root");
+        seatd::SeatOutbox outbox(m_state);
+        QCOMPARE(outbox.prepare(), QString());
+        const QString uuid = newUuid();
+        QVERIFY(writeFile(outbox.outboxFolder() + u'/' + uuid + ".entry", seatd::SeatOutbox::entryBytes(sampleResult(uuid, 69), 1)));
+        if (serviceUp)
+            QVERIFY(startService());
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("ZENTROVA_SEAT_SOCKET", m_socket);
+        environment.insert("ZENTROVA_SEATD_STATE", m_state);
+        environment.insert("ZENTROVA_SEAT_PASSWORD", m_password);
+        environment.insert("QT_QPA_PLATFORM", "offscreen");
+        if (arguments.removeAll("system") > 0) {
+            QVERIFY(QFile::copy(m_centre, m_dir.filePath(QStringLiteral("system.conf"))));
+            environment.insert("ZENTROVA_SYSTEM_CENTRE_FILE", m_dir.filePath(QStringLiteral("system.conf")));
+        }
+        QProcess program;
+        program.setProcessEnvironment(environment);
+        program.start(qEnvironmentVariable("ZENTROVA_PROGRAM"), QStringList {"--centre", m_centre} + arguments);
+        QVERIFY(program.waitForFinished(60000));
+        QFile::remove(m_dir.filePath(QStringLiteral("system.conf")));
+        const QString output = QString::fromUtf8(program.readAllStandardOutput() + program.readAllStandardError());
+        QVERIFY2(program.exitCode() == exitCode && output.contains(said), qPrintable(output));
+        if (exitCode == 0)
+            QCOMPARE(arrived(uuid), 1);
+
+        // As typed at the question: a lower-case check character is filed as X.
+        const CommandLine command = parseCommandLine({"zentrova", "--centre", m_centre, "--person", " 11010519491231002x"});
+        useFiles(command);
+        QCOMPARE(useCentre(command, false), QString());
+        QCOMPARE(currentSubject().person, QStringLiteral("11010519491231002X"));
+        currentSubject() = {};
+        setCurrentCentre({});
     }
 
     void pausesGrowFromFiveSecondsToFiveMinutes_data()
