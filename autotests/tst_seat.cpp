@@ -309,7 +309,8 @@ private slots:
         QVERIFY(QDir(m_state + QStringLiteral("/outbox")).removeRecursively());
         QVERIFY(writeFile(m_state + QStringLiteral("/outbox"), "not a folder"));
         const handin::SendCount count = sendNow();
-        QVERIFY2(count.problem.contains(QStringLiteral("无法读取")), qPrintable(count.problem));
+        QVERIFY(count.unreadable);
+        QVERIFY2(count.sentence().startsWith(QStringLiteral("不知道有多少")), qPrintable(count.sentence()));
         const QJsonObject refused = keep(sampleResult(newUuid(), 67));
         QVERIFY(refused.value("refused").toString().contains(QStringLiteral("无法保存")));
     }

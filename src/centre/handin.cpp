@@ -88,7 +88,7 @@ QString resultProblem(const QJsonObject &result)
 QJsonObject SendCount::toJson() const
 {
     return {{QStringLiteral("sent"), sent}, {QStringLiteral("waiting"), waiting}, {QStringLiteral("setAside"), setAside},
-        {QStringLiteral("problem"), problem}};
+        {QStringLiteral("problem"), problem}, {QStringLiteral("unreadable"), unreadable}};
 }
 
 SendCount SendCount::fromJson(const QJsonObject &reply)
@@ -98,6 +98,7 @@ SendCount SendCount::fromJson(const QJsonObject &reply)
     count.waiting = reply.value(QLatin1String("waiting")).toInt(-1);
     count.setAside = reply.value(QLatin1String("setAside")).toInt(-1);
     count.problem = reply.value(QLatin1String("problem")).toString();
+    count.unreadable = reply.value(QLatin1String("unreadable")).toBool();
     if (count.sent < 0 || count.waiting < 0 || count.setAside < 0)
         count.problem = QStringLiteral("本机的发送服务的回答无法理解。");
     return count;
@@ -105,6 +106,9 @@ SendCount SendCount::fromJson(const QJsonObject &reply)
 
 QString SendCount::sentence() const
 {
+    // Never "0 waiting" for an outbox nobody could look into.
+    if (unreadable)
+        return QStringLiteral("不知道有多少测评结果等待发送：%1").arg(problem);
     QString text = QStringLiteral("已送出 %1 条测评结果，还有 %2 条等待发送").arg(sent).arg(waiting);
     if (setAside > 0)
         text += QStringLiteral("，%1 条被搁置（服务器拒收或已损坏，请告诉管理员）").arg(setAside);

@@ -8,7 +8,8 @@
 //   {"keep": RESULT}  hand in one finished result;
 //     answered {"kept": true} or {"refused": "sentence"}
 //   {"send": true}    send what waits now;
-//     answered {"sent": n, "waiting": n, "setAside": n, "problem": "sentence"}
+//     answered {"sent": n, "waiting": n, "setAside": n, "problem": "sentence",
+//               "unreadable": false}
 // Nothing else is understood, and nothing asks about a kept result. RESULT
 // holds the fields of the server's submit_record_v1 (see resultProblem()).
 #pragma once
@@ -49,6 +50,7 @@ struct SendCount {
     int waiting = 0;
     int setAside = 0;
     QString problem; // why some still wait, or why the outbox cannot be read
+    bool unreadable = false; // the outbox cannot be read: the counts mean nothing
     QJsonObject toJson() const;
     static SendCount fromJson(const QJsonObject &reply);
     // "已送出 2 条测评结果，还有 0 条等待发送，1 条已搁置" and the problem.

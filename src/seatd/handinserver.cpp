@@ -143,8 +143,10 @@ handin::SendCount HandInServer::countNow() const
     const auto setAside = m_outbox.setAsideCount();
     count.waiting = waiting.value_or(0);
     count.setAside = setAside.value_or(0);
-    if (!waiting || !setAside)
+    if (!waiting || !setAside) {
+        count.unreadable = true;
         count.problem = QStringLiteral("无法读取发送服务的待发文件夹“%1”。").arg(m_outbox.outboxFolder());
+    }
     return count;
 }
 

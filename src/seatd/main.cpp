@@ -145,7 +145,7 @@ int main(int argc, char *argv[])
         QObject::connect(&sender, &Sender::logged, &writeLog);
         const handin::SendCount count = sender.sendNow();
         std::printf("%s\n", count.sentence().toUtf8().constData());
-        return count.waiting == 0 && count.problem.isEmpty() ? 0 : 1;
+        return count.waiting == 0 && count.setAside == 0 && count.problem.isEmpty() ? 0 : 1;
     }
 
     SenderThread sending(state, settings);

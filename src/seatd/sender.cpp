@@ -46,8 +46,7 @@ handin::SendCount Sender::sendWaiting()
     const auto entries = m_outbox.waiting(&count.problem);
     if (!entries) {
         Q_EMIT logged(count.problem, true);
-        count.waiting = m_outbox.waitingCount().value_or(0);
-        count.setAside = m_outbox.setAsideCount().value_or(0);
+        count.unreadable = true;
         return count;
     }
     count.waiting = int(entries->size());
