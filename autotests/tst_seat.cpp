@@ -119,12 +119,17 @@ private:
         return m_centre;
     }
 
-    bool startService(const QStringList &extra = {})
+    // By hand on its own socket; or, with activator, as systemd starts it:
+    // on the socket systemd-socket-activate passes at the first connection.
+    bool startService(const QString &activator = {})
     {
         m_service.setProcessChannelMode(QProcess::SeparateChannels);
-        m_arguments = {"--socket", m_socket, "--state", m_state, "--centre", m_centre, "--password-file", m_password, "--retry-min-ms",
-            "100", "--retry-max-ms", "400", "--deadline-ms", "1500", "--idle-ms", "200"};
-        m_service.start(qEnvironmentVariable("ZENTROVA_SEATD"), m_arguments + extra);
+        m_arguments = {"--state", m_state, "--centre", m_centre, "--password-file", m_password, "--retry-min-ms", "100",
+            "--retry-max-ms", "400", "--deadline-ms", "1500", "--idle-ms", "200"};
+        if (activator.isEmpty())
+            m_service.start(qEnvironmentVariable("ZENTROVA_SEATD"), QStringList {"--socket", m_socket} + m_arguments);
+        else
+            m_service.start(activator, QStringList {"--listen", m_socket, qEnvironmentVariable("ZENTROVA_SEATD")} + m_arguments);
         if (!m_service.waitForStarted())
             return false;
         // Up once it answers; a wrong message is refused.
@@ -211,6 +216,20 @@ private slots:
             QStringLiteral("room101 101 室 3 号 12345672"));
         // Connected only while there was something to send.
         QTRY_COMPARE(scalar("SELECT count(*) FROM pg_stat_activity WHERE application_name = 'zentrova-seatd'"), QStringLiteral("0"));
+    }
+
+    // Started as systemd starts it, with the socket passed to it.
+    void theServiceTakesItsSocketFromSystemd()
+    {
+        const QString activator = QStandardPaths::findExecutable(QStringLiteral("systemd-socket-activate"));
+        if (activator.isEmpty())
+            QSKIP("systemd-socket-activate is missing (Debian: systemd)");
+        QFile::remove(m_socket);
+        QVERIFY(startService(activator));
+        const QString uuid = newUuid();
+        QCOMPARE(keep(sampleResult(uuid, 60)), QJsonObject({{"kept", true}}));
+        QTRY_COMPARE_WITH_TIMEOUT(arrived(uuid), 1, 30000);
+        QVERIFY(stopService().contains(QStringLiteral("发送服务已启动")));
     }
 
     // A server that says nothing, or a table held locked, ends the call at
