@@ -121,11 +121,12 @@ private:
 
     // By hand on its own socket; or, with activator, as systemd starts it:
     // on the socket systemd-socket-activate passes at the first connection.
-    bool startService(const QString &activator = {})
+    bool startService(const QString &activator = {}, const QStringList &extra = {})
     {
         m_service.setProcessChannelMode(QProcess::SeparateChannels);
         m_arguments = {"--state", m_state, "--centre", m_centre, "--password-file", m_password, "--retry-min-ms", "100",
             "--retry-max-ms", "400", "--deadline-ms", "1500", "--idle-ms", "200"};
+        m_arguments += extra; // the last of an option given twice counts
         if (activator.isEmpty())
             m_service.start(qEnvironmentVariable("ZENTROVA_SEATD"), QStringList {"--socket", m_socket} + m_arguments);
         else
@@ -216,6 +217,26 @@ private slots:
             QStringLiteral("room101 101 室 3 号 12345672"));
         // Connected only while there was something to send.
         QTRY_COMPARE(scalar("SELECT count(*) FROM pg_stat_activity WHERE application_name = 'zentrova-seatd'"), QStringLiteral("0"));
+    }
+
+    // A connection the server closed meanwhile (a restart) is made again
+    // within the same call: the result goes at once, not after a pause.
+    void aConnectionLostMeanwhileIsMadeAgain()
+    {
+        QVERIFY(startService({}, {"--idle-ms", "600000", "--retry-min-ms", "600000"}));
+        const QString first = newUuid(), second = newUuid();
+        QCOMPARE(keep(sampleResult(first, 58)), QJsonObject({{"kept", true}}));
+        QTRY_COMPARE_WITH_TIMEOUT(arrived(first), 1, 30000);
+        QTRY_COMPARE(scalar("SELECT count(*) FROM pg_stat_activity WHERE application_name = 'zentrova-seatd'"), QStringLiteral("1"));
+        m_server.stop();
+        QVERIFY2(m_server.restart(), qPrintable(m_server.error()));
+        QCOMPARE(keep(sampleResult(second, 59)), QJsonObject({{"kept", true}}));
+        const handin::SendCount count = sendNow();
+        QVERIFY2(count.problem.isEmpty(), qPrintable(count.problem));
+        QCOMPARE(count.waiting, 0);
+        QCOMPARE(arrived(second), 1);
+        // Never a failed pass on the way.
+        QVERIFY(!stopService().contains(QStringLiteral("等待再送")));
     }
 
     // Started as systemd starts it, with the socket passed to it.
