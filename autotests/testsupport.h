@@ -5,6 +5,7 @@
 // made on the fly, and driving modal windows.
 #pragma once
 
+#include "framework/focusrings.h"
 #include "framework/fonts.h"
 #include "framework/messages.h"
 #include "framework/translations.h"
@@ -132,6 +133,7 @@ struct OpenedWindow {
         QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)).removeRecursively();                                       \
         zentrova::installQtTranslations();                                                                                                 \
         zentrova::installFontSubstitutions();                                                                                              \
+        zentrova::installFocusRings();                                                                                                     \
         TestClass test;                                                                                                                    \
         return QTest::qExec(&test, argc, argv);                                                                                            \
     }

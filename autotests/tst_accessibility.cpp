@@ -12,16 +12,21 @@
 #include <QAbstractButton>
 #include <QAccessible>
 #include <QAction>
+#include <QBoxLayout>
 #include <QComboBox>
 #include <QDialog>
 #include <QHash>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QSet>
 #include <QStatusBar>
 #include <QTableView>
 #include <QTextEdit>
+#include <QToolButton>
 #include <QtTest>
 
+#include <cmath>
 #include <memory>
 
 using namespace zentrova;
@@ -196,6 +201,65 @@ private slots:
     }
 
     // "%1" in an expected text is the row on show.
+    // A control reached by Tab wears a ring 2 px wide all round whose
+    // colours stand at 3:1 or more against the same pixels unfocused (WCAG
+    // 2.1, focus visible).
+    void focusRingsStandOut_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("push button") << "QPushButton";
+        QTest::newRow("tool button") << "QToolButton";
+        QTest::newRow("combo box") << "QComboBox";
+    }
+    void focusRingsStandOut()
+    {
+        QFETCH(QString, kind);
+        QWidget window;
+        auto *layout = new QHBoxLayout(&window);
+        auto *before = new QLineEdit(&window);
+        QWidget *control = nullptr;
+        if (kind == "QComboBox") {
+            auto *box = new QComboBox(&window);
+            box->addItems({QStringLiteral("适合宽度"), QStringLiteral("整页")});
+            control = box;
+        } else if (kind == "QToolButton") {
+            auto *button = new QToolButton(&window);
+            button->setText(QStringLiteral("复制为图片"));
+            button->setFocusPolicy(Qt::StrongFocus);
+            control = button;
+        } else {
+            control = new QPushButton(QStringLiteral("打印…"), &window);
+        }
+        layout->addWidget(before);
+        layout->addWidget(control);
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        before->setFocus();
+        const QImage plain = control->grab().toImage();
+        QTest::keyClick(before, Qt::Key_Tab);
+        QVERIFY(control->hasFocus());
+        const QImage focused = control->grab().toImage();
+        QCOMPARE(focused.size(), plain.size());
+        const auto luminance = [](QRgb rgb) {
+            const auto linear = [](int c) {
+                const double v = c / 255.0;
+                return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+            };
+            return 0.2126 * linear(qRed(rgb)) + 0.7152 * linear(qGreen(rgb)) + 0.0722 * linear(qBlue(rgb));
+        };
+        int standingOut = 0;
+        for (int y = 0; y < plain.height(); ++y) {
+            for (int x = 0; x < plain.width(); ++x) {
+                const double a = luminance(focused.pixel(x, y)), b = luminance(plain.pixel(x, y));
+                standingOut += (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05) >= 3;
+            }
+        }
+        // Two pixels deep all round, inside the style's 1 px outline.
+        const int ring = 2 * 2 * (plain.width() - 2 + plain.height() - 2) - 16;
+        QVERIFY2(standingOut >= ring, qPrintable(QStringLiteral("%1 of %2").arg(standingOut).arg(ring)));
+    }
+
     void namesFollowTheItem_data()
     {
         QTest::addColumn<QString>("window");

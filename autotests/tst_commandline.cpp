@@ -4,6 +4,9 @@
 #include "framework/questionbank.h"
 #include "questionnaires/testwindows.h"
 #include "shell/commandline.h"
+#include "shell/mainwindow.h"
+#include "shell/persondialog.h"
+#include "shell/recordkeeping.h"
 #include "testsupport.h"
 
 #include <QCryptographicHash>
@@ -11,11 +14,14 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
+#include <QRegularExpression>
 #include <QtTest>
 
 #include <sqlite3.h>
 
 #include <memory>
+#include <numeric>
 
 using namespace zentrova;
 using namespace zentrova::testing;
@@ -100,8 +106,10 @@ private slots:
         QTest::newRow("unknown option") << QStringList{"--bogus"} << Action::Error << "" << "bogus";
         QTest::newRow("unknown option before help") << QStringList{"--bogus", "--help"} << Action::Error << "" << "bogus";
         QTest::newRow("a file without --bank") << QStringList{"mine.mdb"} << Action::Error << "" << "mine.mdb";
-        // Left in until QApplication takes it out; the program then reads again.
-        QTest::newRow("Qt's own option") << QStringList{"-style", "fusion"} << Action::Error << "" << "style";
+        // Read before any display is touched, and left to QApplication.
+        QTest::newRow("Qt's own option") << QStringList{"-style", "fusion"} << Action::Run << "" << "";
+        QTest::newRow("Qt's own option with a verb") << QStringList{"-platform", "xcb", "--check-bank"} << Action::CheckBank << "" << "";
+        QTest::newRow("Qt's own option without its value") << QStringList{"-style"} << Action::Error << "" << "style";
         QTest::newRow("person and group for the run") << QStringList{"--person", "李雷", "--group", "初二（3）班"} << Action::Run << "" << "";
         QTest::newRow("group report") << QStringList{"--group-report", "考试焦虑度测试", "初二（3）班", "a.pdf", "--since", "2026-09-01",
                                                      "--compare-until", "2026-07-15"}
@@ -112,6 +120,21 @@ private slots:
                                                    << "" << "--group";
         QTest::newRow("a date that is none") << QStringList{"--export-records", "a.csv", "--since", "2026-02-30"} << Action::Error << ""
                                              << "2026-02-30";
+        QTest::newRow("a date with text after it") << QStringList{"--export-records", "a.csv", "--since", "2000-01-01garbage"}
+                                                   << Action::Error << "" << "“2000-01-01garbage”不是";
+        QTest::newRow("a date with a time of day") << QStringList{"--export-records", "a.csv", "--until", "2026-12-07T12:00"}
+                                                   << Action::Error << "" << "时刻 12:00";
+        QTest::newRow("a time of day in a group report") << QStringList{"--group-report", "t", "g", "a.pdf", "--compare-since", "2026-12-07 08:30:00+08:00"}
+                                                         << Action::Error << "" << "时刻 08:30:00";
+        QTest::newRow("a date without its zeros") << QStringList{"--export-records", "a.csv", "--since", "2026-9-1"} << Action::Error << ""
+                                                  << "YYYY-MM-DD";
+        QTest::newRow("days the wrong way round") << QStringList{"--export-records", "a.csv", "--since", "2026-09-30", "--until", "2026-09-01"}
+                                                  << Action::Error << "" << "--since 的日期 2026-09-30 在 --until 的日期 2026-09-01 之后";
+        QTest::newRow("the earlier sitting the wrong way round")
+            << QStringList{"--group-report", "t", "g", "a.pdf", "--compare-since", "2026-07-15", "--compare-until", "2026-07-01"}
+            << Action::Error << "" << "--compare-since";
+        QTest::newRow("a date on its own") << QStringList{"--export-records", "a.csv", "--since", "2026-09-01", "--until", "2026-09-01"}
+                                           << Action::ExportRecords << "" << "";
         QTest::newRow("item columns without a test") << QStringList{"--export-records", "a.csv", "--item-columns"} << Action::Error << ""
                                                      << "--test";
         QTest::newRow("a filter without an export") << QStringList{"--test", "考试焦虑度测试"} << Action::Error << "" << "--export-records";
@@ -131,6 +154,74 @@ private slots:
             QVERIFY2(command.errorText.isEmpty(), qPrintable(command.errorText));
         else
             QVERIFY2(command.errorText.contains(errorMentions), qPrintable(command.errorText));
+    }
+
+    // --help within 80 columns, lines broken between words: never inside
+    // an option name ("--com / pare-until") or a suffix (".pn / g").
+    void helpWrapsBetweenWords_data()
+    {
+        QTest::addColumn<bool>("withQtOptions");
+        QTest::newRow("--help") << false;
+        QTest::newRow("--help-all") << true;
+    }
+    void helpWrapsBetweenWords()
+    {
+        QFETCH(bool, withQtOptions);
+        const QStringList lines = helpText(withQtOptions).split(u'\n');
+        const QRegularExpression wordEnd("[\\w.<>/-]$"), wordStart("^ {8,}[\\w.<>/-]");
+        const auto columns = [](const QString &line) {
+            return std::accumulate(line.begin(), line.end(), 0, [](int n, QChar c) { return n + (c.unicode() < 0x1100 ? 1 : 2); });
+        };
+        QVERIFY(lines.size() > 40);
+        for (qsizetype i = 1; i < lines.size(); ++i) {
+            QVERIFY2(columns(lines[i]) <= 80, qPrintable(lines[i]));
+            QVERIFY2(!lines[i].endsWith(u' '), qPrintable(lines[i]));
+            const bool breaksAWord = lines[i - 1].contains(wordEnd) && lines[i].contains(wordStart);
+            QVERIFY2(!breaksAWord, qPrintable(lines[i - 1] + u'\n' + lines[i]));
+        }
+        for (const char *said : {"--compare-until", ".png", "--list-records", "YYYY-MM-DD"})
+            QVERIFY2(helpText(withQtOptions).contains(QString::fromLatin1(said)), said);
+    }
+
+    // The 64-character cap counts characters as a reader does: a name from
+    // --person and --group, or pasted into 当前受测者…, never keeps half a
+    // 𠮷 (bytes that are no UTF-8 once saved) or an accent without its letter.
+    void namesAreCutByCharacter_data()
+    {
+        QTest::addColumn<QString>("given");
+        QTest::addColumn<QString>("kept");
+        const QString letters(63, u'a'), ji = QString::fromUtf8("𠮷"), accented = QStringLiteral("e\u0301");
+        const QString thumb = QString::fromUtf8("👍🏽");
+        QTest::newRow("63 letters and 𠮷, whole") << letters + ji << letters + ji;
+        QTest::newRow("64 letters, then 𠮷 left out whole") << letters + "b" + ji << letters + "b";
+        QTest::newRow("63 letters, 𠮷, and more") << letters + ji + "bc" << letters + ji;
+        QTest::newRow("63 letters and an accented e, whole") << letters + accented << letters + accented;
+        QTest::newRow("64 letters, then an accented e left out whole") << letters + "b" + accented << letters + "b";
+        QTest::newRow("63 letters and a thumb with its skin tone, whole") << letters + thumb + "b" << letters + thumb;
+        QTest::newRow("63 ideographs and 𠮷") << QString(63, u'明') + ji + ji << QString(63, u'明') + ji;
+    }
+    void namesAreCutByCharacter()
+    {
+        QFETCH(QString, given);
+        QFETCH(QString, kept);
+        useFiles(parseCommandLine({"zentrova", "--person", given, "--group", given}));
+        {
+            MainWindow main;
+            QCOMPARE(main.recordKeeping().person(), kept);
+            QCOMPARE(main.recordKeeping().group(), kept);
+        }
+        PersonDialog dialog({}, {});
+        for (const char *name : {"txtPerson", "txtGroup"}) {
+            auto *field = dialog.findChild<QLineEdit *>(QString::fromLatin1(name));
+            field->insert(given);
+            QCOMPARE(field->text(), kept);
+            // A full field: what is typed at its start gives way, the name stays.
+            field->home(false);
+            field->insert(QString::fromUtf8("𠮷"));
+            QCOMPARE(field->text(), kept);
+        }
+        QCOMPARE(dialog.person(), kept);
+        QCOMPARE(dialog.group(), kept);
     }
 
     void bankOptionPointsTheWindowsAtTheFile()

@@ -325,6 +325,11 @@ private slots:
         QTest::newRow("band out of reach")
             << "bank" << R"(UPDATE "你可断吗？" SET "选项""是""" = 1, "选项""否""" = 0 WHERE "测试题号" <= 11;)"
             << QStringList{"table 你可断吗？, rows 1 to 11", "no reachable total falls in the band \"26－更高分\"; totals run from 0 to 11"};
+        // Where bands meet, the first holds: a band reached only where an
+        // earlier one takes the total is never shown.
+        QTest::newRow("band reached only at an edge an earlier band takes")
+            << "bank" << R"(UPDATE "你聪明吗" SET "选项A" = 60, "选项B" = 0, "选项C" = 0 WHERE "测试题号" <= 15;)"
+            << QStringList{"table 你聪明吗, rows 1 to 15", "the band \"30分－60分\" is never shown: its reachable total 60 falls first in an earlier band"};
         QTest::newRow("full score out of reach")
             << "bank" << R"(UPDATE "你知道自己的创造潜力吗？" SET "选项""是""" = 0 WHERE "测试题号" = 1;)"
             << QStringList{"table 你知道自己的创造潜力吗？", "highest reachable total is 27, but the window names 28 as the full score"};
@@ -347,6 +352,46 @@ private slots:
             return std::all_of(expected.begin(), expected.end(), [&](const QString &part) { return line.contains(part); });
         });
         QVERIFY2(named, qPrintable(run.problems.join(u'\n')));
+    }
+
+    // Overcoming inferiority: answering as each type would (its own score
+    // where an item offers it, else the untroubled 1) lands well inside that
+    // type's band, so that one answer more or less does not change the type.
+    void inferiorityTypesLandInsideTheirBands_data()
+    {
+        QTest::addColumn<int>("score");
+        QTest::addColumn<int>("total");
+        QTest::addColumn<QString>("band");
+        QTest::newRow("A, at ease") << 1 << 11 << "11－13分";
+        QTest::newRow("B, ideals too high") << 2 << 15 << "14－27分";
+        QTest::newRow("C, judging too soon") << 3 << 29 << "28－41分";
+        QTest::newRow("D, timid") << 5 << 47 << "42－55分";
+    }
+    void inferiorityTypesLandInsideTheirBands()
+    {
+        QFETCH(int, score);
+        QFETCH(int, total);
+        QFETCH(QString, band);
+        sqlite3 *db = nullptr;
+        QCOMPARE(sqlite3_open_v2(shippedBankPath().toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+        sqlite3_stmt *rows = nullptr;
+        QCOMPARE(sqlite3_prepare_v2(db, R"(SELECT "分数A", "分数B", "分数C" FROM "如何克服自卑感？" WHERE "测试题号" <= 11 ORDER BY rowid)", -1,
+                                    &rows, nullptr),
+                 SQLITE_OK);
+        int sum = 0, items = 0;
+        while (sqlite3_step(rows) == SQLITE_ROW) {
+            const QList<int> offered{sqlite3_column_int(rows, 0), sqlite3_column_int(rows, 1), sqlite3_column_int(rows, 2)};
+            sum += offered.contains(score) ? score : 1;
+            ++items;
+        }
+        sqlite3_finalize(rows);
+        sqlite3_close(db);
+        QCOMPARE(items, 11);
+        QCOMPARE(sum, total);
+        const BankTable *table = bankTableForWindow("frm如何克服自卑感");
+        const auto index = bandIndex(table->scoring.bands, sum);
+        QVERIFY(index);
+        QCOMPARE(toQString(table->scoring.bands[*index].text), band);
     }
 
     void checkerPassesTheShippedBankAtAnyPath_data()

@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 #include "records/recordstore.h"
+#include "records/safesave.h"
 #include "shell/commandline.h"
 #include "testsupport.h"
 
@@ -348,10 +349,77 @@ private slots:
         QCOMPARE(std::count_if(summaries->begin(), summaries->end(), [](const RecordSummary &s) { return s.person == "0"; }), Each);
     }
 
+    // What an interrupted save left in a folder goes with the next save
+    // there; another copy's save in progress, a file just made and what is
+    // not ours by name stay.
+    void strayTemporaryCopies_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("minutesOld");
+        QTest::addColumn<bool>("held"); // locked by a process still saving
+        QTest::addColumn<bool>("removed");
+        QTest::newRow("left by an interrupted save") << ".zentrova-a1B2c3" << 5 << false << true;
+        QTest::newRow("left a day ago") << ".zentrova-ZZ0099" << 24 * 60 << false << true;
+        QTest::newRow("another copy's save in progress") << ".zentrova-a1B2c3" << 5 << true << false;
+        QTest::newRow("just made, not yet locked") << ".zentrova-a1B2c3" << 0 << false << false;
+        QTest::newRow("a letter more than ours") << ".zentrova-a1B2c3d" << 5 << false << false;
+        QTest::newRow("another program's name") << ".zentrova-notes" << 5 << false << false;
+    }
+    void strayTemporaryCopies()
+    {
+        QFETCH(QString, name);
+        QFETCH(int, minutesOld);
+        QFETCH(bool, held);
+        QFETCH(bool, removed);
+        QTemporaryDir dir;
+        const QString stray = dir.filePath(name);
+        writeFile(stray, "the first rows of an export");
+        QFile file(stray);
+        QVERIFY(file.open(QIODevice::ReadWrite)
+                && file.setFileTime(QDateTime::currentDateTime().addSecs(-60 * minutesOld), QFileDevice::FileModificationTime));
+        file.close();
+        QProcess holder;
+        if (held) {
+            holder.start("flock", {stray, "sh", "-c", "echo held; exec sleep 600"});
+            QVERIFY(holder.waitForReadyRead());
+        }
+        QString error;
+        QVERIFY2(saveWhole(dir.filePath("导出.csv"), "导出文件", "a new export", &error), qPrintable(error));
+        QCOMPARE(QFileInfo::exists(stray), !removed);
+        QCOMPARE(bytesOf(dir.filePath("导出.csv")), "a new export");
+        holder.kill();
+        holder.waitForFinished();
+    }
+
+    // Ctrl+C, a hang-up or a termination in the middle of a command line's
+    // save: the older file stays, and no partial copy is left beside it.
+    void interruptedSaveLeavesNothing_data()
+    {
+        QTest::addColumn<int>("signal");
+        QTest::newRow("Ctrl+C") << SIGINT;
+        QTest::newRow("terminated") << SIGTERM;
+        QTest::newRow("hung up") << SIGHUP;
+    }
+    void interruptedSaveLeavesNothing()
+    {
+        QFETCH(int, signal);
+        QTemporaryDir dir;
+        const QString out = dir.filePath("导出.csv");
+        writeFile(out, "an older export");
+        QProcess save;
+        save.start(QCoreApplication::applicationFilePath(), {"--interrupted-save", out, QString::number(signal)});
+        QVERIFY(save.waitForFinished());
+        QCOMPARE(save.exitStatus(), QProcess::CrashExit);
+        QCOMPARE(save.exitCode(), signal);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Hidden | QDir::System | QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{"导出.csv"});
+        QCOMPARE(bytesOf(out), "an older export");
+    }
+
     void commandLine_data()
     {
         // RECORDS, TEXT, OUT stand for files of the test; FIFO for a named
-        // pipe, LINK for a link onto the record file.
+        // pipe, LINK for a link onto the record file; OLD for an earlier
+        // export that must stay as it is.
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("shell"); // run before the program: a file-size limit, a full disk
         QTest::addColumn<int>("exitCode");
@@ -392,6 +460,24 @@ private slots:
             QTest::addRow("export under a file-size limit of %d KiB", kb)
                 << exportRecords << QString("ulimit -f %1").arg(kb) << 1 << "超出" << false;
         QTest::newRow("export under a file-size limit of 256 KiB") << exportRecords << "ulimit -f 256" << 0 << "" << true;
+        // A mistyped name refuses, saying which, and writes nothing.
+        const QStringList exportOld{"--records", "RECORDS", "--export-records", "OLD"};
+        QTest::newRow("export, a test nobody knows") << exportOld + QStringList{"--test", "不存在"} << "" << 1 << "没有名为“不存在”的测评"
+                                                     << false;
+        QTest::newRow("export, a group nobody knows")
+            << exportOld + QStringList{"--test", "你可断吗？", "--group", "九班"} << "" << 1 << "测评记录中没有名为“九班”的小组" << false;
+        QTest::newRow("group report, a test nobody knows")
+            << QStringList{"--records", "RECORDS", "--group-report", "不存在", "+一班", "OLD"} << "" << 1 << "没有名为“不存在”的测评" << false;
+        QTest::newRow("group report, a group nobody knows, given after --")
+            << QStringList{"--records", "RECORDS", "--group-report", "你可断吗？", "--", "-九班", "OLD"} << "" << 1
+            << "测评记录中没有名为“-九班”的小组" << false;
+        QTest::newRow("export, a date with text after it")
+            << exportOld + QStringList{"--since", "2000-01-01garbage"} << "" << 1 << "“2000-01-01garbage”不是" << false;
+        // A display named but not there: still one sentence, status 1.
+        const QString noDisplay = "export DISPLAY=:97 QT_QPA_PLATFORM=xcb";
+        QTest::newRow("an unknown option, no display there") << QStringList{"--bogus"} << noDisplay << 1 << "没有“bogus”这个选项" << false;
+        QTest::newRow("a time of day, no display there")
+            << exportOld + QStringList{"--until", "2026-12-07T12:00"} << noDisplay << 1 << "时刻 12:00" << false;
     }
     void commandLine()
     {
@@ -402,7 +488,9 @@ private slots:
         QFETCH(bool, exported);
         QTemporaryDir dir;
         const QString records = dir.filePath("records.db"), text = dir.filePath("notes.txt"), out = dir.filePath("导出.csv");
-        const QString fifo = dir.filePath("管道.csv"), link = dir.filePath("link.csv");
+        const QString fifo = dir.filePath("管道.csv"), link = dir.filePath("link.csv"), old = dir.filePath("旧导出.csv");
+        const QByteArray oldBytes = "an export a mistyped name must not replace\n";
+        writeFile(old, oldBytes);
         RecordStore store(records);
         Record guarded = sampleRecord(QString("=1+2\t王") + QChar(0) + "五\\");
         guarded.finished.setOffsetFromUtc(5 * 3600 + 30 * 60 + 15);
@@ -435,7 +523,8 @@ private slots:
                 .replace("FIFO", fifo)
                 .replace("LINK", link)
                 .replace("CUT", cut)
-                .replace("SHIFTED", shifted);
+                .replace("SHIFTED", shifted)
+                .replace("OLD", old);
         };
         for (QString &argument : arguments)
             argument = fill(argument);
@@ -463,13 +552,14 @@ private slots:
             QVERIFY2(!stdErr.isEmpty() && stdErr.first().contains(output), qPrintable(stdErr.join('\n')));
         }
         QCOMPARE(bytesOf(records), recordBytes);
+        QCOMPARE(bytesOf(old), oldBytes);
         QVERIFY(QFileInfo(fifo).exists() && !QFileInfo(fifo).isFile());
         QVERIFY(QFileInfo(link).isSymLink());
         // Nothing left behind: the record files, the text, the pipe, the
-        // link, the export, and the cut save's journal until a reading
-        // rolls it back.
+        // link, the older export, the export, and the cut save's journal
+        // until a reading rolls it back.
         QCOMPARE(QDir(dir.path()).entryList(QDir::Hidden | QDir::System | QDir::AllEntries | QDir::NoDotAndDotDot).size(),
-            6 + int(QFileInfo::exists(cut + "-journal")) + int(QFileInfo::exists(out)));
+            7 + int(QFileInfo::exists(cut + "-journal")) + int(QFileInfo::exists(out)));
         if (!exported) {
             QCOMPARE(bytesOf(out), before);
             if (output != "CSV")
@@ -494,6 +584,16 @@ private slots:
 
 int main(int argc, char *argv[])
 {
+    // A save of the command line's, ended by a signal partway through.
+    if (argc == 4 && qstrcmp(argv[1], "--interrupted-save") == 0) {
+        QCoreApplication app(argc, argv);
+        removeTemporaryOnInterrupt();
+        SafeSave save(QString::fromLocal8Bit(argv[2]), QStringLiteral("导出文件"));
+        if (!save.open() || !save.write("the first rows of an export"))
+            return 2;
+        std::raise(atoi(argv[3]));
+        return 3;
+    }
     if (argc == 5 && qstrcmp(argv[1], "--add-records") == 0) {
         QCoreApplication app(argc, argv);
         return addRecords(QString::fromLocal8Bit(argv[2]), atoi(argv[3]), QString::fromLocal8Bit(argv[4]));

@@ -16,9 +16,9 @@
 #include "shell/subject.h"
 #include "testsupport.h"
 
-#include <QAccessible>
 #include <QAbstractButton>
 #include <QAbstractItemModelTester>
+#include <QAccessible>
 #include <QAction>
 #include <QClipboard>
 #include <QComboBox>
@@ -30,6 +30,7 @@
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
+#include <QRawFont>
 #include <QSemaphore>
 #include <QSettings>
 #include <QSortFilterProxyModel>
@@ -37,8 +38,11 @@
 #include <QTableView>
 #include <QTextEdit>
 #include <QThreadPool>
+#include <QToolButton>
 #include <QtTest>
 
+#include <csignal>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 using namespace zentrova;
@@ -117,6 +121,62 @@ QStringList menuEntries(const std::function<void()> &open)
     });
     open();
     return entries;
+}
+
+// Prints the record's report to a file as 打印… does, under a file-size
+// limit of limitKb KiB where not -1; what the program said goes to errors,
+// and exitCode is 1 where it said anything.
+void printInProcess(const Record &record, const QString &file, int limitKb, int *exitCode, QString *errors)
+{
+    QWidget window;
+    ReportActions actions(&window, [&] { return std::optional(record); });
+    actions.offerInMenus();
+    setPrintSetup([&](QWidget *, QPrinter &printer) {
+        printer.setOutputFileName(file);
+        return true;
+    });
+    ScriptedAnswers answers;
+    rlimit before {};
+    getrlimit(RLIMIT_FSIZE, &before);
+    if (limitKb >= 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = before;
+        limit.rlim_cur = rlim_t(limitKb) * 1024;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    actions.print()->trigger();
+    setrlimit(RLIMIT_FSIZE, &before);
+    setPrintSetup({});
+    *exitCode = answers.asked().isEmpty() ? 0 : 1;
+    *errors = answers.asked().isEmpty() ? QString() : answers.asked().constFirst().text;
+    if (answers.asked().isEmpty() && window.findChild<QStatusBar *>()->currentMessage() != QStringLiteral("已保存到 %1").arg(file))
+        *errors = QStringLiteral("no note of the save");
+}
+
+// Every ideograph the report's song face draws with the glyph of a radical
+// (U+2E80–U+2FDF), in either weight: those a PDF reader would see as the
+// radical.
+QString radicalProne()
+{
+    QString prone;
+    for (const bool bold : {false, true}) {
+        QFont font(QStringLiteral("Noto Serif CJK SC"));
+        font.setBold(bold);
+        const QRawFont face = QRawFont::fromFont(font);
+        const auto glyph = [&](char32_t code) { return face.glyphIndexesForString(QString::fromUcs4(&code, 1)).value(0); };
+        QSet<quint32> radicals;
+        for (char32_t code = 0x2e80; code <= 0x2fdf; ++code) {
+            if (face.supportsCharacter(code))
+                radicals.insert(glyph(code));
+        }
+        radicals.remove(0);
+        for (char32_t code = 0x4e00; code <= 0x9fff; ++code) {
+            const QString ideograph = QString::fromUcs4(&code, 1);
+            if (radicals.contains(glyph(code)) && !prone.contains(ideograph))
+                prone += ideograph;
+        }
+    }
+    return prone;
 }
 
 QFileDevice::Permissions privateFile()
@@ -199,6 +259,17 @@ private slots:
         for (int row = 2; row <= 20; ++row)
             logic.answers.append({QString::number(row), row % 2 ? QStringLiteral("否") : QStringLiteral("是")});
         logic.answers.insert(1, {QStringLiteral("2（2）"), QStringLiteral("否")});
+        // Ideographs whose glyphs the song face shares with radicals (马 ⻢,
+        // 门 ⻔), drawn regular and bold, and an answer longer than the page
+        // is wide.
+        Record common = exampleRecord(QStringLiteral("frm性格内向或外向"), QStringLiteral("马黄龙门页见长"));
+        common.person = QStringLiteral("马黄龙");
+        common.verdict = QStringLiteral("门页见长");
+        const QString prone = radicalProne();
+        common.answers = {{QStringLiteral("1"), QStringLiteral("马黄龙门页见长")}, {QStringLiteral("2"), prone}};
+        QTest::newRow("characters that share a radical's glyph")
+            << common << QStringList {"马黄龙门页见长", "受测者：马黄龙", "门页见长", "2．" + prone}
+            << QStringList {"⻢", "⻩", "⻰", "⻔", "⻚", "⻅", "⻓", "…"} << QStringList {"1．马黄龙门页见长"};
         QTest::newRow("logic self-test, a rare name")
             << logic << QStringList {"受测者：王喆堃赟玥𠮷", "结论14－19分良好", "1．是1（2）．否2．否", "19．是"} << QStringList {"20．"}
             << QStringList {"1．是", "1（2）．否", "2．否"};
@@ -615,6 +686,14 @@ private slots:
         QWidget *full = window->findChild<QWidget *>(QStringLiteral("frm测评报告"));
         QVERIFY(full && full->isVisible());
         QVERIFY(full->findChild<QWidget *>(QStringLiteral("reportView"))->width() > 794);
+        // It saves, prints and copies as the preview does, and says so.
+        for (const char *button : {"actReportPrintButton", "actReportCopyImageButton"})
+            QVERIFY2(full->findChild<QToolButton *>(QString::fromLatin1(button)), button);
+        const QString saved = m_dir->filePath(QStringLiteral("原大.pdf"));
+        setSaveFileAsker([&](QWidget *, const QString &) { return saved; });
+        full->findChild<QToolButton *>(QStringLiteral("actReportSavePdfButton"))->click();
+        QCOMPARE(full->findChild<QStatusBar *>(QStringLiteral("reportNote"))->currentMessage(), QStringLiteral("已保存到 %1").arg(saved));
+        QVERIFY2(pdfText(saved).contains(window->shownRecord()->caption), qPrintable(pdfText(saved)));
         full->close();
 
         person->setCurrentIndex(person->findText(QStringLiteral("王芳"))); // took only the other test
@@ -818,6 +897,17 @@ private slots:
                                                      << "r.png" << false << "超出" << 64;
         QTest::newRow("png under a limit of 2 MiB") << "1"
                                                     << "r.png" << false << "" << 2048;
+        // 打印… to a file saves as any other save does.
+        QTest::newRow("printed to a file") << "print"
+                                           << "打印.pdf" << false << "" << -1;
+        QTest::newRow("printed onto the record file") << "print"
+                                                      << "records.db" << false << "测评记录文件本身" << -1;
+        QTest::newRow("printed onto a link to the record file") << "print"
+                                                                << "link" << false << "测评记录文件本身" << -1;
+        QTest::newRow("printed to a named pipe") << "print"
+                                                 << "fifo" << false << "命名管道" << -1;
+        QTest::newRow("printed under a limit of 8 KiB") << "print"
+                                                        << "打印.pdf" << false << "超出" << 8;
     }
     void reportVerb()
     {
@@ -848,20 +938,24 @@ private slots:
         const QByteArray recordBytes = fileBytes(RecordStore::defaultPath());
         int exitCode = 0;
         QString errors;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
-        environment.remove(QStringLiteral("DISPLAY"));
-        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_dir->path()); // else Qt warns of its absence
-        QProcess program;
-        program.setProcessEnvironment(environment);
-        const QStringList arguments {
-            qEnvironmentVariable("ZENTROVA_PROGRAM"), "--records", RecordStore::defaultPath(), "--report", id, output};
-        // SIGXFSZ ignored, as a shell may leave it, so that the write fails rather than kills.
-        const QString limit = limitKb >= 0 ? QStringLiteral("trap '' XFSZ; ulimit -f %1; ").arg(limitKb) : QString();
-        program.start(QStringLiteral("bash"), QStringList {"-c", limit + "exec \"$0\" \"$@\""} + arguments);
-        QVERIFY(program.waitForFinished(60000));
-        exitCode = program.exitCode();
-        errors = QString::fromUtf8(program.readAllStandardError()).trimmed();
+        if (id == "print") {
+            printInProcess(*RecordStore().record(1), output, limitKb, &exitCode, &errors);
+        } else {
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+            environment.remove(QStringLiteral("DISPLAY"));
+            environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_dir->path()); // else Qt warns of its absence
+            QProcess program;
+            program.setProcessEnvironment(environment);
+            const QStringList arguments {
+                qEnvironmentVariable("ZENTROVA_PROGRAM"), "--records", RecordStore::defaultPath(), "--report", id, output};
+            // SIGXFSZ ignored, as a shell may leave it, so that the write fails rather than kills.
+            const QString limit = limitKb >= 0 ? QStringLiteral("trap '' XFSZ; ulimit -f %1; ").arg(limitKb) : QString();
+            program.start(QStringLiteral("bash"), QStringList {"-c", limit + "exec \"$0\" \"$@\""} + arguments);
+            QVERIFY(program.waitForFinished(60000));
+            exitCode = program.exitCode();
+            errors = QString::fromUtf8(program.readAllStandardError()).trimmed();
+        }
         QCOMPARE(fileBytes(RecordStore::defaultPath()), recordBytes);
         if (error.isEmpty()) {
             QVERIFY2(exitCode == 0, qPrintable(errors));
@@ -880,11 +974,13 @@ private slots:
                 QCOMPARE(fileBytes(output), older);
             else if (file.startsWith(QLatin1String("fifo")) || file.startsWith(QLatin1String("link")))
                 QVERIFY(!QFileInfo(output).isFile() || QFileInfo(output).isSymLink());
-            else
+            else if (output != RecordStore::defaultPath())
                 QVERIFY(!QFileInfo::exists(output));
         }
         // Nothing left beside it.
-        QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden | QDir::System).size(), 1 + int(QFileInfo::exists(output)));
+        const QSet<QString> kept {QFileInfo(RecordStore::defaultPath()).fileName(), QFileInfo(output).fileName()};
+        QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden | QDir::System).size(),
+            int(kept.size()) - int(!QFileInfo::exists(output)));
     }
 
 private:

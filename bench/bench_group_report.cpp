@@ -94,7 +94,7 @@ int main(int argc, char *argv[])
 
     QList<RecordSummary> summaries;
     const double read = medianMs(5, [&] { summaries = store.summaries().value_or(QList<RecordSummary>()); });
-    const GroupReportRequest request {QStringLiteral("考试焦虑度测试"), QStringLiteral("班级7"), {QDate(2026, 9, 1), QDate(2027, 12, 31)},
+    const GroupReportRequest request {QStringLiteral("考试焦虑度测试"), QStringLiteral("班级7"), {QDate(2027, 1, 1), QDate(2027, 12, 31)},
         DateRange {QDate(2026, 9, 1), QDate(2026, 12, 31)}, true, {QStringLiteral("75－99")}};
     QString error;
     std::optional<GroupReport> report;

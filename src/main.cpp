@@ -1,6 +1,7 @@
 // SPDX-FileCopyrightText: 2026 The Zentrova developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
+#include "framework/focusrings.h"
 #include "framework/fonts.h"
 #include "framework/messages.h"
 #include "framework/translations.h"
@@ -9,9 +10,13 @@
 #include "shell/splashwindow.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QIcon>
 
 #include <cstdio>
+#include <pwd.h>
+#include <unistd.h>
 
 namespace {
 
@@ -29,23 +34,32 @@ int main(int argc, char *argv[])
 {
     zentrova::setApplicationIdentity();
 
-    // Options that need no window are answered without touching the display.
-    // An unknown option may be one of Qt's own, which only QApplication takes
-    // out: with a display, that is left to the second reading below.
+    // Options that need no window, and every mistake in the options, are
+    // answered without touching the display: a command line is read whole
+    // (Qt's own options too) before any QApplication is made.
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
-    zentrova::CommandLine command = zentrova::parseCommandLine(arguments);
+    const zentrova::CommandLine command = zentrova::parseCommandLine(arguments);
     using Action = zentrova::CommandLine::Action;
     if (command.action == Action::Report || command.action == Action::GroupReport) {
         // Drawing text takes a GUI application, but a report needs no screen.
         qputenv("QT_QPA_PLATFORM", "offscreen");
+        // Outside a login session Qt would say in English that it takes
+        // this runtime folder; name it first, so that stderr holds only the
+        // program's own sentences.
+        if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+            const passwd *user = ::getpwuid(::geteuid());
+            if (user)
+                qputenv("XDG_RUNTIME_DIR",
+                    QFile::encodeName(QDir::tempPath() + QStringLiteral("/runtime-") + QString::fromLocal8Bit(user->pw_name)));
+        }
         QApplication app(argc, argv);
         zentrova::installQtTranslations();
         zentrova::installFontSubstitutions();
         return zentrova::answerCommandLine(command);
     }
-    if (command.action != Action::Run && !(command.action == Action::Error && haveDisplay())) {
+    if (command.action != Action::Run) {
         QCoreApplication app(argc, argv);
         zentrova::installQtTranslations();
         return zentrova::answerCommandLine(command);
@@ -58,11 +72,9 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     // Qt's own dialogs speak the windows' language, whatever the locale.
     zentrova::installQtTranslations();
-    command = zentrova::parseCommandLine(QCoreApplication::arguments());
-    if (command.action != Action::Run)
-        return zentrova::answerCommandLine(command);
     zentrova::useFiles(command);
     zentrova::installFontSubstitutions();
+    zentrova::installFocusRings();
     // A computer meant to be a centre's seat never runs as a personal one.
     const QString centreProblem = zentrova::useCentre(command, true);
     if (!centreProblem.isEmpty()) {

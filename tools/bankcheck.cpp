@@ -332,9 +332,28 @@ struct Checker {
                         + (all > 8 ? " (" + std::to_string(all) + " in all)" : "") + (all > 1 ? " lie" : " lies")
                         + " in no band of " + join(bandTexts, ", "));
             }
-            for (const ScoreBand &band : bands) {
-                if (std::none_of(totals.begin(), totals.end(), [&](long long total) { return inBand(total, band); }))
-                    problem(scope() + ": no reachable total falls in the band \"" + std::string(band.text) + "\"; totals run from " + range);
+            // Where bands overlap, the first that holds a total is the one
+            // shown: a band whose totals all go to earlier ones is as out of
+            // reach as one that holds none.
+            std::vector<std::vector<std::string>> shown(bands.size()), shared(bands.size());
+            for (long long total : totals) {
+                bool first = true;
+                for (std::size_t i = 0; i < bands.size(); ++i) {
+                    if (!inBand(total, bands[i]))
+                        continue;
+                    (first ? shown : shared)[i].push_back(formatMicros(total));
+                    first = false;
+                }
+            }
+            for (std::size_t i = 0; i < bands.size(); ++i) {
+                const std::string band = "the band \"" + std::string(bands[i].text) + "\"";
+                if (!shown[i].empty())
+                    continue;
+                if (shared[i].empty())
+                    problem(scope() + ": no reachable total falls in " + band + "; totals run from " + range);
+                else
+                    problem(scope() + ": " + band + " is never shown: its reachable total" + (shared[i].size() > 1 ? "s " : " ")
+                            + join(shared[i], ", ") + " fall" + (shared[i].size() > 1 ? "" : "s") + " first in an earlier band");
             }
         }
         if (table.scoring.fullScore && totals.back() != *table.scoring.fullScore * Million)

@@ -16,6 +16,7 @@
 // run fail.
 
 #include "framework/bankcatalog.h"
+#include "framework/focusrings.h"
 #include "framework/fonts.h"
 #include "framework/messages.h"
 #include "framework/questionbank.h"
@@ -461,6 +462,7 @@ int main(int argc, char *argv[])
     }
     installQtTranslations();
     installFontSubstitutions();
+    installFocusRings();
     // Questions are answered Yes (the temperament test asks before it
     // submits), except the one that would end a test.
     setMessageAnswerer([](const MessageRequest &request) {

@@ -11,11 +11,18 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#include <algorithm>
+#include <atomic>
+#include <cctype>
 #include <cerrno>
 #include <climits>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
@@ -40,6 +47,68 @@ QString kindOf(mode_t mode)
     if (S_ISSOCK(mode))
         return QStringLiteral("一个套接字");
     return QStringLiteral("一个特殊文件");
+}
+
+// A save's temporary file is this followed by mkostemp's six letters or digits.
+constexpr char TemporaryPrefix[] = ".zentrova-";
+constexpr std::size_t TemporaryPrefixLength = sizeof TemporaryPrefix - 1;
+// A temporary file that nobody holds may be a save between its last write
+// and its rename, or one that has just been made: only one left unchanged
+// this long is taken for the remains of an interrupted save.
+constexpr time_t StaleAfterSeconds = 60;
+
+bool isTemporaryName(const char *name)
+{
+    if (std::strncmp(name, TemporaryPrefix, TemporaryPrefixLength) != 0 || std::strlen(name) != TemporaryPrefixLength + 6)
+        return false;
+    const char *letters = name + TemporaryPrefixLength;
+    return std::all_of(letters, letters + 6, [](char c) { return std::isalnum((unsigned char)c); });
+}
+
+// Removes what interrupted saves left in a folder: files named as ours,
+// ours by owner, regular, unlocked (a save in progress holds its lock) and
+// unchanged for a while, so that another copy's save is never touched.
+void removeStaleTemporaries(const QByteArray &folder)
+{
+    const int directory = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (directory < 0)
+        return;
+    DIR *entries = ::fdopendir(directory);
+    if (!entries) {
+        ::close(directory);
+        return;
+    }
+    const time_t now = std::time(nullptr);
+    while (const dirent *entry = ::readdir(entries)) {
+        if (!isTemporaryName(entry->d_name))
+            continue;
+        const int fd = ::openat(directory, entry->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        struct stat held = {}, named = {};
+        const bool stale = ::fstat(fd, &held) == 0 && S_ISREG(held.st_mode) && held.st_uid == ::geteuid()
+            && now - held.st_mtime >= StaleAfterSeconds && ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+        // Still the file looked at, not one put in its place meanwhile.
+        if (stale && ::fstatat(directory, entry->d_name, &named, AT_SYMLINK_NOFOLLOW) == 0 && named.st_dev == held.st_dev
+            && named.st_ino == held.st_ino)
+            ::unlinkat(directory, entry->d_name, 0);
+        ::close(fd);
+    }
+    ::closedir(entries);
+}
+
+// The temporary file of one save in progress, for the signal handler: its
+// name copied where no allocation moves it, and whether it is there to remove.
+char interruptedTemporary[PATH_MAX + 1];
+std::atomic<bool> temporaryToRemove {false};
+std::atomic<const void *> temporaryOwner {nullptr};
+
+extern "C" void removeTemporaryAndEnd(int signal)
+{
+    if (temporaryToRemove.load())
+        ::unlink(interruptedTemporary);
+    // The handler was reset on entry: the signal now ends the program as it would have.
+    std::raise(signal);
 }
 
 bool sameFile(const struct stat &file, const QString &other)
@@ -110,11 +179,19 @@ bool SafeSave::open()
     if (!m_error.isEmpty())
         return false;
     const QByteArray folder = QFile::encodeName(QFileInfo(QFile::decodeName(m_target)).path());
-    QByteArray name = folder + "/.zentrova-XXXXXX";
+    removeStaleTemporaries(folder);
+    QByteArray name = folder + '/' + TemporaryPrefix + "XXXXXX";
     m_fd = ::mkostemp(name.data(), O_CLOEXEC);
     if (m_fd < 0)
         return fail(systemCause(errno));
     m_temporary = name;
+    // Held while the save runs: the sign that the file is no remains.
+    ::flock(m_fd, LOCK_EX | LOCK_NB);
+    const void *none = nullptr;
+    if (std::size_t(name.size()) < sizeof interruptedTemporary && temporaryOwner.compare_exchange_strong(none, this)) {
+        std::memcpy(interruptedTemporary, name.constData(), std::size_t(name.size()) + 1);
+        temporaryToRemove = true;
+    }
     // mkostemp makes it 0600 already; a umask cannot widen that, but say so.
     if (::fchmod(m_fd, 0600) != 0)
         return fail(systemCause(errno));
@@ -204,6 +281,7 @@ bool SafeSave::commit()
     if (::rename(m_temporary.constData(), m_target.constData()) != 0)
         return fail(systemCause(errno));
     m_temporary.clear();
+    forgetTemporary();
     // The new name reaches the disk with the folder; the file itself is whole
     // either way, so a folder that cannot be synced is no failure.
     const int folder
@@ -232,6 +310,25 @@ void SafeSave::discard()
         ::unlink(m_temporary.constData());
     m_temporary.clear();
     m_buffer.clear();
+    forgetTemporary();
+}
+
+void SafeSave::forgetTemporary()
+{
+    if (temporaryOwner.load() != this)
+        return;
+    temporaryToRemove = false;
+    temporaryOwner = nullptr;
+}
+
+void removeTemporaryOnInterrupt()
+{
+    struct sigaction action = {};
+    action.sa_handler = removeTemporaryAndEnd;
+    action.sa_flags = SA_RESETHAND;
+    sigemptyset(&action.sa_mask);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP})
+        ::sigaction(signal, &action, nullptr);
 }
 
 bool saveWhole(const QString &path, const QString &what, const QByteArray &bytes, QString *error)

@@ -18,7 +18,10 @@ QString systemCause(int errnum);
 
 // A new file at a path, written into a private temporary file in the same
 // folder and renamed over the path once complete, so that an existing file is
-// either replaced by the whole new one or left byte for byte as it was. A path
+// either replaced by the whole new one or left byte for byte as it was. The
+// temporary file is held locked while the save runs; one that nobody holds
+// and that has not changed for a minute is the remains of an interrupted
+// save, and the next save to that folder removes it. A path
 // that exists but is no regular file (a folder, a named pipe, a device), also
 // through a link, is refused, as are the record file and the question bank.
 class SafeSave
@@ -46,6 +49,7 @@ private:
     bool fail(const QString &cause);
     QString checkTarget();
     void discard();
+    void forgetTemporary();
 
     QString m_path;
     QString m_what;
@@ -56,6 +60,12 @@ private:
     int m_fd = -1;
     QString m_error;
 };
+
+// From now on an interrupt (Ctrl+C), a hang-up or a termination removes the
+// temporary file of a save in progress before the program ends, as the
+// signal would have ended it. For the command line, whose saves run on the
+// main thread; the windows never end mid-save that way.
+void removeTemporaryOnInterrupt();
 
 // Saves bytes whole at path, as above; on failure error holds the sentence.
 bool saveWhole(const QString &path, const QString &what, const QByteArray &bytes, QString *error);

@@ -5,11 +5,14 @@
 
 #include "framework/messages.h"
 #include "framework/strings.h"
+#include "pagearea.h"
 #include "reports/reportactions.h"
 #include "reports/reportpainter.h"
 
+#include <QAccessible>
 #include <QBoxLayout>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDateEdit>
 #include <QDir>
 #include <QLabel>
@@ -17,7 +20,10 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QPushButton>
+#include <QScreen>
+#include <QShortcut>
 #include <QStandardPaths>
+#include <QStatusBar>
 #include <QToolButton>
 
 namespace zentrova {
@@ -28,7 +34,8 @@ const QString Title = QStringLiteral("小组报告");
 
 } // namespace
 
-// The page scaled to fit, or a line saying why there is none.
+// The page scaled to its size, or a line saying why there is none; named
+// and described for a screen reader by what it shows.
 class GroupPageView : public QWidget
 {
 public:
@@ -36,16 +43,26 @@ public:
         : QWidget(parent)
     {
         setObjectName(QStringLiteral("groupReportView"));
-        setMinimumSize(420, 560);
+        setFocusPolicy(Qt::StrongFocus);
+        setAccessibleName(QStringLiteral("小组报告页面"));
     }
 
     void setReport(std::optional<GroupReport> report, const QString &note)
     {
         m_report = std::move(report);
+        m_pages = m_report ? groupReportPages(*m_report) : 0;
         m_note = note;
+        setAccessibleDescription(m_report ? QStringLiteral("%1，%2，%3人（共%4条记录）")
+                                                .arg(m_report->caption, m_report->request.group.value_or(QStringLiteral("全部小组")))
+                                                .arg(m_report->tested)
+                                                .arg(m_report->records)
+                                          : note);
+        QAccessibleEvent changed(this, QAccessible::DescriptionChanged);
+        QAccessible::updateAccessibility(&changed);
         update();
     }
     const std::optional<GroupReport> &report() const { return m_report; }
+    int pages() const { return m_pages; }
 
 protected:
     void paintEvent(QPaintEvent *) override
@@ -53,47 +70,56 @@ protected:
         QPainter painter(this);
         painter.fillRect(rect(), QColor(0xe8, 0xe8, 0xe8));
         if (!m_report) {
-            painter.setPen(QColor(0x60, 0x60, 0x60));
+            painter.setPen(QColor(0x50, 0x50, 0x50));
             painter.drawText(rect().adjusted(20, 20, -20, -20), Qt::AlignCenter | Qt::TextWordWrap, m_note);
             return;
         }
-        paintGroupReport(painter, drawSheet(painter, rect()), *m_report);
+        const double sheet = double(height()) / m_pages;
+        for (int page = 0; page < m_pages; ++page)
+            paintGroupReport(painter, drawSheet(painter, QRectF(0, page * sheet, width(), sheet)), *m_report, page);
     }
 
 private:
     std::optional<GroupReport> m_report;
+    int m_pages = 0;
     QString m_note;
 };
 
-GroupReportWindow::GroupReportWindow(QList<RecordSummary> records, const QString &test, const std::optional<QString> &group,
-                                     QWidget *parent)
-    : QWidget(parent, Qt::Window)
+GroupReportWindow::GroupReportWindow(
+    QList<RecordSummary> records, const QString &test, const std::optional<QString> &group, QWidget *parent)
+    : QMainWindow(parent, Qt::Window)
     , m_records(std::move(records))
     , m_test(test)
     , m_group(group)
     , m_since(new QDateEdit(this))
     , m_until(new QDateEdit(this))
-    , m_compare(new QCheckBox(QStringLiteral("与前次比较："), this))
+    , m_compare(new QCheckBox(QStringLiteral("与前次比较(&C)"), this))
     , m_earlierSince(new QDateEdit(this))
     , m_earlierUntil(new QDateEdit(this))
-    , m_followUp(new QCheckBox(QStringLiteral("建议关注名单"), this))
+    , m_followUp(new QCheckBox(QStringLiteral("建议关注名单(&F)"), this))
     , m_bands(new QToolButton(this))
     , m_page(new GroupPageView(this))
+    , m_area(new PageArea(
+          m_page, [this] { return m_page->pages(); }, this))
 {
     setObjectName(QStringLiteral("frm小组报告"));
     setWindowTitle(Title);
     setAttribute(Qt::WA_DeleteOnClose);
-    resize(760, 900);
 
-    // The sitting reported: every day of the test's records to begin with.
+    // The sittings: the test's records of the group, by day, split where
+    // more than a week passes without one.
     const RecordFilter filter{m_test, m_group, {}};
-    QDate first, last;
+    QList<QDate> days;
     for (const RecordSummary &record : std::as_const(m_records)) {
-        if (!filter.accepts(record))
-            continue;
-        const QDate day = record.finished.date();
-        first = first.isValid() ? std::min(first, day) : day;
-        last = std::max(last, day);
+        if (filter.accepts(record))
+            days << record.finished.date();
+    }
+    std::sort(days.begin(), days.end());
+    for (const QDate &day : std::as_const(days)) {
+        if (m_sittings.isEmpty() || m_sittings.last().second.daysTo(day) > 7)
+            m_sittings.append({day, day});
+        else
+            m_sittings.last().second = day;
     }
     const QDate today = QDate::currentDate();
     for (QDateEdit *edit : {m_since, m_until, m_earlierSince, m_earlierUntil}) {
@@ -104,55 +130,75 @@ GroupReportWindow::GroupReportWindow(QList<RecordSummary> records, const QString
     m_until->setObjectName(QStringLiteral("dtpUntil"));
     m_earlierSince->setObjectName(QStringLiteral("dtpEarlierSince"));
     m_earlierUntil->setObjectName(QStringLiteral("dtpEarlierUntil"));
+    m_since->setAccessibleName(QStringLiteral("本次开始日期"));
+    m_until->setAccessibleName(QStringLiteral("本次结束日期"));
+    m_earlierSince->setAccessibleName(QStringLiteral("前次开始日期"));
+    m_earlierUntil->setAccessibleName(QStringLiteral("前次结束日期"));
     m_compare->setObjectName(QStringLiteral("chkCompare"));
     m_followUp->setObjectName(QStringLiteral("chkFollowUp"));
     m_bands->setObjectName(QStringLiteral("cmdFollowUpBands"));
-    m_since->setDate(first.isValid() ? first : today);
-    m_until->setDate(last.isValid() ? last : today);
-    m_earlierSince->setDate(m_since->date().addMonths(-6));
-    m_earlierUntil->setDate(m_since->date().addDays(-1));
+    // Every day of the test's records to begin with; compared, the latest
+    // sitting with the one before.
+    m_since->setDate(days.isEmpty() ? today : days.first());
+    m_until->setDate(days.isEmpty() ? today : days.last());
+    const bool twoSittings = m_sittings.size() >= 2;
+    m_earlierSince->setDate(twoSittings ? m_sittings[m_sittings.size() - 2].first : m_since->date().addMonths(-6));
+    m_earlierUntil->setDate(twoSittings ? m_sittings[m_sittings.size() - 2].second : m_since->date().addDays(-1));
     m_earlierSince->setEnabled(false);
     m_earlierUntil->setEnabled(false);
     m_followUp->setChecked(followUpEnabled());
     m_followUp->setToolTip(QStringLiteral("列出最近一次结果落在标记分数段的受测者，作为谈话的建议，不是诊断"));
-    m_bands->setText(QStringLiteral("标记分数段"));
+    m_bands->setText(QStringLiteral("标记分数段(&B)"));
     m_bands->setPopupMode(QToolButton::InstantPopup);
     m_bands->setMenu(new QMenu(m_bands));
 
-    auto *save = new QPushButton(QStringLiteral("保存为PDF…"), this);
+    auto *save = new QPushButton(QStringLiteral("保存报告(&S)…"), this);
     save->setObjectName(QStringLiteral("cmdSavePdf"));
-    auto *print = new QPushButton(QStringLiteral("打印…"), this);
+    save->setToolTip(QStringLiteral("按所填文件名的后缀保存为PDF或PNG文件"));
+    auto *print = new QPushButton(QStringLiteral("打印(&P)…"), this);
     print->setObjectName(QStringLiteral("cmdPrint"));
+    auto *zoomLabel = new QLabel(QStringLiteral("缩放(&Z)："), this);
+    QComboBox *zoom = m_area->makeZoomChoice(this);
+    zoomLabel->setBuddy(zoom);
 
-    auto *days = new QHBoxLayout;
-    days->addWidget(new QLabel(QStringLiteral("本次："), this));
-    days->addWidget(m_since);
-    days->addWidget(new QLabel(QStringLiteral("至"), this));
-    days->addWidget(m_until);
-    days->addSpacing(16);
-    days->addWidget(m_compare);
-    days->addWidget(m_earlierSince);
-    days->addWidget(new QLabel(QStringLiteral("至"), this));
-    days->addWidget(m_earlierUntil);
-    days->addStretch();
+    const auto labelled = [this](const QString &text, QWidget *buddy) {
+        auto *label = new QLabel(text, this);
+        label->setBuddy(buddy);
+        return label;
+    };
+    auto *dayRow = new QHBoxLayout;
+    dayRow->addWidget(labelled(QStringLiteral("本次(&N)："), m_since));
+    dayRow->addWidget(m_since);
+    dayRow->addWidget(labelled(QStringLiteral("至(&U)"), m_until));
+    dayRow->addWidget(m_until);
+    dayRow->addSpacing(16);
+    dayRow->addWidget(m_compare);
+    dayRow->addWidget(labelled(QStringLiteral("前次(&E)："), m_earlierSince));
+    dayRow->addWidget(m_earlierSince);
+    dayRow->addWidget(labelled(QStringLiteral("至(&L)"), m_earlierUntil));
+    dayRow->addWidget(m_earlierUntil);
+    dayRow->addStretch();
     auto *actions = new QHBoxLayout;
     actions->addWidget(m_followUp);
     actions->addWidget(m_bands);
     actions->addStretch();
+    actions->addWidget(zoomLabel);
+    actions->addWidget(zoom);
+    actions->addSpacing(16);
     actions->addWidget(save);
     actions->addWidget(print);
-    auto *layout = new QVBoxLayout(this);
-    layout->addLayout(days);
+    auto *central = new QWidget(this);
+    auto *layout = new QVBoxLayout(central);
+    layout->addLayout(dayRow);
     layout->addLayout(actions);
-    layout->addWidget(m_page, 1);
+    layout->addWidget(m_area, 1);
+    setCentralWidget(central);
+    statusBar()->setObjectName(QStringLiteral("statusLine"));
+    connect(new QShortcut(Qt::Key_Escape, this), &QShortcut::activated, this, &QWidget::close);
 
     for (QDateEdit *edit : {m_since, m_until, m_earlierSince, m_earlierUntil})
         connect(edit, &QDateEdit::dateChanged, this, &GroupReportWindow::refresh);
-    connect(m_compare, &QCheckBox::toggled, this, [this](bool on) {
-        m_earlierSince->setEnabled(on);
-        m_earlierUntil->setEnabled(on);
-        refresh();
-    });
+    connect(m_compare, &QCheckBox::toggled, this, &GroupReportWindow::compareLatestSittings);
     connect(m_followUp, &QCheckBox::toggled, this, [this](bool on) {
         setFollowUp(on);
         refresh();
@@ -161,6 +207,23 @@ GroupReportWindow::GroupReportWindow(QList<RecordSummary> records, const QString
     connect(print, &QPushButton::clicked, this, &GroupReportWindow::print);
     refresh();
     fillBandMenu();
+    // Within a 1366×768 screen, the page's whole width at the least.
+    const QRect screen = this->screen() ? this->screen()->availableGeometry() : QRect(0, 0, 1366, 768);
+    resize(std::min(900, screen.width()), std::min(860, screen.height() - 40));
+}
+
+// Switched on while the reported days are still every day of the records,
+// the comparison takes the latest sitting and the one before it.
+void GroupReportWindow::compareLatestSittings(bool on)
+{
+    m_earlierSince->setEnabled(on);
+    m_earlierUntil->setEnabled(on);
+    if (on && m_sittings.size() >= 2 && m_since->date() == m_sittings.first().first && m_until->date() == m_sittings.last().second) {
+        const QSignalBlocker since(m_since), until(m_until);
+        m_since->setDate(m_sittings.last().first);
+        m_until->setDate(m_sittings.last().second);
+    }
+    refresh();
 }
 
 GroupReportWindow::~GroupReportWindow() = default;
@@ -180,6 +243,11 @@ void GroupReportWindow::refresh()
     QString error;
     std::optional<GroupReport> report = makeGroupReport(m_records, request, &error);
     m_page->setReport(std::move(report), error + u'。');
+    m_area->fit();
+    if (!error.isEmpty())
+        statusBar()->showMessage(error + u'。');
+    else
+        statusBar()->clearMessage();
 }
 
 // A checkable entry per band of the test (or verdict met in its records),
@@ -223,21 +291,29 @@ void GroupReportWindow::saveAsPdf()
                        .arg(shown->caption, shown->request.group.value_or(QStringLiteral("全部小组")),
                             shown->last.toString(QStringLiteral("yyyy-MM-dd")));
     name.replace(u'/', u'－');
-    QString path = askSaveFile(this, QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)).filePath(name));
+    // Saved as the name the dialog asked about: its suffix says PDF or PNG.
+    const QString path = askSaveFile(this, QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)).filePath(name));
     if (path.isEmpty())
         return;
-    if (!path.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))
-        path += QLatin1String(".pdf");
     QString error;
-    if (!writeGroupReport(*shown, path, &error))
+    if (!writeGroupReport(*shown, path, &error)) {
         showMessage(this, error, Title, MessageButtons::Ok);
+        return;
+    }
+    statusBar()->showMessage(QStringLiteral("已保存到 %1").arg(QDir::toNativeSeparators(path)));
 }
 
 void GroupReportWindow::print()
 {
     const std::optional<GroupReport> &shown = report();
-    if (shown)
-        printPage(this, shown->caption, Title, [&](QPainter &painter, const QRectF &page) { paintGroupReport(painter, page, *shown); });
+    if (!shown)
+        return;
+    const std::optional<QString> done = printPages(
+        this, shown->caption, Title, groupReportPages(*shown),
+        [&](QPainter &painter, const QRectF &target, int page) { paintGroupReport(painter, target, *shown, page); },
+        [&] { return groupReportPdf(*shown); });
+    if (done)
+        statusBar()->showMessage(*done);
 }
 
 } // namespace zentrova

@@ -9,7 +9,7 @@
 
 #include "reports/groupreport.h"
 
-#include <QWidget>
+#include <QMainWindow>
 
 class QCheckBox;
 class QDateEdit;
@@ -18,8 +18,9 @@ class QToolButton;
 namespace zentrova {
 
 class GroupPageView;
+class PageArea;
 
-class GroupReportWindow : public QWidget
+class GroupReportWindow : public QMainWindow
 {
     Q_OBJECT
 
@@ -39,6 +40,7 @@ public:
 private:
     void refresh();
     void fillBandMenu();
+    void compareLatestSittings(bool on);
 
     QList<RecordSummary> m_records;
     QString m_test;
@@ -51,6 +53,10 @@ private:
     QCheckBox *m_followUp;
     QToolButton *m_bands;
     GroupPageView *m_page;
+    PageArea *m_area;
+    // The days of each sitting found in the records, oldest first: a gap of
+    // more than a week between records starts another.
+    QList<std::pair<QDate, QDate>> m_sittings;
 };
 
 } // namespace zentrova

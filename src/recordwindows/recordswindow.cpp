@@ -7,6 +7,7 @@
 #include "framework/messages.h"
 #include "framework/strings.h"
 #include "groupreportwindow.h"
+#include "pagearea.h"
 #include "reports/recordcharts.h"
 #include "reports/reportactions.h"
 #include "reports/reportpainter.h"
@@ -307,57 +308,6 @@ private:
     QString m_note;
 };
 
-// The page scrolled at a zoom: the whole page, the width of the area, or a
-// share of the page's true size (A4 at 96 dpi).
-class ReportArea : public QScrollArea
-{
-public:
-    static constexpr int WholePage = 0;
-    static constexpr int FitWidth = -1;
-
-    explicit ReportArea(ReportView *view, QWidget *parent)
-        : QScrollArea(parent)
-        , m_view(view)
-    {
-        setFocusPolicy(Qt::NoFocus); // the page itself takes the focus
-        setWidget(view);
-        setAlignment(Qt::AlignCenter);
-        setBackgroundRole(QPalette::Mid);
-    }
-
-    void setZoom(int zoom)
-    {
-        m_zoom = zoom;
-        fit();
-    }
-
-    // Sizes the page for the zoom; a line saying why there is no page
-    // fills the room.
-    void fit()
-    {
-        constexpr double Margins = 24;
-        const QSize room = maximumViewportSize();
-        if (m_zoom == WholePage || !m_view->record()) {
-            m_view->resize(room);
-            return;
-        }
-        const int scrollBar = verticalScrollBar()->sizeHint().width();
-        const double width = m_zoom == FitWidth ? room.width() - scrollBar : 210 / 25.4 * 96 * m_zoom / 100 + Margins;
-        m_view->resize(int(width), int((width - Margins) * 297 / 210 + Margins));
-    }
-
-protected:
-    void resizeEvent(QResizeEvent *event) override
-    {
-        QScrollArea::resizeEvent(event);
-        fit();
-    }
-
-private:
-    ReportView *m_view;
-    int m_zoom = FitWidth;
-};
-
 RecordsWindow::RecordsWindow(QWidget *parent, const QStringList &testOrder)
     : QMainWindow(parent, Qt::Window)
     , m_testOrder(testOrder)
@@ -447,12 +397,7 @@ RecordsWindow::RecordsWindow(QWidget *parent, const QStringList &testOrder)
     bar->addWidget(m_groupReport);
     bar->addWidget(m_delete);
     QList<QWidget *> tabOrder = {m_testChoice, m_personChoice, m_groupChoice, m_groupReport, m_delete};
-    for (QAction *action : m_actions->actions()) {
-        auto *button = new QToolButton(this);
-        button->setObjectName(action->objectName() + QLatin1String("Button"));
-        button->setDefaultAction(action);
-        button->setToolButtonStyle(Qt::ToolButtonTextOnly);
-        button->setFocusPolicy(Qt::StrongFocus);
+    for (QToolButton *button : m_actions->makeButtons(this)) {
         bar->addWidget(button);
         tabOrder << button;
     }
@@ -475,24 +420,18 @@ RecordsWindow::RecordsWindow(QWidget *parent, const QStringList &testOrder)
     left->setChildrenCollapsible(false);
 
     // The report's side: its zoom and a button that opens it full size.
-    m_zoom = new QComboBox(this);
-    m_zoom->setObjectName(QStringLiteral("cboZoom"));
-    m_zoom->addItem(QStringLiteral("整页"), ReportArea::WholePage);
-    m_zoom->addItem(QStringLiteral("适合宽度"), ReportArea::FitWidth);
-    for (const int percent : {75, 100, 150, 200})
-        m_zoom->addItem(QStringLiteral("%1%").arg(percent), percent);
     auto *zoomLabel = new QLabel(QStringLiteral("缩放(&Z)："), this);
-    zoomLabel->setBuddy(m_zoom);
     m_open = new QPushButton(QStringLiteral("打开报告(&O)"), this);
     QPushButton *open = m_open;
     open->setObjectName(QStringLiteral("cmdOpenReport"));
     open->setToolTip(QStringLiteral("在单独的窗口中以原大显示报告（在预览上双击或按回车键亦可）"));
     connect(open, &QPushButton::clicked, this, &RecordsWindow::openReport);
     m_report->opened = [this] { openReport(); };
-    m_area = new ReportArea(m_report, this);
-    connect(m_zoom, &QComboBox::currentIndexChanged, this, [this] { m_area->setZoom(m_zoom->currentData().toInt()); });
+    m_area = new PageArea(
+        m_report, [this] { return m_report->record() ? 1 : 0; }, this);
     // The page as wide as its side: its text as large as the room allows.
-    m_zoom->setCurrentIndex(m_zoom->findData(ReportArea::FitWidth));
+    m_zoom = m_area->makeZoomChoice(this);
+    zoomLabel->setBuddy(m_zoom);
 
     auto *reportSide = new QWidget(this);
     auto *reportColumn = new QVBoxLayout(reportSide);
@@ -737,11 +676,25 @@ void RecordsWindow::openReport()
     window->setWindowTitle(QStringLiteral("测评报告 — %1").arg(record->caption));
     auto *view = new ReportView(window);
     view->setRecord(record);
-    auto *area = new ReportArea(view, window);
+    auto *area = new PageArea(
+        view, [] { return 1; }, window);
     area->setZoom(100);
+    // The page's own save, print and copy, as buttons and in its menu.
+    auto *actions = new ReportActions(window, [view] { return view->record(); });
+    auto *bar = new QHBoxLayout;
+    bar->setContentsMargins(8, 6, 8, 0);
+    for (QToolButton *button : actions->makeButtons(window))
+        bar->addWidget(button);
+    bar->addStretch();
+    auto *note = new QStatusBar(window);
+    note->setObjectName(QStringLiteral("reportNote"));
+    note->setSizeGripEnabled(false);
     auto *layout = new QVBoxLayout(window);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(area);
+    layout->addLayout(bar);
+    layout->addWidget(area, 1);
+    layout->addWidget(note);
+    actions->offerInMenus(note);
     connect(new QShortcut(QKeySequence::Close, window), &QShortcut::activated, window, &QWidget::close);
     // The page's width in full and as much of its height as the screen holds.
     const QRect screen = this->screen() ? this->screen()->availableGeometry() : QRect(0, 0, 1024, 768);

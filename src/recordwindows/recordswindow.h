@@ -24,7 +24,7 @@ class GroupReportWindow;
 class RecordsFilter;
 class RecordsModel;
 class ReportActions;
-class ReportArea;
+class PageArea;
 class ReportView;
 class TotalsChart;
 
@@ -76,7 +76,7 @@ private:
     QComboBox *m_testChoice;
     QComboBox *m_personChoice;
     QComboBox *m_groupChoice;
-    ReportArea *m_area;
+    PageArea *m_area;
     ReportView *m_report;
     QComboBox *m_zoom;
     QPushButton *m_delete;

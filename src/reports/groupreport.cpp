@@ -5,10 +5,12 @@
 
 #include "framework/numbers.h"
 #include "framework/strings.h"
-#include "reportpainter.h"
+#include "records/record.h"
 #include "records/safesave.h"
+#include "reportpainter.h"
 
 #include <QPainter>
+#include <QPicture>
 
 #include <algorithm>
 
@@ -42,6 +44,11 @@ QString groupText(const std::optional<QString> &group)
     return group->isEmpty() ? QStringLiteral("（未分组）") : *group;
 }
 
+QString groupReportTitle(const GroupReport &report)
+{
+    return QStringLiteral("%1　%2").arg(report.caption, groupText(report.request.group));
+}
+
 QString twoPlaces(double value)
 {
     return QString::number(value, 'f', 2);
@@ -50,6 +57,22 @@ QString twoPlaces(double value)
 QString percent(int count, int of)
 {
     return of > 0 ? QString::number(100.0 * count / of, 'f', 1) + u'%' : QString();
+}
+
+bool overlap(const DateRange &a, const DateRange &b)
+{
+    const auto later = [](const std::optional<QDate> &x, const std::optional<QDate> &y) { return !x ? y : !y ? x : std::max(*x, *y); };
+    const auto earlier = [](const std::optional<QDate> &x, const std::optional<QDate> &y) { return !x ? y : !y ? x : std::min(*x, *y); };
+    const std::optional<QDate> from = later(a.since, b.since), to = earlier(a.until, b.until);
+    return !from || !to || *from <= *to;
+}
+
+// The caption of the test named by caption or window name, as records give it.
+QString captionOf(const QList<RecordSummary> &records, const QString &test)
+{
+    const auto found
+        = std::find_if(records.begin(), records.end(), [&](const RecordSummary &r) { return r.window == test || r.caption == test; });
+    return found == records.end() ? test : found->caption;
 }
 
 // The latest record per person of the test and group, within range.
@@ -80,13 +103,16 @@ double facts(QPainter &painter, double y, const QList<std::pair<QString, QString
 }
 
 // A bar per class, its length the share of the people counted, with the
-// count and the percentage beside it.
-double bars(QPainter &painter, double y, const QList<std::pair<QString, int>> &counts, int of)
+// count and the percentage beside it, and under it what the class means
+// where the test says so.
+double bars(QPainter &painter, double y, const QList<std::pair<QString, int>> &counts, int of, const QStringList &meanings = {})
 {
     constexpr double RowHeight = 68, LabelWidth = 420, FigureWidth = 330;
     const double width = page().width() - 2 * margin();
     const double barRoom = width - LabelWidth - FigureWidth - 20;
-    for (const auto &[name, count] : counts) {
+    const double top = y;
+    for (qsizetype i = 0; i < counts.size(); ++i) {
+        const auto &[name, count] = counts[i];
         const QRectF row(margin(), y, width, RowHeight);
         painter.setFont(song(11));
         painter.setPen(ink());
@@ -103,39 +129,50 @@ double bars(QPainter &painter, double y, const QList<std::pair<QString, int>> &c
         painter.drawText(QRectF(left + barRoom + 20, row.top(), FigureWidth, RowHeight), Qt::AlignLeft | Qt::AlignVCenter,
             QStringLiteral("%1人　%2").arg(count).arg(percent(count, of)));
         y += RowHeight;
+        if (const QString meaning = meanings.value(i); !meaning.isEmpty()) {
+            painter.setFont(song(9));
+            painter.setPen(grey());
+            const QRectF room(left, y - 8, width - LabelWidth, page().height());
+            const QRectF used = painter.boundingRect(room, Qt::TextWordWrap, meaning);
+            painter.drawText(room, Qt::TextWordWrap, meaning);
+            y += used.height();
+        }
     }
-    return counts.size() * RowHeight + 30;
+    return y - top + 30;
 }
 
-// A table with a header row; cells drawn in equal columns after the first.
-double table(QPainter &painter, double y, const QStringList &header, const QList<QStringList> &rows, double firstWidth)
+// A table with a header row; cells drawn in equal columns after the first;
+// left and width where it is not the page's, rows and text smaller where
+// given.
+double table(QPainter &painter, double y, const QStringList &header, const QList<QStringList> &rows, double firstWidth,
+    std::optional<double> left = {}, std::optional<double> tableWidth = {}, double rowHeight = 58, double points = 10)
 {
-    constexpr double RowHeight = 58;
-    const double width = page().width() - 2 * margin();
+    const double x = left.value_or(margin());
+    const double width = tableWidth.value_or(page().width() - 2 * margin());
     const double cell = header.size() > 1 ? (width - firstWidth) / (header.size() - 1) : 0;
     const auto draw = [&](const QStringList &cells, double top, bool bold) {
-        painter.setFont(song(10, bold));
+        painter.setFont(song(points, bold));
         for (qsizetype i = 0; i < cells.size(); ++i) {
-            const QRectF box = i == 0 ? QRectF(margin(), top, firstWidth, RowHeight)
-                                      : QRectF(margin() + firstWidth + (i - 1) * cell, top, cell, RowHeight);
+            const QRectF box
+                = i == 0 ? QRectF(x, top, firstWidth, rowHeight) : QRectF(x + firstWidth + (i - 1) * cell, top, cell, rowHeight);
             painter.drawText(box.adjusted(10, 0, -10, 0), (i == 0 ? Qt::AlignLeft : Qt::AlignHCenter) | Qt::AlignVCenter,
                 QFontMetricsF(painter.font()).elidedText(cells[i], Qt::ElideRight, box.width() - 20));
         }
     };
     painter.setPen(Qt::NoPen);
     painter.setBrush(paleTeal());
-    painter.drawRect(QRectF(margin(), y, width, RowHeight));
+    painter.drawRect(QRectF(x, y, width, rowHeight));
     painter.setBrush(Qt::NoBrush);
     painter.setPen(ink());
     draw(header, y, true);
     for (qsizetype r = 0; r < rows.size(); ++r) {
-        const double top = y + (r + 1) * RowHeight;
+        const double top = y + (r + 1) * rowHeight;
         painter.setPen(QPen(paleTeal(), 2));
-        painter.drawLine(QPointF(margin(), top + RowHeight), QPointF(margin() + width, top + RowHeight));
+        painter.drawLine(QPointF(x, top + rowHeight), QPointF(x + width, top + rowHeight));
         painter.setPen(ink());
         draw(rows[r], top, false);
     }
-    return (rows.size() + 1) * RowHeight + 30;
+    return (rows.size() + 1) * rowHeight + 30;
 }
 
 // A summary of totals as a table row under SummaryHeader.
@@ -213,9 +250,54 @@ double comparison(QPainter &painter, double y, const GroupReport &report)
     return y - top;
 }
 
-double followUp(QPainter &painter, double y, const GroupReport &report)
+// The follow-up list from entry first on: count entries, or where none is
+// given as many as fit between y and the footer, in narrower rows and then
+// side by side in two or three tables before any is left for the next page,
+// which a line then names. Sets *listed to how many it drew.
+double followUpTable(
+    QPainter &painter, double y, const GroupReport &report, qsizetype first, std::optional<qsizetype> count, qsizetype *listed)
+{
+    const qsizetype left = report.followUp.size() - first;
+    const auto fitting = [&](double room, int columns, double height) {
+        return std::min(left, std::max<qsizetype>(0, qsizetype((room - 30) / height) - 1) * columns);
+    };
+    double room = footerTop() - 60 - y;
+    int columns = 1;
+    double rowHeight = 58;
+    for (const auto &[c, height] : {std::pair {1, 58.0}, {1, 46.0}, {2, 46.0}, {2, 38.0}, {3, 38.0}}) {
+        columns = c;
+        rowHeight = height;
+        if (fitting(room, c, height) >= count.value_or(left))
+            break;
+    }
+    if (!count) {
+        if (fitting(room, columns, rowHeight) < left)
+            room -= 70; // for the line that says the list goes on
+        count = std::max<qsizetype>(1, fitting(room, columns, rowHeight));
+    }
+    *listed = *count;
+    const qsizetype perColumn = (*count + columns - 1) / columns;
+    const double gap = 30, columnWidth = (page().width() - 2 * margin() - (columns - 1) * gap) / columns;
+    double used = 0;
+    for (int c = 0; c < columns && c * perColumn < *count; ++c) {
+        QList<QStringList> rows;
+        for (const FollowUpEntry &entry : report.followUp.mid(first + c * perColumn, std::min(perColumn, *count - c * perColumn)))
+            rows << QStringList {entry.person, entry.total.isEmpty() ? QStringLiteral("—") : entry.total, entry.result,
+                entry.previous.isEmpty() ? QStringLiteral("—") : entry.previous};
+        const QStringList header {QStringLiteral("受测者"), QStringLiteral("总分"), QStringLiteral("本次结果"), QStringLiteral("上次结果")};
+        used = std::max(used,
+            table(painter, y, header, rows, columnWidth * 0.3, margin() + c * (columnWidth + gap), columnWidth, rowHeight,
+                columns > 1 ? 8.5 : 10));
+    }
+    if (first + *count < report.followUp.size())
+        used += note(painter, y + used, QStringLiteral("名单未完，另有%1人列在下一页。").arg(report.followUp.size() - first - *count));
+    return used;
+}
+
+double followUp(QPainter &painter, double y, const GroupReport &report, std::optional<qsizetype> count, qsizetype *listed)
 {
     const double top = y;
+    *listed = 0;
     y += heading(painter, y, QStringLiteral("建议关注"));
     const QStringList &marked = report.request.markedBands;
     if (marked.isEmpty())
@@ -226,76 +308,12 @@ double followUp(QPainter &painter, double y, const GroupReport &report)
             .arg(marked.join(QStringLiteral("、"))));
     if (report.followUp.isEmpty())
         return y + note(painter, y, QStringLiteral("没有受测者的最近一次结果落在这些分数段。")) - top;
-    // As many as fit above the footer; the rest said in a line.
-    constexpr double RowHeight = 58;
-    const int fit = std::max(1, int((footerTop() - 140 - y) / RowHeight) - 1);
-    QList<QStringList> rows;
-    for (const FollowUpEntry &entry : report.followUp.mid(0, fit))
-        rows << QStringList {entry.person, entry.total.isEmpty() ? QStringLiteral("—") : entry.total, entry.result,
-            entry.previous.isEmpty() ? QStringLiteral("—") : entry.previous};
-    y += table(
-        painter, y, {QStringLiteral("受测者"), QStringLiteral("总分"), QStringLiteral("本次结果"), QStringLiteral("上次结果")}, rows, 400);
-    if (report.followUp.size() > fit)
-        y += note(painter, y, QStringLiteral("另有%1人未列出，可导出记录查看。").arg(report.followUp.size() - fit));
-    return y - top;
+    return y + followUpTable(painter, y, report, 0, count, listed) - top;
 }
 
-} // namespace
-
-std::optional<GroupReport> makeGroupReport(const QList<RecordSummary> &records, const GroupReportRequest &request, QString *error)
+// The page's head: the program's line and the test's caption.
+double pageHead(QPainter &painter, const GroupReport &report)
 {
-    GroupReport report;
-    report.request = request;
-    const RecordFilter filter {request.test, request.group, request.range};
-    const RecordFilter anyDay {request.test, request.group, {}};
-    QList<RecordSummary> taken, history;
-    for (const RecordSummary &record : records) {
-        if (!anyDay.accepts(record))
-            continue;
-        history << record;
-        if (filter.accepts(record))
-            taken << record;
-    }
-    if (taken.isEmpty()) {
-        *error = QStringLiteral("%1在%2没有“%3”的测评记录").arg(groupText(request.group), rangeText(request.range), request.test);
-        return std::nullopt;
-    }
-    report.window = taken.first().window;
-    report.caption = taken.first().caption;
-    report.records = int(taken.size());
-    for (const RecordSummary &record : std::as_const(taken)) {
-        const QDate day = record.finished.date();
-        report.first = report.first.isValid() ? std::min(report.first, day) : day;
-        report.last = std::max(report.last, day);
-    }
-    if (const BankTable *table = bankTableForWindow(report.window.toStdString()))
-        report.bands = table->scoring.bands;
-
-    const QList<RecordSummary> latest = latestPerPerson(taken);
-    report.tested = int(latest.size());
-    QList<double> totals;
-    for (const RecordSummary &record : latest) {
-        if (record.total)
-            totals << *record.total;
-    }
-    report.totals = summarise(totals);
-    if (!report.bands.empty())
-        report.bandCounts = countBands(report.bands, totals);
-    else if (!report.totals)
-        report.verdicts = countClasses(latest, report.bands);
-    if (!report.totals && report.verdicts.isEmpty())
-        report.figures = summariseFigures(latest);
-    if (request.earlier)
-        report.compared = compareSittings(sitting(records, report.window, request.group, *request.earlier), latest, report.bands);
-    if (request.followUp)
-        report.followUp = followUpList(latest, history, report.bands, request.markedBands);
-    return report;
-}
-
-void paintGroupReport(QPainter &painter, const QRectF &target, const GroupReport &report)
-{
-    painter.save();
-    fitPage(painter, target);
     const double width = page().width() - 2 * margin();
     double y = margin();
     painter.setFont(song(9));
@@ -305,23 +323,31 @@ void paintGroupReport(QPainter &painter, const QRectF &target, const GroupReport
     painter.setPen(QPen(teal(), 6));
     painter.drawLine(QPointF(margin(), y), QPointF(margin() + width, y));
     y += 50;
-    y += paragraph(painter, y, report.caption, song(20, true), ink()) + 40;
+    return y + paragraph(painter, y, report.caption, song(20, true), ink()) + 40;
+}
 
+// The first page, naming count of the follow-up list (as many as fit
+// where none is given); returns how many it named.
+qsizetype paintFirstPage(QPainter &painter, const GroupReport &report, std::optional<qsizetype> count)
+{
+    double y = pageHead(painter, report);
     const QString days
         = report.first == report.last ? dayText(report.first) : QStringLiteral("%1至%2").arg(dayText(report.first), dayText(report.last));
     y += facts(painter, y,
-        {{QStringLiteral("小组"), groupText(report.request.group)},
-            {QStringLiteral("日期"), days},
+        {{QStringLiteral("小组"), groupText(report.request.group)}, {QStringLiteral("日期"), days},
             {QStringLiteral("测评人数"), QStringLiteral("%1人（共%2条记录）").arg(report.tested).arg(report.records)}});
 
     if (!report.bands.empty()) {
         y += heading(painter, y, QStringLiteral("分数段分布"));
         QList<std::pair<QString, int>> counts;
-        for (std::size_t i = 0; i < report.bands.size(); ++i)
+        QStringList meanings;
+        for (std::size_t i = 0; i < report.bands.size(); ++i) {
             counts.append({toQString(report.bands[i].text), report.bandCounts.counts.value(qsizetype(i))});
+            meanings << bandMeaning(report.window, counts.last().first);
+        }
         if (report.bandCounts.outside > 0)
             counts.append({QStringLiteral("不在任何分数段"), report.bandCounts.outside});
-        y += bars(painter, y, counts, report.tested);
+        y += bars(painter, y, counts, report.tested, meanings);
     } else if (!report.verdicts.isEmpty()) {
         y += heading(painter, y, QStringLiteral("结论分布"));
         y += bars(painter, y, report.verdicts, report.tested);
@@ -344,20 +370,154 @@ void paintGroupReport(QPainter &painter, const QRectF &target, const GroupReport
                     : QStringLiteral("同一受测者有多条本测评记录时，只计最近一次。"));
     if (report.compared)
         y += comparison(painter, y, report);
+    qsizetype listed = 0;
     if (report.request.followUp)
-        followUp(painter, y, report);
+        followUp(painter, y, report, count, &listed);
     footer(painter);
+    return listed;
+}
+
+// A page of the follow-up list that the first could not hold.
+qsizetype paintContinuation(QPainter &painter, const GroupReport &report, qsizetype first, std::optional<qsizetype> count)
+{
+    double y = pageHead(painter, report);
+    y += heading(painter, y, QStringLiteral("建议关注（续）"));
+    qsizetype listed = 0;
+    followUpTable(painter, y, report, first, count, &listed);
+    footer(painter);
+    return listed;
+}
+
+// Where each page's share of the follow-up list starts, the list's end
+// last: laid out once off the page, so that every page draws its share
+// whatever the device does to the text's measures.
+QList<qsizetype> followUpShares(const GroupReport &report)
+{
+    QPicture scratch;
+    QPainter painter(&scratch);
+    QList<qsizetype> starts {0, paintFirstPage(painter, report, std::nullopt)};
+    while (starts.last() < report.followUp.size())
+        starts << starts.last() + paintContinuation(painter, report, starts.last(), std::nullopt);
+    return starts;
+}
+} // namespace
+
+std::optional<GroupReport> makeGroupReport(const QList<RecordSummary> &records, const GroupReportRequest &asked, QString *error)
+{
+    GroupReportRequest request = asked;
+    // Compared with everything up to a day, this sitting starts the day after.
+    if (request.earlier && request.earlier->until && !request.range.since
+        && (!request.range.until || *request.earlier->until < *request.range.until))
+        request.range.since = request.earlier->until->addDays(1);
+    for (const auto &[range, which] :
+        {std::pair {std::optional(request.range), QStringLiteral("本次")}, {request.earlier, QStringLiteral("前次")}}) {
+        if (range && range->since && range->until && *range->since > *range->until) {
+            *error = QStringLiteral("%1测评的开始日期（%2）晚于结束日期（%3），请改正日期")
+                         .arg(which, dayText(*range->since), dayText(*range->until));
+            return std::nullopt;
+        }
+    }
+    if (request.earlier && overlap(*request.earlier, request.range)) {
+        *error = QStringLiteral("前次（%1）和本次（%2）的日期有重叠，同一条记录会被算作两次测评；请让前次在本次开始之前结束")
+                     .arg(rangeText(*request.earlier), rangeText(request.range));
+        return std::nullopt;
+    }
+    GroupReport report;
+    const RecordFilter filter {request.test, request.group, request.range};
+    const RecordFilter anyDay {request.test, request.group, {}};
+    QList<RecordSummary> taken, history;
+    for (const RecordSummary &record : records) {
+        if (!anyDay.accepts(record))
+            continue;
+        history << record;
+        if (filter.accepts(record))
+            taken << record;
+    }
+    if (taken.isEmpty()) {
+        *error = QStringLiteral("%1在%2没有“%3”的测评记录")
+                     .arg(groupText(request.group), rangeText(request.range), captionOf(records, request.test));
+        return std::nullopt;
+    }
+    report.window = taken.first().window;
+    report.caption = taken.first().caption;
+    report.records = int(taken.size());
+    for (const RecordSummary &record : std::as_const(taken)) {
+        const QDate day = record.finished.date();
+        report.first = report.first.isValid() ? std::min(report.first, day) : day;
+        report.last = std::max(report.last, day);
+    }
+    if (const BankTable *table = bankTableForWindow(report.window.toStdString()))
+        report.bands = table->scoring.bands;
+    if (request.followUp && !report.bands.empty()) {
+        // A band as the test writes it, "75-99" for "75－99" too; one that
+        // is none of the test's would make the list say nobody falsely.
+        QStringList bandNames;
+        for (const ScoreBand &band : report.bands)
+            bandNames << toQString(band.text);
+        const auto plain = [](QString band) { return band.replace(u'－', u'-').remove(u' ').remove(u'　'); };
+        for (QString &marked : request.markedBands) {
+            const auto found
+                = std::find_if(bandNames.begin(), bandNames.end(), [&](const QString &band) { return plain(band) == plain(marked); });
+            if (found == bandNames.end()) {
+                *error = QStringLiteral("“%1”不是“%2”的分数段；它的分数段是：%3")
+                             .arg(marked, report.caption, bandNames.join(QStringLiteral("、")));
+                return std::nullopt;
+            }
+            marked = *found;
+        }
+    }
+    report.request = request;
+
+    const QList<RecordSummary> latest = latestPerPerson(taken);
+    report.tested = int(latest.size());
+    QList<double> totals;
+    for (const RecordSummary &record : latest) {
+        if (record.total)
+            totals << *record.total;
+    }
+    report.totals = summarise(totals);
+    if (!report.bands.empty())
+        report.bandCounts = countBands(report.bands, totals);
+    else if (!report.totals)
+        report.verdicts = countClasses(latest, report.bands);
+    if (!report.totals && report.verdicts.isEmpty())
+        report.figures = summariseFigures(latest);
+    if (request.earlier)
+        report.compared = compareSittings(sitting(records, report.window, request.group, *request.earlier), latest, report.bands);
+    if (request.followUp)
+        report.followUp = followUpList(latest, history, report.bands, request.markedBands);
+    return report;
+}
+
+int groupReportPages(const GroupReport &report)
+{
+    return std::max(1, int(followUpShares(report).size()) - 1);
+}
+
+void paintGroupReport(QPainter &painter, const QRectF &target, const GroupReport &report, int page)
+{
+    const QList<qsizetype> shares = followUpShares(report);
+    const qsizetype first = shares.value(page), count = shares.value(page + 1, first) - first;
+    painter.save();
+    fitPage(painter, target);
+    if (page == 0)
+        paintFirstPage(painter, report, count);
+    else
+        paintContinuation(painter, report, first, count);
     painter.restore();
+}
+
+QByteArray groupReportPdf(const GroupReport &report)
+{
+    return documentPdf(groupReportTitle(report), groupReportPages(report),
+        [&](QPainter &painter, const QRectF &target, int page) { paintGroupReport(painter, target, report, page); });
 }
 
 bool writeGroupReport(const GroupReport &report, const QString &path, QString *error)
 {
-    QStringList names;
-    for (const FollowUpEntry &entry : report.followUp)
-        names << entry.person;
-    return writePageFile(
-        path, QStringLiteral("%1　%2").arg(report.caption, groupText(report.request.group)),
-        [&](QPainter &painter, const QRectF &page) { paintGroupReport(painter, page, report); }, names, error);
+    return writeDocumentFile(
+        path, groupReportTitle(report), groupReportPages(report),
+        [&](QPainter &painter, const QRectF &target, int page) { paintGroupReport(painter, target, report, page); }, error);
 }
 
 bool followUpEnabled()

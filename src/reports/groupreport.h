@@ -1,7 +1,7 @@
 // SPDX-FileCopyrightText: 2026 The Zentrova developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// A group's report on one test: one A4 page showing how the group spreads
+// A group's report on one test: an A4 page showing how the group spreads
 // over the test's bands or verdicts, its totals, how it compares with an
 // earlier sitting and, where the counsellor has switched it on, whom a
 // conversation may help. Drawn in the single report's style, on screen, into
@@ -48,10 +48,17 @@ struct GroupReport {
 // error.
 std::optional<GroupReport> makeGroupReport(const QList<RecordSummary> &records, const GroupReportRequest &request, QString *error);
 
-// Paints the page fitted into target, centred; the white is the caller's.
-void paintGroupReport(QPainter &painter, const QRectF &target, const GroupReport &report);
+// The report's A4 pages: one, and more where the follow-up list goes on.
+int groupReportPages(const GroupReport &report);
 
-// Writes the page as a PDF or PNG (by the suffix), readable by the user
+// Paints page number page (from 0) fitted into target, centred; the white
+// is the caller's.
+void paintGroupReport(QPainter &painter, const QRectF &target, const GroupReport &report, int page = 0);
+
+// The pages as an A4 PDF.
+QByteArray groupReportPdf(const GroupReport &report);
+
+// Writes the pages as a PDF or a PNG (by the suffix), readable by the user
 // alone, whole or not at all.
 bool writeGroupReport(const GroupReport &report, const QString &path, QString *error);
 

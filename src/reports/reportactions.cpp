@@ -4,6 +4,7 @@
 #include "reportactions.h"
 
 #include "framework/messages.h"
+#include "records/safesave.h"
 #include "reportpainter.h"
 
 #include <QAbstractItemView>
@@ -24,6 +25,7 @@
 #include <QStandardPaths>
 #include <QStatusBar>
 #include <QTextEdit>
+#include <QToolButton>
 
 namespace zentrova {
 
@@ -115,35 +117,40 @@ QString askSaveFile(QWidget *parent, const QString &suggested)
     return asker ? asker(parent, suggested) : askReportFile(parent, suggested);
 }
 
-std::optional<QString> printPage(QWidget *parent, const QString &docName, const QString &title,
-                                 const std::function<void(QPainter &, const QRectF &)> &paint)
+std::optional<QString> printPages(QWidget *parent, const QString &docName, const QString &title, int pages, const PaintPage &paint,
+    const std::function<QByteArray()> &pdf)
 {
     QPrinter printer(QPrinter::HighResolution);
     printer.setPageSize(QPageSize(QPageSize::A4));
     printer.setDocName(docName);
     if (!setUpPrinter(parent, printer))
         return std::nullopt;
-    // A page printed to a file is as private as a saved one: the file is
-    // made the user's alone before the first byte goes in.
+    // A page printed to a file is saved as any other: whole or not at all,
+    // the user's alone, never over the record file, a pipe or a device.
     const QString file = printer.outputFileName();
     if (!file.isEmpty()) {
-        QFile made(file);
-        if (made.open(QIODevice::WriteOnly, QFileDevice::ReadOwner | QFileDevice::WriteOwner))
-            made.close();
-        made.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        QString error;
+        if (!saveWhole(file, QStringLiteral("打印文件"), pdf(), &error)) {
+            showMessage(parent, error, title, MessageButtons::Ok);
+            return std::nullopt;
+        }
+        return QStringLiteral("已保存到 %1").arg(QDir::toNativeSeparators(file));
     }
     QPainter painter;
     if (!painter.begin(&printer)) {
         showMessage(parent, QStringLiteral("无法打印：打印机没有准备好。"), title, MessageButtons::Ok);
         return std::nullopt;
     }
-    paint(painter, QRectF(0, 0, printer.width(), printer.height()));
+    for (int page = 0; page < pages; ++page) {
+        if (page > 0)
+            printer.newPage();
+        paint(painter, QRectF(0, 0, printer.width(), printer.height()), page);
+    }
     if (!painter.end()) {
         showMessage(parent, QStringLiteral("打印没有完成。"), title, MessageButtons::Ok);
         return std::nullopt;
     }
-    return file.isEmpty() ? QStringLiteral("已送往打印机 %1").arg(printer.printerName())
-                          : QStringLiteral("已保存到 %1").arg(QDir::toNativeSeparators(file));
+    return QStringLiteral("已送往打印机 %1").arg(printer.printerName());
 }
 
 bool setUpPrinter(QWidget *parent, QPrinter &printer)
@@ -219,6 +226,20 @@ void ReportActions::setEnabled(bool enabled)
 {
     for (QAction *action : actions())
         action->setEnabled(enabled);
+}
+
+QList<QToolButton *> ReportActions::makeButtons(QWidget *parent) const
+{
+    QList<QToolButton *> buttons;
+    for (QAction *action : actions()) {
+        auto *button = new QToolButton(parent);
+        button->setObjectName(action->objectName() + QLatin1String("Button"));
+        button->setDefaultAction(action);
+        button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+        button->setFocusPolicy(Qt::StrongFocus);
+        buttons << button;
+    }
+    return buttons;
 }
 
 void ReportActions::offerInMenus(QStatusBar *note)
@@ -329,8 +350,9 @@ void ReportActions::printReport()
     const std::optional<Record> record = m_current();
     if (!record)
         return;
-    const std::optional<QString> done = printPage(m_parent, record->caption, Title,
-        [&](QPainter &painter, const QRectF &page) { paintReport(painter, page, *record); });
+    const std::optional<QString> done = printPages(
+        m_parent, record->caption, Title, 1, [&](QPainter &painter, const QRectF &page, int) { paintReport(painter, page, *record); },
+        [&] { return reportPdf(*record); });
     if (done)
         tell(*done);
 }

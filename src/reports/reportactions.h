@@ -6,6 +6,7 @@
 #pragma once
 
 #include "records/record.h"
+#include "reportpainter.h"
 
 #include <QObject>
 #include <QPointer>
@@ -18,6 +19,7 @@ class QPainter;
 class QPrinter;
 class QRectF;
 class QStatusBar;
+class QToolButton;
 class QWidget;
 
 namespace zentrova {
@@ -68,12 +70,12 @@ private:
 // actions (a group's report).
 QString askSaveFile(QWidget *parent, const QString &suggested);
 bool setUpPrinter(QWidget *parent, QPrinter &printer);
-// Prints one A4 page that paint draws into its rectangle, after the printer
-// is set up; a page printed to a file is the user's alone. Returns what
-// became of it ("已送往打印机 …", "已保存到 …"); nullopt when the user
-// cancelled or printing failed (said in a box titled title).
-std::optional<QString> printPage(QWidget *parent, const QString &docName, const QString &title,
-                                 const std::function<void(QPainter &, const QRectF &)> &paint);
+// Prints pages A4 pages that paint draws, after the printer is set up; a
+// document printed to a file is pdf()'s, saved as SafeSave saves. Returns
+// what became of it ("已送往打印机 …", "已保存到 …"); nullopt when the user
+// cancelled or printing or saving failed (said in a box titled title).
+std::optional<QString> printPages(QWidget *parent, const QString &docName, const QString &title, int pages, const PaintPage &paint,
+    const std::function<QByteArray()> &pdf);
 
 class ReportActions : public QObject
 {
@@ -93,6 +95,10 @@ public:
     QList<QAction *> actions() const { return {m_savePdf, m_print, m_copyImage}; }
 
     void setEnabled(bool enabled);
+
+    // A button per action, named after it ("actReportPrintButton"), that
+    // Tab reaches, for a window's bar.
+    QList<QToolButton *> makeButtons(QWidget *parent) const;
 
     // Offers the actions in every right-click menu of the parent: its own and
     // those of the text boxes in it, after their own entries; Shift+F10 and

@@ -10,13 +10,19 @@
 #include <QBuffer>
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QGlyphRun>
+#include <QHash>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPdfWriter>
 #include <QRawFont>
 #include <QRegularExpression>
+#include <QSet>
+#include <QTextLayout>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 
 namespace zentrova {
@@ -32,7 +38,8 @@ constexpr double Width = Page.width() - 2 * Margin;
 constexpr double FooterTop = Page.height() - Margin - 150;
 
 const QColor Ink(0x22, 0x22, 0x22);
-const QColor Grey(0x70, 0x70, 0x70);
+// Grey small print stands at 4.5:1 or more on white and on the pale teal.
+const QColor Grey(0x5c, 0x5c, 0x5c);
 const QColor Teal(0, 128, 128);
 const QColor PaleTeal(0xe3, 0xf1, 0xf1);
 
@@ -261,8 +268,27 @@ QString itemAsMet(const QString &item, int firstItem)
     return ok ? QString::number(number - (firstItem - 1)) + item.mid(digits) : item;
 }
 
+// Text broken into lines at most width wide, as a paragraph breaks it.
+QStringList wrapped(const QString &text, const QFont &font, double width)
+{
+    QTextLayout layout(text, font);
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(option);
+    QStringList lines;
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(width);
+        lines << text.mid(line.textStart(), line.textLength());
+    }
+    layout.endLayout();
+    return lines;
+}
+
 // The answers in columns, in reading order (across, then down), in the
-// largest font that fits them into the room left above the footer.
+// largest font that fits them into the room left above the footer. In one
+// column a long answer wraps within the page; only where even the smallest
+// font leaves too little room are answers shortened.
 void answers(QPainter &painter, double y, const QList<ShownResult::Answer> &given, int firstItem)
 {
     QList<ShownResult::Answer> answers = given;
@@ -273,6 +299,7 @@ void answers(QPainter &painter, double y, const QList<ShownResult::Answer> &give
     QFont font;
     double lineHeight = 0, numberWidth = 0, cellWidth = 0;
     int columns = 1, rows = int(answers.size());
+    bool shortened = false;
     for (double points = 10.5; points >= 6; points -= 0.5) {
         font = song(points);
         const QFontMetricsF metrics(font);
@@ -282,11 +309,17 @@ void answers(QPainter &painter, double y, const QList<ShownResult::Answer> &give
             numberWidth = std::max(numberWidth, metrics.horizontalAdvance(answer.item + u'．'));
             answerWidth = std::max(answerWidth, metrics.horizontalAdvance(answer.answer));
         }
+        answerWidth = std::min(answerWidth, Width - numberWidth - NumberGap);
         lineHeight = metrics.height() * 1.3;
         cellWidth = numberWidth + NumberGap + answerWidth + ColumnGap;
         const int linesInRoom = std::max(1, int(room / lineHeight));
         columns = std::max(1, int((Width + ColumnGap) / cellWidth));
         rows = (int(answers.size()) + columns - 1) / columns;
+        if (columns == 1) {
+            rows = 0;
+            for (const ShownResult::Answer &answer : answers)
+                rows += int(wrapped(answer.answer, font, answerWidth).size());
+        }
         if (rows <= linesInRoom)
             break;
         // Still too many at the smallest size: more, narrower columns, and
@@ -295,19 +328,26 @@ void answers(QPainter &painter, double y, const QList<ShownResult::Answer> &give
             rows = linesInRoom;
             columns = (int(answers.size()) + rows - 1) / rows;
             cellWidth = (Width + ColumnGap) / columns;
+            shortened = true;
         }
     }
     painter.setFont(font);
     const QFontMetricsF metrics(font);
     const double answerWidth = cellWidth - numberWidth - NumberGap - ColumnGap;
+    int row = 0;
     for (int i = 0; i < answers.size(); ++i) {
         const double left = Margin + (i % columns) * cellWidth;
-        const double top = y + (i / columns) * lineHeight;
+        const double top = y + (columns == 1 ? row : i / columns) * lineHeight;
+        const QStringList lines = columns == 1 && !shortened
+            ? wrapped(answers[i].answer, font, answerWidth)
+            : QStringList {metrics.elidedText(answers[i].answer, Qt::ElideRight, answerWidth)};
         painter.setPen(Grey);
         painter.drawText(QRectF(left, top, numberWidth, lineHeight), Qt::AlignRight | Qt::AlignVCenter, answers[i].item + u'．');
         painter.setPen(Ink);
-        painter.drawText(QRectF(left + numberWidth + NumberGap, top, answerWidth + ColumnGap / 2, lineHeight),
-            Qt::AlignLeft | Qt::AlignVCenter, metrics.elidedText(answers[i].answer, Qt::ElideRight, answerWidth));
+        for (qsizetype k = 0; k < lines.size(); ++k)
+            painter.drawText(QRectF(left + numberWidth + NumberGap, top + k * lineHeight, answerWidth + ColumnGap / 2, lineHeight),
+                Qt::AlignLeft | Qt::AlignVCenter, lines[k]);
+        row += int(std::max<qsizetype>(1, lines.size()));
     }
 }
 
@@ -328,13 +368,139 @@ void footer(QPainter &painter, const Record &record)
 
 // Qt's PDF text layer maps each glyph of an embedded face back to the
 // lowest code in the Basic Multilingual Plane that the face gives it. The
-// Noto CJK faces give many ideographs' glyphs to a Kangxi radical as well,
-// so 小 would read as ⼩ (U+2F29); and a glyph reached only from beyond that
-// plane, 𠮷, would read as nothing. Each face's map is written anew: a
-// radical as its ideograph, and the face's first glyphs as the characters
-// beyond the plane that reportPdf() draws first, off the page, in order.
+// Noto CJK faces give many ideographs' glyphs to a radical as well, so 马
+// would read as ⻢ and 小 as ⼩; and a glyph reached only from beyond that
+// plane, 𠮷, would read as nothing. So the page is drawn once more into a
+// recorder that keeps the text of every run and the glyph each character
+// got in its face, and each face's map is written anew from what was drawn:
+// a glyph as the character drawn with it, and the face's first glyphs as
+// the characters beyond the plane that documentPdf() draws first, off the
+// page.
+
+// What one face drew: its glyphs and the characters drawn with them.
+struct DrawnFace {
+    QRawFont font;
+    QHash<quint32, char32_t> drawn;
+    QList<char32_t> beyondPlane; // sorted, as they are drawn first
+    QFont primer; // a font that reaches the face, to draw them with
+};
+
+// A face's PostScript name from its name table, as a PDF names the face.
+QByteArray postScriptName(const QRawFont &font)
+{
+    const QByteArray table = font.fontTable("name");
+    const auto word = [&](qsizetype at) { return at + 2 <= table.size() ? quint16(quint8(table[at]) << 8 | quint8(table[at + 1])) : 0; };
+    const qsizetype strings = word(4);
+    for (int i = 0; i < word(2); ++i) {
+        const qsizetype record = 6 + 12 * i;
+        if (word(record + 6) != 6)
+            continue;
+        const QByteArray bytes = table.mid(strings + word(record + 10), word(record + 8));
+        if (word(record) == 1) // Macintosh: plain ASCII
+            return bytes;
+        QString name;
+        for (qsizetype c = 0; c + 1 < bytes.size(); c += 2)
+            name += QChar(quint16(quint8(bytes[c]) << 8 | quint8(bytes[c + 1])));
+        return name.toLatin1();
+    }
+    return {};
+}
+
+// Keeps the text of every run drawn and draws nothing.
+class TextRecorder : public QPaintDevice, public QPaintEngine
+{
+public:
+    TextRecorder(QSize size, int dpi)
+        : QPaintEngine(QPaintEngine::AllFeatures)
+        , m_size(size)
+        , m_dpi(dpi)
+    {
+    }
+
+    QPaintEngine *paintEngine() const override { return const_cast<TextRecorder *>(this); }
+    bool begin(QPaintDevice *) override { return true; }
+    bool end() override { return true; }
+    void updateState(const QPaintEngineState &) override { }
+    void drawPixmap(const QRectF &, const QPixmap &, const QRectF &) override { }
+    void drawImage(const QRectF &, const QImage &, const QRectF &, Qt::ImageConversionFlags) override { }
+    void drawPath(const QPainterPath &) override { }
+    void drawPolygon(const QPointF *, int, PolygonDrawMode) override { }
+    void drawPolygon(const QPoint *, int, PolygonDrawMode) override { }
+    void drawTextItem(const QPointF &, const QTextItem &item) override { m_runs.append({item.text(), item.font()}); }
+    Type type() const override { return QPaintEngine::User; }
+
+    // By face: the glyph each character of the runs got, as a one-character
+    // layout in the run's font finds it (no Chinese glyph depends on its
+    // neighbours).
+    QHash<QByteArray, DrawnFace> faces() const
+    {
+        QHash<QByteArray, DrawnFace> faces;
+        QSet<std::pair<QString, char32_t>> seen;
+        for (const auto &[text, font] : m_runs) {
+            for (const char32_t code : text.toUcs4()) {
+                if (code <= 0x20 || seen.contains({font.key(), code}))
+                    continue;
+                seen.insert({font.key(), code});
+                QTextLayout layout(QString::fromUcs4(&code, 1), font);
+                layout.beginLayout();
+                layout.createLine();
+                layout.endLayout();
+                for (const QGlyphRun &run : layout.glyphRuns()) {
+                    if (run.glyphIndexes().size() != 1)
+                        continue;
+                    const QByteArray name = postScriptName(run.rawFont());
+                    DrawnFace &face = faces[name];
+                    if (!face.font.isValid()) {
+                        face.font = run.rawFont();
+                        face.primer = font;
+                    }
+                    face.drawn.insert(run.glyphIndexes().first(), code);
+                    if (code > 0xffff && !face.beyondPlane.contains(code))
+                        face.beyondPlane.insert(std::lower_bound(face.beyondPlane.begin(), face.beyondPlane.end(), code), code);
+                }
+            }
+        }
+        return faces;
+    }
+
+protected:
+    int metric(PaintDeviceMetric metric) const override
+    {
+        switch (metric) {
+        case PdmWidth:
+            return m_size.width();
+        case PdmHeight:
+            return m_size.height();
+        case PdmWidthMM:
+            return qRound(m_size.width() * 25.4 / m_dpi);
+        case PdmHeightMM:
+            return qRound(m_size.height() * 25.4 / m_dpi);
+        case PdmDpiX:
+        case PdmDpiY:
+        case PdmPhysicalDpiX:
+        case PdmPhysicalDpiY:
+            return m_dpi;
+        case PdmDepth:
+            return 32;
+        case PdmNumColors:
+            return INT_MAX;
+        case PdmDevicePixelRatio:
+            return 1;
+        case PdmDevicePixelRatioScaled:
+            return int(devicePixelRatioFScale());
+        }
+        return 0;
+    }
+
+private:
+    QSize m_size;
+    int m_dpi;
+    QList<std::pair<QString, QFont>> m_runs;
+};
+
 struct PdfObject {
     qsizetype lengthAt = 0, dataAt = 0, dataLength = 0;
+    const DrawnFace *face = nullptr;
 };
 
 QByteArray utf16Hex(char32_t code)
@@ -386,7 +552,7 @@ QByteArray writeToUnicode(const QMap<int, char32_t> &glyphs)
     return cmap + "endcmap\nCMapName currentdict /CMap defineresource pop\nend\nend\n";
 }
 
-void mendTextLayer(QByteArray &pdf, const QList<char32_t> &drawnFirst)
+void mendTextLayer(QByteArray &pdf, const QHash<QByteArray, DrawnFace> &faces)
 {
     // Qt writes one classic cross-reference table of fixed-width entries.
     const qsizetype start = pdf.lastIndexOf("startxref\n");
@@ -402,17 +568,19 @@ void mendTextLayer(QByteArray &pdf, const QList<char32_t> &drawnFirst)
     for (qsizetype i = 0; i < count; ++i)
         offsets << pdf.mid(entries + 20 * i, 10).toLongLong();
 
-    static const QRegularExpression reference(QStringLiteral("/ToUnicode (\\d+) 0 R"));
+    // Qt names a face "ABCDEF+PostScriptName", its map in the same dictionary.
+    static const QRegularExpression reference(QStringLiteral("/BaseFont /(?:[A-Z]{6}\\+)?([^\\s/<>\\[]+)[^>]*?/ToUnicode (\\d+) 0 R"));
     static const QRegularExpression length(QStringLiteral("^\\d+ 0 obj\\n<< /Length (\\d+) >>\\nstream\\n"));
     QMap<qsizetype, PdfObject> maps; // by offset, to be replaced from the last on
     for (const QRegularExpressionMatch &m : reference.globalMatch(QString::fromLatin1(pdf))) {
-        const qsizetype object = m.captured(1).toLongLong();
-        if (object <= 0 || object >= count)
+        const qsizetype object = m.captured(2).toLongLong();
+        const auto face = faces.constFind(m.captured(1).toLatin1());
+        if (object <= 0 || object >= count || face == faces.constEnd())
             continue;
         const qsizetype at = offsets[object];
         const QRegularExpressionMatch stream = length.match(QString::fromLatin1(pdf.mid(at, 80)));
         if (stream.hasMatch())
-            maps[at] = {at + stream.capturedStart(1), at + stream.capturedEnd(0), stream.captured(1).toLongLong()};
+            maps[at] = {at + stream.capturedStart(1), at + stream.capturedEnd(0), stream.captured(1).toLongLong(), &*face};
     }
     if (maps.isEmpty())
         return;
@@ -422,14 +590,16 @@ void mendTextLayer(QByteArray &pdf, const QList<char32_t> &drawnFirst)
         --it;
         const PdfObject &object = *it;
         QMap<int, char32_t> glyphs = readToUnicode(pdf.mid(object.dataAt, object.dataLength));
+        const DrawnFace &face = *object.face;
+        // A code Qt chose names the glyph it has in the face; the glyph
+        // names the character drawn with it.
         for (char32_t &code : glyphs) {
-            if (code >= 0x2e80 && code <= 0x2fdf) {
-                const QString ideograph = QString::fromUcs4(&code, 1).normalized(QString::NormalizationForm_KC);
-                if (ideograph.size() == 1 && ideograph != QString::fromUcs4(&code, 1))
-                    code = ideograph[0].unicode();
-            }
+            const QList<quint32> glyph = face.font.glyphIndexesForString(QString::fromUcs4(&code, 1));
+            if (glyph.size() == 1 && face.drawn.contains(glyph.first()))
+                code = face.drawn.value(glyph.first());
         }
-        // A face that drew them has them as its first glyphs, with no code.
+        // The face has those beyond the plane as its first glyphs, with no code.
+        const QList<char32_t> &drawnFirst = face.beyondPlane;
         bool primed = !drawnFirst.isEmpty();
         for (int glyph = 1; glyph <= drawnFirst.size(); ++glyph)
             primed = primed && !glyphs.contains(glyph);
@@ -494,36 +664,35 @@ void paintReport(QPainter &painter, const QRectF &target, const Record &record)
 
 namespace {
 
-// A page drawn on white, width pixels wide.
-QImage pageImage(const std::function<void(QPainter &, const QRectF &)> &paint, int width)
+// Pages drawn on white one under the other, width pixels wide.
+QImage pagesImage(int pages, const PaintPage &paint, int width)
 {
-    QImage image(width, qRound(width * Page.height() / Page.width()), QImage::Format_RGB32);
+    const int height = qRound(width * Page.height() / Page.width());
+    QImage image(width, height * pages, QImage::Format_RGB32);
     // The page's true resolution, so that the picture prints at A4.
     const int dotsPerMetre = qRound(width * 10000 / Page.width());
     image.setDotsPerMeterX(dotsPerMetre);
     image.setDotsPerMeterY(dotsPerMetre);
     image.fill(Qt::white);
     QPainter painter(&image);
-    paint(painter, image.rect());
+    for (int page = 0; page < pages; ++page)
+        paint(painter, QRectF(0, page * height, width, height), page);
     return image;
 }
 
-// A page drawn by paint as one A4 PDF page titled title, with metadata
-// where given. texts are what the page writes: the characters among them
-// beyond the Basic Multilingual Plane that the song face draws are drawn
-// first, off the page, so that mendTextLayer() can name them.
-QByteArray pagePdf(const QString &title, const QByteArray &metadata, const QStringList &texts,
-    const std::function<void(QPainter &, const QRectF &)> &paint)
+} // namespace
+
+QByteArray documentPdf(const QString &title, int pages, const PaintPage &paint, const QByteArray &metadata)
 {
-    const QRawFont songFace = QRawFont::fromFont(QFont(SongFace));
-    QList<char32_t> beyond;
-    for (const QString &text : texts) {
-        for (char32_t code : text.toUcs4()) {
-            if (code > 0xffff && songFace.supportsCharacter(code) && !beyond.contains(code))
-                beyond << code;
-        }
+    constexpr int Dpi = 300;
+    const QSize size = QPageSize(QPageSize::A4).sizePixels(Dpi);
+    TextRecorder recorder(size, Dpi);
+    {
+        QPainter painter(&recorder);
+        for (int page = 0; page < pages; ++page)
+            paint(painter, QRectF(QPointF(), size), page);
     }
-    std::sort(beyond.begin(), beyond.end());
+    const QHash<QByteArray, DrawnFace> faces = recorder.faces();
 
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
@@ -531,7 +700,7 @@ QByteArray pagePdf(const QString &title, const QByteArray &metadata, const QStri
         QPdfWriter pdf(&buffer);
         pdf.setPageSize(QPageSize(QPageSize::A4));
         pdf.setPageMargins(QMarginsF());
-        pdf.setResolution(300);
+        pdf.setResolution(Dpi);
         pdf.setTitle(title);
         pdf.setCreator(QStringLiteral("Zentrova %1").arg(QCoreApplication::applicationVersion()));
         if (!metadata.isEmpty())
@@ -540,22 +709,28 @@ QByteArray pagePdf(const QString &title, const QByteArray &metadata, const QStri
         if (!painter.begin(&pdf))
             return {};
         // First, off the page, so that they take each face's first glyphs.
-        for (const bool bold : {false, true}) {
-            painter.setFont(song(10, bold));
-            for (char32_t code : beyond)
+        for (const DrawnFace &face : faces) {
+            painter.setFont(face.primer);
+            for (char32_t code : face.beyondPlane)
                 painter.drawText(QPointF(-10000, -10000), QString::fromUcs4(&code, 1));
         }
-        paint(painter, QRectF(0, 0, pdf.width(), pdf.height()));
+        for (int page = 0; page < pages; ++page) {
+            if (page > 0)
+                pdf.newPage();
+            paint(painter, QRectF(0, 0, pdf.width(), pdf.height()), page);
+        }
     }
     QByteArray bytes = buffer.data();
-    mendTextLayer(bytes, beyond);
+    mendTextLayer(bytes, faces);
     return bytes;
 }
 
-// Writes a page as PDF (made by pdf) or PNG (drawn by paint), by the file's
+namespace
+{
+
+// Writes pages as PDF (made by pdf) or PNG (drawn by paint), by the file's
 // suffix, whole or not at all.
-bool writePage(const QString &path, const std::function<QByteArray()> &pdf, const std::function<void(QPainter &, const QRectF &)> &paint,
-    QString *error)
+bool writePages(const QString &path, const std::function<QByteArray()> &pdf, int pages, const PaintPage &paint, QString *error)
 {
     const QString suffix = QFileInfo(path).suffix().toLower();
     if (suffix != QLatin1String("pdf") && suffix != QLatin1String("png")) {
@@ -570,7 +745,7 @@ bool writePage(const QString &path, const std::function<QByteArray()> &pdf, cons
     } else {
         QBuffer buffer(&bytes);
         buffer.open(QIODevice::WriteOnly);
-        if (!pageImage(paint, 1240).save(&buffer, "PNG"))
+        if (!pagesImage(pages, paint, 1240).save(&buffer, "PNG"))
             bytes.clear();
     }
     if (bytes.isEmpty()) {
@@ -584,7 +759,8 @@ bool writePage(const QString &path, const std::function<QByteArray()> &pdf, cons
 
 QImage reportImage(const Record &record, int width)
 {
-    return pageImage([&](QPainter &painter, const QRectF &page) { paintReport(painter, page, record); }, width);
+    return pagesImage(
+        1, [&](QPainter &painter, const QRectF &page, int) { paintReport(painter, page, record); }, width);
 }
 
 QByteArray reportMetadata(const Record &record)
@@ -617,13 +793,8 @@ QByteArray reportMetadata(const Record &record)
 
 QByteArray reportPdf(const Record &record)
 {
-    QStringList texts {record.caption, record.person, record.conclusion()};
-    for (const ShownResult::Figure &figure : record.figures)
-        texts << figure.name << figure.value;
-    for (const ShownResult::Answer &answer : record.answers)
-        texts << answer.answer;
-    return pagePdf(record.caption, reportMetadata(record), texts,
-        [&](QPainter &painter, const QRectF &page) { paintReport(painter, page, record); });
+    return documentPdf(
+        record.caption, 1, [&](QPainter &painter, const QRectF &page, int) { paintReport(painter, page, record); }, reportMetadata(record));
 }
 
 QRectF drawSheet(QPainter &painter, const QRectF &area)
@@ -639,14 +810,15 @@ QRectF drawSheet(QPainter &painter, const QRectF &area)
 
 bool writeReport(const Record &record, const QString &path, QString *error)
 {
-    const auto paint = [&](QPainter &painter, const QRectF &page) { paintReport(painter, page, record); };
-    return writePage(path, [&] { return reportPdf(record); }, paint, error);
+    const auto paint = [&](QPainter &painter, const QRectF &page, int) { paintReport(painter, page, record); };
+    return writePages(
+        path, [&] { return reportPdf(record); }, 1, paint, error);
 }
 
-bool writePageFile(const QString &path, const QString &title, const std::function<void(QPainter &, const QRectF &)> &paint,
-                   const QStringList &texts, QString *error)
+bool writeDocumentFile(const QString &path, const QString &title, int pages, const PaintPage &paint, QString *error)
 {
-    return writePage(path, [&] { return pagePdf(title, {}, QStringList {title} + texts, paint); }, paint, error);
+    return writePages(
+        path, [&] { return documentPdf(title, pages, paint); }, pages, paint, error);
 }
 
 namespace reportstyle {

@@ -72,11 +72,17 @@ double footerTop();
 void footer(QPainter &painter);
 } // namespace reportstyle
 
-// Draws one A4 page with paint(painter, page rectangle) into a PDF titled
-// title, or a PNG picture, by the file's suffix, as writeReport() does: the
-// user's alone, whole or not at all. texts are the names and words the page
-// writes, so that the PDF's text layer reads back even a name's 𠮷.
-bool writePageFile(const QString &path, const QString &title, const std::function<void(QPainter &, const QRectF &)> &paint,
-                   const QStringList &texts, QString *error);
+// Draws page number page (from 0) of a document of A4 pages into target.
+using PaintPage = std::function<void(QPainter &painter, const QRectF &target, int page)>;
+
+// A document of pages A4 pages as a PDF titled title, its text layer reading
+// back every character as drawn (a name's 𠮷 and 马 too), with XMP
+// metadata where given.
+QByteArray documentPdf(const QString &title, int pages, const PaintPage &paint, const QByteArray &metadata = {});
+
+// Writes a document of A4 pages into a PDF titled title, or a PNG picture
+// of the pages one under the other, by the file's suffix, as writeReport()
+// does: the user's alone, whole or not at all.
+bool writeDocumentFile(const QString &path, const QString &title, int pages, const PaintPage &paint, QString *error);
 
 } // namespace zentrova

@@ -17,6 +17,7 @@
 #include "reports/reportpainter.h"
 #include "records/safesave.h"
 #include "shell/subject.h"
+#include "shell/testcatalog.h"
 
 #include <QApplication>
 #include <QCommandLineOption>
@@ -28,10 +29,12 @@
 #include <QProcess>
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <numeric>
 #include <unistd.h>
+#include <variant>
 
 namespace zentrova {
 
@@ -110,11 +113,28 @@ QList<QCommandLineOption> options()
     };
 }
 
+// Qt's own options, which QApplication takes out once it opens a window. Read
+// (and left to it) here too, so that whether a command line is right is
+// known before any display is touched.
+QList<QCommandLineOption> qtOptions()
+{
+    QList<QCommandLineOption> list;
+    for (const char *name : {"platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry", "qwindowicon", "qwindowtitle",
+             "style", "stylesheet", "display", "geometry", "title", "name", "session", "qmljsdebugger"})
+        list.append(QCommandLineOption(QString::fromLatin1(name), {}, QStringLiteral("值")));
+    for (const char *name : {"reverse", "widgetcount", "nograb", "dograb", "sync"})
+        list.append(QCommandLineOption(QString::fromLatin1(name)));
+    for (QCommandLineOption &option : list)
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+    return list;
+}
+
 void setUpParser(QCommandLineParser &parser)
 {
     // Single-dash words read as Qt's own options do (-style, not -s -t -y …).
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.addOptions(options());
+    parser.addOptions(qtOptions());
     parser.addPositionalArgument(FileValue, FileArgument, u'[' + FileValue + u']');
 }
 
@@ -124,6 +144,26 @@ qsizetype displayWidth(const QString &text)
     return std::accumulate(
         text.begin(), text.end(), qsizetype(0), [](qsizetype width, QChar c) { return width + (c.unicode() < 0x1100 ? 1 : 2); });
 }
+
+// The pieces a help line may break between: each Chinese character, a
+// space, and each run of other characters (an option name, "YYYY-MM-DD",
+// ".png") whole. Closing punctuation stays with what it closes, opening
+// punctuation with what it opens.
+QStringList wrappingUnits(const QString &text)
+{
+    const QString closing = QStringLiteral("，。；：、）」”！？"), opening = QStringLiteral("（「“");
+    const auto inWord = [&](QChar c) { return displayWidth(c) == 1 && c != u' ' && !closing.contains(c) && !opening.contains(c); };
+    QStringList units;
+    for (const QChar c : text) {
+        if (!units.isEmpty() && (closing.contains(c) || opening.contains(units.last().back()) || (inWord(c) && inWord(units.last().back()))))
+            units.last() += c;
+        else
+            units.append(QString(c));
+    }
+    return units;
+}
+
+} // namespace
 
 QString helpText(bool withQtOptions)
 {
@@ -154,22 +194,25 @@ QString helpText(bool withQtOptions)
     qsizetype column = 0;
     for (const auto &line : lines + qtLines)
         column = std::max(column, displayWidth(line.first));
-    // Descriptions wrapped within 80 columns, no line starting with a comma
-    // or a full stop.
+    // Descriptions wrapped within 80 columns.
     const qsizetype room = std::max<qsizetype>(80 - column - 4, 20);
     auto table = [&](const QList<std::pair<QString, QString>> &rows) {
         QString text;
         for (const auto &[left, right] : rows) {
             QString line = QStringLiteral("  ") + left + QString(column - displayWidth(left) + 2, u' ');
             qsizetype width = 0;
-            for (const QChar c : right) {
-                if (width + displayWidth(c) > room && !QStringLiteral("，。；：、）").contains(c)) {
+            for (const QString &word : wrappingUnits(right)) {
+                if (width > 0 && width + displayWidth(word) > room) {
+                    while (line.endsWith(u' '))
+                        line.chop(1);
                     text += line + u'\n';
                     line = QString(column + 4, u' ');
                     width = 0;
                 }
-                line += c;
-                width += displayWidth(c);
+                if (width == 0 && word == QLatin1String(" "))
+                    continue;
+                line += word;
+                width += displayWidth(word);
             }
             text += line + u'\n';
         }
@@ -187,6 +230,8 @@ QString helpText(bool withQtOptions)
         text += QStringLiteral("\nQt 的选项（打开窗口时有效）：\n") + table(qtLines);
     return text;
 }
+
+namespace {
 
 // Qt's reading errors in the program's language; Qt words them in English.
 QString parserError(const QCommandLineParser &parser)
@@ -260,6 +305,22 @@ int printFailure(const QString &text)
     return 1;
 }
 
+// A day written YYYY-MM-DD and nothing else, or why the text is none: a time
+// of day cannot choose records by day, and is said rather than dropped.
+std::variant<QDate, QString> strictDate(const QString &option, const QString &text)
+{
+    const QRegularExpressionMatch written
+        = QRegularExpression(QStringLiteral("^(\\d{4}-\\d{2}-\\d{2})(?:[T ](\\d{1,2}:\\d{2}(?::\\d{2}(?:\\.\\d+)?)?)([Zz]|[+-]\\d{2}:?\\d{2})?)?$"))
+              .match(text);
+    const QDate day = QDate::fromString(written.captured(1), QStringLiteral("yyyy-MM-dd"));
+    if (written.hasMatch() && day.isValid() && written.hasCaptured(2))
+        return QStringLiteral("选项 --%1 按整天选取记录，不能带时刻：“%2”中的时刻 %3 用不上，请只写日期 %4。")
+            .arg(option, text, written.captured(2), written.captured(1));
+    if (!written.hasMatch() || !day.isValid())
+        return QStringLiteral("选项 --%1 需要一个 YYYY-MM-DD 格式的日期，“%2”不是。").arg(option, text);
+    return day;
+}
+
 // Reads a date option given at most once; returns what is wrong, if anything.
 QString readDateOption(const QCommandLineParser &parser, const QString &option, std::optional<QDate> *date)
 {
@@ -268,11 +329,28 @@ QString readDateOption(const QCommandLineParser &parser, const QString &option, 
         return QStringLiteral("选项 --%1 只能给一次。").arg(option);
     if (values.isEmpty())
         return {};
-    const QDate day = QDate::fromString(values.first(), Qt::ISODate);
-    if (!day.isValid())
-        return QStringLiteral("选项 --%1 需要一个 YYYY-MM-DD 格式的日期，“%2”不是。").arg(option, values.first());
-    *date = day;
+    const auto day = strictDate(option, values.first());
+    if (const QString *problem = std::get_if<QString>(&day))
+        return *problem;
+    *date = std::get<QDate>(day);
     return {};
+}
+
+// A range whose end comes before its start would take no record at all.
+QString reversedRange(const DateRange &range, const QString &sinceOption, const QString &untilOption)
+{
+    if (!range.since || !range.until || *range.since <= *range.until)
+        return {};
+    return QStringLiteral("--%1 的日期 %2 在 --%3 的日期 %4 之后，这段日期里不会有任何记录。")
+        .arg(sinceOption, range.since->toString(Qt::ISODate), untilOption, range.until->toString(Qt::ISODate));
+}
+
+// A name as given on the command line (a person, a group, a test), with
+// the spaces around it gone as the windows keep names: one rule for every
+// option and argument that names something.
+QString givenName(const QString &text)
+{
+    return text.trimmed();
 }
 
 // Reads a text option given at most once.
@@ -282,7 +360,7 @@ QString readTextOption(const QCommandLineParser &parser, const QString &option, 
     if (values.size() > 1)
         return QStringLiteral("选项 --%1 只能给一次。").arg(option);
     if (!values.isEmpty())
-        *text = values.first().trimmed();
+        *text = givenName(values.first());
     return {};
 }
 
@@ -319,15 +397,15 @@ QString readGroupOptions(const QCommandLineParser &parser, CommandLine *command)
     }
     command->itemColumns = parser.isSet(ItemColumnsOption);
     if (exporting) {
-        command->filter.test = parser.value(TestOption);
+        command->filter.test = givenName(parser.value(TestOption));
         command->filter.group = command->group;
     }
     if (grouping) {
         const QStringList positional = parser.positionalArguments();
         if (positional.size() != 2 || parser.value(GroupReportOption).isEmpty())
             return QStringLiteral("--group-report 需要一项测试、一个小组和一个 .pdf 或 .png 文件：--group-report 测试 小组 文件。");
-        command->filter.test = parser.value(GroupReportOption);
-        command->filter.group = positional.first();
+        command->filter.test = givenName(parser.value(GroupReportOption));
+        command->filter.group = givenName(positional.first());
         command->reportFile = QFileInfo(positional.last()).absoluteFilePath();
         if (parser.isSet(CompareSinceOption) || parser.isSet(CompareUntilOption)) {
             DateRange earlier;
@@ -339,7 +417,10 @@ QString readGroupOptions(const QCommandLineParser &parser, CommandLine *command)
             command->earlier = earlier;
         }
     }
-    return {};
+    const QString reversed = reversedRange(command->filter.range, SinceOption, UntilOption);
+    if (!reversed.isEmpty() || !command->earlier)
+        return reversed;
+    return reversedRange(*command->earlier, CompareSinceOption, CompareUntilOption);
 }
 
 } // namespace
@@ -502,6 +583,10 @@ int answer(const CommandLine &command)
 int answerCommandLine(const CommandLine &command)
 {
     useFiles(command);
+    // Ctrl+C in the middle of writing a file leaves nothing of it behind.
+    if (command.action == CommandLine::Action::ExportRecords || command.action == CommandLine::Action::Report
+        || command.action == CommandLine::Action::GroupReport)
+        removeTemporaryOnInterrupt();
     const int code = answer(command);
     // A full disk or a closed pipe shows only here, once the last lines go out.
     if (std::fflush(stdout) != 0 && stdoutError() == 0)
@@ -548,16 +633,87 @@ int listRecords()
     return 0;
 }
 
+namespace {
+
+// Whether the menu or any record knows a test by this caption or window name.
+bool knownTest(const QList<RecordSummary> &records, const QString &test)
+{
+    const std::vector<std::string_view> windows = testWindows();
+    return std::any_of(windows.begin(), windows.end(),
+               [&](std::string_view window) { return toQString(window) == test || toQString(testCaption(window)) == test; })
+        || std::any_of(records.begin(), records.end(), [&](const RecordSummary &r) { return r.window == test || r.caption == test; });
+}
+
+// Before an export or a group report writes anything: the sentence that
+// refuses a test or a group that nothing knows, so that a mistyped name
+// never replaces a good file with an empty one.
+QString unknownNames(const QList<RecordSummary> &records, const RecordFilter &filter)
+{
+    QStringList unknown;
+    if (!filter.test.isEmpty() && !knownTest(records, filter.test))
+        unknown << QStringLiteral("没有名为“%1”的测评（测评按 --list-records 列出的名称或测试窗口的名称给出）").arg(filter.test);
+    if (filter.group
+        && std::none_of(records.begin(), records.end(), [&](const RecordSummary &r) { return r.group == *filter.group; }))
+        unknown << QStringLiteral("测评记录中没有名为“%1”的小组").arg(*filter.group);
+    return unknown.isEmpty() ? QString() : unknown.join(QStringLiteral("，")) + QStringLiteral("，没有写入任何文件。");
+}
+
+// What an export's filter asks for, in words.
+QString filterText(const RecordFilter &filter)
+{
+    QStringList parts;
+    if (!filter.test.isEmpty())
+        parts << QStringLiteral("测评“%1”").arg(filter.test);
+    if (filter.group)
+        parts << QStringLiteral("小组“%1”").arg(*filter.group);
+    const QString since = filter.range.since ? filter.range.since->toString(Qt::ISODate) : QString();
+    const QString until = filter.range.until ? filter.range.until->toString(Qt::ISODate) : QString();
+    if (!since.isEmpty() && !until.isEmpty())
+        parts << QStringLiteral("%1 至 %2").arg(since, until);
+    else if (!since.isEmpty())
+        parts << QStringLiteral("%1 及以后").arg(since);
+    else if (!until.isEmpty())
+        parts << QStringLiteral("%1 及以前").arg(until);
+    return parts.join(QStringLiteral("，"));
+}
+
+// Checks an export's filter against the store: the refusal of unknown names,
+// if any; takesNone tells whether known names take no record at all.
+QString checkFilter(RecordSource &store, const RecordFilter &filter, bool *takesNone)
+{
+    *takesNone = false;
+    if (filter.test.isEmpty() && !filter.group && filter.range.isOpen())
+        return {};
+    const auto summaries = store.summaries();
+    if (!summaries)
+        return store.error();
+    const QString unknown = unknownNames(*summaries, filter);
+    *takesNone = unknown.isEmpty()
+        && std::none_of(summaries->begin(), summaries->end(), [&](const RecordSummary &r) { return filter.accepts(r); });
+    return unknown;
+}
+
+} // namespace
+
 int exportRecords(const QString &file, const RecordFilter &filter, bool itemColumns)
 {
     const auto store = RecordSource::open();
+    bool takesNone = false;
+    if (const QString refusal = checkFilter(*store, filter, &takesNone); !refusal.isEmpty())
+        return printFailure(refusal);
     QString error;
-    if (file != QLatin1String("-"))
-        return exportCsv(*store, file, &error, filter, itemColumns) ? 0 : printFailure(error);
-    if (writeCsv(*store, [](const QByteArray &bytes) { return writeOut(stdout, bytes); }, filter, itemColumns))
-        return 0;
-    return printFailure(
-        store->error().isEmpty() ? QStringLiteral("无法写入标准输出：%1，导出不完整。").arg(systemCause(stdoutError())) : store->error());
+    if (file != QLatin1String("-")) {
+        if (!exportCsv(*store, file, &error, filter, itemColumns))
+            return printFailure(error);
+    } else if (!writeCsv(*store, [](const QByteArray &bytes) { return writeOut(stdout, bytes); }, filter, itemColumns)) {
+        return printFailure(
+            store->error().isEmpty() ? QStringLiteral("无法写入标准输出：%1，导出不完整。").arg(systemCause(stdoutError())) : store->error());
+    }
+    // Known names, but nothing in the days asked for: the header alone, said.
+    if (takesNone)
+        print(stderr,
+            QStringLiteral("%1: 没有符合条件（%2）的测评记录，只导出了表头。").arg(QCoreApplication::applicationName(), filterText(filter)));
+    return 0;
 }
 
 int writeRecordReport(qint64 id, const QString &file)
@@ -576,6 +732,8 @@ int writeGroupReportFile(const RecordFilter &filter, const std::optional<DateRan
     const auto summaries = store->summaries();
     if (!summaries)
         return printFailure(store->error());
+    if (const QString unknown = unknownNames(*summaries, filter); !unknown.isEmpty())
+        return printFailure(unknown);
     const bool followUp = followUpEnabled();
     const GroupReportRequest request{filter.test, filter.group, filter.range, earlier, followUp,
                                      followUp ? followUpBands(testWindow(*summaries, filter.test)) : QStringList()};

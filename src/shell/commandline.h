@@ -64,6 +64,11 @@ CommandLine parseCommandLine(const QStringList &arguments);
 // line names, or at the usual ones where it names none.
 void useFiles(const CommandLine &command);
 
+// What --help prints, with Qt's own options for --help-all: each option's
+// description wrapped within 80 columns, between words, never inside an
+// option name or a file suffix.
+QString helpText(bool withQtOptions);
+
 // Decides the centre setting of the run from the centre file (--centre,
 // or the usual places); gui says whether a counsellor's password is asked
 // in a dialog or on the terminal. Returns the sentence that forbids running,

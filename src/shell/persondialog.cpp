@@ -3,6 +3,7 @@
 
 #include "persondialog.h"
 
+#include "framework/strings.h"
 #include "reports/reportactions.h"
 
 #include <QDialogButtonBox>
@@ -22,9 +23,9 @@ PersonDialog::PersonDialog(const QString &person, const QString &group, QWidget 
     setWindowTitle(QStringLiteral("当前受测者"));
     m_person->setObjectName(QStringLiteral("txtPerson"));
     m_group->setObjectName(QStringLiteral("txtGroup"));
-    // Capped as the records window shows names.
-    m_person->setMaxLength(NameLimit);
-    m_group->setMaxLength(NameLimit);
+    // Capped as the records window shows names, by character.
+    m_person->setValidator(new CharacterLimit(NameLimit, m_person));
+    m_group->setValidator(new CharacterLimit(NameLimit, m_group));
     m_group->setPlaceholderText(QStringLiteral("可不填，如“初二（3）班”"));
 
     auto *question = new QLabel(QStringLiteral("此后保存的测评结果记在谁的名下？（留空则不记姓名，最多%1个字）").arg(NameLimit), this);

@@ -46,16 +46,6 @@ QAction *addAction(QMenu *menu, const char *name, const QString &caption)
     return action;
 }
 
-// The test windows in the menu's order.
-void collectTests(std::span<const MenuEntry> entries, QStringList &windows)
-{
-    for (const MenuEntry &entry : entries) {
-        if (entry.action == MenuAction::OpenTest)
-            windows << toQString(entry.window);
-        collectTests(entry.children, windows);
-    }
-}
-
 } // namespace
 
 RecordKeeping::RecordKeeping(QMainWindow *main)
@@ -111,7 +101,7 @@ QString RecordKeeping::person() const
 
 void RecordKeeping::setPerson(const QString &person)
 {
-    m_person = person.trimmed().left(NameLimit);
+    m_person = leftCharacters(person.trimmed(), NameLimit);
     // The menu shows who is taking the tests; a long name is cut short, and
     // an "&" stays a character.
     const QFontMetrics metrics(m_main->font());
@@ -128,7 +118,7 @@ QString RecordKeeping::group() const
 
 void RecordKeeping::setGroup(const QString &group)
 {
-    m_group = group.trimmed().left(NameLimit);
+    m_group = leftCharacters(group.trimmed(), NameLimit);
 }
 
 bool RecordKeeping::autoSave() const
@@ -244,7 +234,8 @@ void RecordKeeping::showRecords()
     }
     if (!m_recordsWindow) {
         QStringList tests;
-        collectTests(testCatalog(), tests);
+        for (std::string_view window : testWindows())
+            tests << toQString(window);
         m_recordsWindow = new RecordsWindow(m_main, tests);
     } else
         m_recordsWindow->reload();

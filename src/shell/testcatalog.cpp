@@ -107,11 +107,27 @@ std::string_view captionIn(std::span<const MenuEntry> entries, std::string_view 
     return {};
 }
 
+void collectWindows(std::span<const MenuEntry> entries, std::vector<std::string_view> &windows)
+{
+    for (const MenuEntry &entry : entries) {
+        if (entry.action == MenuAction::OpenTest)
+            windows.push_back(entry.window);
+        collectWindows(entry.children, windows);
+    }
+}
+
 } // namespace
 
 std::string_view testCaption(std::string_view window)
 {
     return captionIn(MenuBar, window);
+}
+
+std::vector<std::string_view> testWindows()
+{
+    std::vector<std::string_view> windows;
+    collectWindows(MenuBar, windows);
+    return windows;
 }
 
 } // namespace zentrova

@@ -7,6 +7,7 @@
 
 #include <span>
 #include <string_view>
+#include <vector>
 
 namespace zentrova {
 
@@ -26,5 +27,8 @@ std::span<const MenuEntry> testCatalog();
 // The caption of the menu entry that opens the window ("你有几分克制能力？");
 // empty for a window no entry opens.
 std::string_view testCaption(std::string_view window);
+
+// The windows the menu entries open, in the menu's order.
+std::vector<std::string_view> testWindows();
 
 } // namespace zentrova
