@@ -84,13 +84,17 @@ int main(int argc, char *argv[])
     // the jitter spreads them as it does with the service's own.
     settings.retryMinMs = 50;
     settings.retryMaxMs = 2000;
-    std::atomic<int> passes = 0, stuck = 0;
+    std::atomic<int> passes = 0, stuck = 0, ready = 0;
+    std::atomic<bool> go = false;
     std::vector<std::unique_ptr<QThread>> threads;
     QElapsedTimer clock;
-    clock.start();
     for (int seat = 0; seat < seats; ++seat) {
         threads.emplace_back(QThread::create([&, seat] {
             seatd::Sender sender(states.filePath(QString::number(seat)), settings);
+            // Every seat at once, as a room's seats come back after a
+            // network failure.
+            ++ready;
+            go.wait(false);
             for (int failures = 0;;) {
                 ++passes;
                 const handin::SendCount count = sender.sendWaiting();
@@ -106,6 +110,11 @@ int main(int argc, char *argv[])
         threads.back()->setStackSize(512 * 1024);
         threads.back()->start();
     }
+    while (ready < seats)
+        QThread::msleep(10);
+    clock.start();
+    go = true;
+    go.notify_all();
     for (auto &thread : threads)
         thread->wait();
     const double seconds = double(clock.elapsed()) / 1000;
