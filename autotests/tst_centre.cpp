@@ -409,7 +409,7 @@ private slots:
         Centre centre;
         centre.connection = m_server.conninfo(QStringLiteral("teacher"));
         centre.role = Centre::Role::Counsellor;
-        setCurrentCentre({centre, {}});
+        setCurrentCentre({centre, {}, {}});
         useCentreStore(centre, {}, true);
         {
             RecordsWindow window;

@@ -466,7 +466,7 @@ private slots:
         useShippedBank();
         Centre centre;
         centre.connection = m_server.conninfo(QStringLiteral("room101"));
-        setCurrentCentre({centre, {}});
+        setCurrentCentre({centre, {}, {}});
         const QString sent = QStringLiteral("SELECT count(*) FROM zentrova.records WHERE person_code = '11010519491231002X'");
         const int before = scalar(sent).toInt();
         {
@@ -520,7 +520,7 @@ private slots:
         useShippedBank();
         Centre centre;
         centre.connection = m_server.conninfo(QStringLiteral("room101"));
-        setCurrentCentre({centre, {}});
+        setCurrentCentre({centre, {}, {}});
         const QString code = QStringLiteral("12345672");
         const QString sent = QStringLiteral("SELECT count(*) FROM zentrova.records WHERE person_code = '%1'").arg(code);
         const int before = scalar(sent).toInt();
@@ -570,6 +570,7 @@ private slots:
         QTest::newRow("sync") << QStringList {"--sync-records"} << true << 0 << "还有 0 条等待发送";
         QTest::newRow("sync as root, service down") << QStringList {"--sync-records"} << false << 0 << "已送出 1 条测评结果，还有 0 条等待发送";
         QTest::newRow("another centre file") << QStringList {"--sync-records", "system"} << true << 1 << "不能另用";
+        QTest::newRow("the user's file beside the system's") << QStringList {"--sync-records", "system", "user"} << true << 0 << "不予采用";
         QTest::newRow("lists") << QStringList {"--list-records"} << true << 1 << seatRefusal();
     }
     void theCommandLineAtASeat()
@@ -595,9 +596,17 @@ private slots:
             QVERIFY(QFile::copy(m_centre, m_dir.filePath(QStringLiteral("system.conf"))));
             environment.insert("ZENTROVA_SYSTEM_CENTRE_FILE", m_dir.filePath(QStringLiteral("system.conf")));
         }
+        // A student's own file, pointing elsewhere: never read.
+        QStringList centreOption {"--centre", m_centre};
+        if (arguments.removeAll("user") > 0) {
+            QVERIFY(QDir(m_state).mkpath(QStringLiteral("home/zentrova")));
+            QVERIFY(writeFile(m_state + QStringLiteral("/home/zentrova/centre.conf"), "[centre]\nconnection=host=relay.example\nrole=seat\n"));
+            environment.insert("XDG_CONFIG_HOME", m_state + QStringLiteral("/home"));
+            centreOption.clear();
+        }
         QProcess program;
         program.setProcessEnvironment(environment);
-        program.start(qEnvironmentVariable("ZENTROVA_PROGRAM"), QStringList {"--centre", m_centre} + arguments);
+        program.start(qEnvironmentVariable("ZENTROVA_PROGRAM"), centreOption + arguments);
         QVERIFY(program.waitForFinished(60000));
         QFile::remove(m_dir.filePath(QStringLiteral("system.conf")));
         const QString output = QString::fromUtf8(program.readAllStandardOutput() + program.readAllStandardError());

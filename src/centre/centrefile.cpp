@@ -22,7 +22,7 @@ CentreSetting &current()
 
 CentreSetting problem(const QString &text)
 {
-    return {std::nullopt, text};
+    return {std::nullopt, text, {}};
 }
 
 } // namespace
@@ -50,13 +50,15 @@ CentreSetting readCentreFile(const QString &given)
 {
     QString path = given;
     const QString system = systemCentreFile();
+    const QString user = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/zentrova/centre.conf");
+    QString notice;
     if (QFileInfo::exists(system)) {
         if (!given.isEmpty() && QFileInfo(given).absoluteFilePath() != QFileInfo(system).absoluteFilePath())
             return problem(QStringLiteral("这台计算机已由“%1”设定为测评中心的一部分，不能另用测评中心配置文件“%2”。").arg(system, given));
         path = system;
+        if (QFileInfo::exists(user))
+            notice = QStringLiteral("这台计算机已由“%1”设定为测评中心的一部分，“%2”不予采用。").arg(system, user);
     } else if (path.isEmpty()) {
-        const QString user
-            = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/zentrova/centre.conf");
         if (!QFileInfo::exists(user))
             return {};
         path = user;
@@ -88,7 +90,7 @@ CentreSetting readCentreFile(const QString &given)
     else
         return problem(
             QStringLiteral("测评中心配置文件“%1”中的角色“%2”不是 seat 或 counsellor，程序不能按测评中心的设置运行。").arg(path, role));
-    return {centre, {}};
+    return {centre, {}, notice};
 }
 
 QString transportProblem(const Transport &transport, bool insecureAllowed)

@@ -29,11 +29,12 @@ struct Centre {
 struct CentreSetting {
     std::optional<Centre> centre; // none: personal use
     QString problem; // a centre file that cannot serve, in one sentence; then nothing may run
+    QString notice; // a file not read, in one sentence; the run goes on
 };
 
 // The centre file of a run. Where the system's file exists it is the only
 // one read: a student must not point a seat elsewhere, so --centre is then
-// refused and the user's file ignored. Otherwise given (--centre), else
+// refused and the user's file ignored (said in notice). Otherwise given (--centre), else
 // $XDG_CONFIG_HOME/zentrova/centre.conf; none where no such file exists.
 // A file saying role=seat must be the system's administrator's (see
 // seatFileProblem()).

@@ -496,6 +496,8 @@ QString useCentre(const CommandLine &command, bool gui)
     setCurrentCentre(setting);
     if (!setting.problem.isEmpty())
         return setting.problem;
+    if (!setting.notice.isEmpty())
+        print(stderr, QCoreApplication::applicationName() + QStringLiteral(": ") + setting.notice);
     if (isCounsellor()) {
         useCentreStore(
             *setting.centre,
