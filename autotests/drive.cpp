@@ -44,18 +44,6 @@ QList<const MenuEntry *> testEntries()
     return tests;
 }
 
-QAction *testAction(QMainWindow &main, const QString &window)
-{
-    for (const MenuEntry *entry : testEntries()) {
-        if (toQString(entry->window) != window)
-            continue;
-        for (QAction *action : main.findChildren<QAction *>()) {
-            if (action->objectName() == toQString(entry->name) && !action->menu())
-                return action;
-        }
-    }
-    return nullptr;
-}
 
 // The buttons that leave a test, or go back out of it.
 bool leavesTheTest(const QAbstractButton *button)
@@ -71,6 +59,19 @@ QAbstractButton *button(QWidget *window, const char *name)
 }
 
 } // namespace
+
+QAction *testAction(QMainWindow &main, const QString &window)
+{
+    for (const MenuEntry *entry : testEntries()) {
+        if (toQString(entry->window) != window)
+            continue;
+        for (QAction *action : main.findChildren<QAction *>()) {
+            if (action->objectName() == toQString(entry->name) && !action->menu())
+                return action;
+        }
+    }
+    return nullptr;
+}
 
 QStringList testWindowsInMenuOrder()
 {

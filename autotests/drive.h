@@ -14,6 +14,7 @@
 
 class QAbstractButton;
 class QDialog;
+class QAction;
 class QMainWindow;
 class QWidget;
 
@@ -21,6 +22,9 @@ namespace zentrova::testing {
 
 // The test windows in menu order, by objectName.
 QStringList testWindowsInMenuOrder();
+
+// The menu entry that opens a test window; none where the menu lacks it.
+QAction *testAction(QMainWindow &main, const QString &window);
 
 // Opens the test window from its menu entry, as a click would, and runs visit
 // inside its modal loop. Returns once the window has closed again: false when

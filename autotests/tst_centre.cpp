@@ -13,7 +13,6 @@
 #include "centre/centreclient.h"
 #include "centre/centrefile.h"
 #include "centre/centrestore.h"
-#include "centre/outbox.h"
 #include "centre/personcode.h"
 #include "centre/serversession.h"
 #include "centre/serverstore.h"
@@ -341,7 +340,7 @@ private slots:
                 QCOMPARE(summary.finished, known.finished);
             }
         }
-        QVERIFY(people.contains(CentreClient::unknownPerson(QStringLiteral("52"))));
+        QVERIFY(people.contains(ServerStore::unknownPerson(QStringLiteral("52"))));
         QVERIFY(!people.contains(QStringLiteral("11010519491231002X")));
 
         const auto record = counsellor.record(knownId);
@@ -359,76 +358,6 @@ private slots:
         const auto db = pg::connect(teacher.toStdString());
         const pg::Result tamper = pg::exec(db.get(), "DELETE FROM zentrova.deletions");
         QCOMPARE(pg::sqlState(tamper.get()), std::string("42501"));
-    }
-
-    void outboxSendsEachResultOnceThroughAStoppedServer()
-    {
-        QTemporaryDir dir;
-        RecordStore store(dir.filePath(QStringLiteral("records.db")));
-        QStringList uuids;
-        for (int i = 0; i < 4; ++i) {
-            const QUuid uuid = QUuid::createUuid();
-            uuids << u'\'' + uuid.toString(QUuid::WithoutBraces) + u'\'';
-            QVERIFY2(store.add(sampleRecord(QStringLiteral("7"), 60 + i), uuid), qPrintable(store.error()));
-        }
-        // Killed after the server took the first, before it was deleted here.
-        CentreClient seat(m_server.conninfo(QStringLiteral("seat6")));
-        const auto waiting = store.outbox();
-        QVERIFY2(waiting && waiting->size() == 4, qPrintable(store.error()));
-        QVERIFY(seat.submit(waiting->first().uuid, waiting->first().record, QStringLiteral("106")));
-
-        m_server.stop();
-        const SendOutcome down = sendOutbox(store, seat, QStringLiteral("106"));
-        QCOMPARE(down.sent, 0);
-        QCOMPARE(down.waiting, 4);
-        QVERIFY(!down.error.isEmpty());
-        QCOMPARE(store.outbox()->size(), 4);
-
-        QVERIFY2(m_server.restart(), qPrintable(m_server.error()));
-        const SendOutcome up = sendOutbox(store, seat, QStringLiteral("106"));
-        QVERIFY2(up.error.isEmpty(), qPrintable(up.error));
-        QCOMPARE(up.sent, 4);
-        QCOMPARE(up.waiting, 0);
-        // Nothing readable is left at the seat; the server has each once.
-        QCOMPARE(store.summaries()->size(), 0);
-        QCOMPARE(scalar("SELECT count(*) || ' ' || sum(f.value::int) FROM zentrova.records r JOIN zentrova.figures f "
-                        "ON f.record = r.id AND f.position = 0 WHERE uuid IN ("
-                     + uuids.join(u',') + ")"),
-            QStringLiteral("4 246"));
-    }
-
-    void silentServerLeavesTheResultWaiting()
-    {
-        // A peer that takes the connection and never answers.
-        const int silent = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address {};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        QVERIFY(::bind(silent, reinterpret_cast<sockaddr *>(&address), length) == 0 && ::listen(silent, 4) == 0
-            && ::getsockname(silent, reinterpret_cast<sockaddr *>(&address), &length) == 0);
-        Centre centre;
-        centre.connection = QStringLiteral("host=127.0.0.1 port=%1 dbname=centre user=seat7").arg(ntohs(address.sin_port));
-        QTemporaryDir dir;
-        RecordStore::setDefaultPath(dir.filePath(QStringLiteral("records.db")));
-        QVERIFY(RecordStore().add(sampleRecord(QStringLiteral("8"), 1), QUuid::createUuid()));
-
-        int ticks = 0;
-        QTimer tick;
-        connect(&tick, &QTimer::timeout, this, [&] { ++ticks; });
-        tick.start(100);
-        std::optional<SendOutcome> outcome;
-        {
-            OutboxWorker worker(centre);
-            connect(&worker, &OutboxWorker::attempted, this, [&](const SendOutcome &attempt) { outcome = attempt; });
-            QTRY_VERIFY_WITH_TIMEOUT(outcome.has_value(), 20000);
-        }
-        ::close(silent);
-        RecordStore::setDefaultPath({});
-        QCOMPARE(outcome->waiting, 1);
-        QVERIFY(outcome->error.contains(QStringLiteral("timeout")));
-        // This thread went on meanwhile, as a window would.
-        QVERIFY2(ticks >= 20, qPrintable(QString::number(ticks)));
     }
 
     void recordFileOfVersionOneGainsTheOutbox()
@@ -467,29 +396,24 @@ private slots:
     {
         QTest::addColumn<QString>("centre"); // the centre file's [centre] lines; empty: none
         QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<int>("waiting"); // results in the seat's outbox before
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("said"); // on stdout or stderr
         const QString seat = QStringLiteral("connection=%1 user=seat8\nrole=seat\nname=108");
         const QString counsellor = QStringLiteral("connection=%1 user=teacher\nrole=counsellor");
-        QTest::newRow("seat lists") << seat << QStringList {"--list-records"} << 0 << 1 << seatRefusal();
-        QTest::newRow("seat exports") << seat << QStringList {"--export-records", "out.csv"} << 0 << 1 << seatRefusal();
-        QTest::newRow("seat reports") << seat << QStringList {"--report", "1", "out.pdf"} << 0 << 1 << seatRefusal();
-        QTest::newRow("seat sends") << seat << QStringList {"--sync-records"} << 2 << 0 << "已送出 2 条测评结果，还有 0 条";
-        QTest::newRow("seat, server down") << "connection=host=/nonexistent dbname=centre\nrole=seat" << QStringList {"--sync-records"} << 1
-                                           << 1 << "还有 1 条等待发送";
-        QTest::newRow("unknown role") << "connection=%1\nrole=teacher" << QStringList {"--list-records"} << 0 << 1
+        QTest::newRow("seat lists") << seat << QStringList {"--list-records"} << 1 << seatRefusal();
+        QTest::newRow("seat exports") << seat << QStringList {"--export-records", "out.csv"} << 1 << seatRefusal();
+        QTest::newRow("seat reports") << seat << QStringList {"--report", "1", "out.pdf"} << 1 << seatRefusal();
+        QTest::newRow("unknown role") << "connection=%1\nrole=teacher" << QStringList {"--list-records"} << 1
                                       << "“teacher”不是 seat 或 counsellor";
-        QTest::newRow("no server") << "role=seat" << QStringList {"--list-records"} << 0 << 1 << "没有写明服务器";
-        QTest::newRow("counsellor lists") << counsellor << QStringList {"--list-records"} << 0 << 0 << "张三";
-        QTest::newRow("counsellor exports") << counsellor << QStringList {"--export-records", "out.csv"} << 0 << 0 << QString();
-        QTest::newRow("personal sync") << QString() << QStringList {"--sync-records"} << 0 << 1 << "不是测评中心的座位";
+        QTest::newRow("no server") << "role=seat" << QStringList {"--list-records"} << 1 << "没有写明服务器";
+        QTest::newRow("counsellor lists") << counsellor << QStringList {"--list-records"} << 0 << "张三";
+        QTest::newRow("counsellor exports") << counsellor << QStringList {"--export-records", "out.csv"} << 0 << QString();
+        QTest::newRow("personal sync") << QString() << QStringList {"--sync-records"} << 1 << "不是测评中心的座位";
     }
     void commandLineActsByRole()
     {
         QFETCH(QString, centre);
         QFETCH(QStringList, arguments);
-        QFETCH(int, waiting);
         QFETCH(int, exitCode);
         QFETCH(QString, said);
         QTemporaryDir dir;
@@ -498,8 +422,6 @@ private slots:
         QVERIFY(CentreClient(m_server.conninfo(QStringLiteral("seat9")))
                     .submit(QUuid::createUuid(), sampleRecord(QStringLiteral("11010519491231002X"), 9), QStringLiteral("109")));
         const QString records = dir.filePath(QStringLiteral("records.db"));
-        for (int i = 0; i < waiting; ++i)
-            QVERIFY(RecordStore(records).add(sampleRecord(QStringLiteral("11010519491231002X"), 70 + i), QUuid::createUuid()));
         // No centre file but the one given: none from the user's or the system's folders.
         QStringList command = {"--records", records};
         if (!centre.isEmpty()) {
@@ -521,10 +443,6 @@ private slots:
         const QString output = QString::fromUtf8(program.readAllStandardOutput() + program.readAllStandardError());
         QVERIFY2(program.exitCode() == exitCode, qPrintable(output));
         QVERIFY2(output.contains(said), qPrintable(output));
-        if (exitCode == 0 && waiting > 0)
-            QCOMPARE(RecordStore(records).summaries()->size(), 0);
-        if (exitCode != 0 && waiting > 0)
-            QCOMPARE(RecordStore(records).outbox()->size(), waiting);
         if (arguments.contains("--export-records") && exitCode == 0) {
             QFile exported(dir.filePath(QStringLiteral("out.csv")));
             QVERIFY(exported.open(QIODevice::ReadOnly));
@@ -576,90 +494,6 @@ private slots:
         QVERIFY2(counsellor.summaries(), qPrintable(counsellor.error()));
     }
 
-    // A finished test at a seat reaches the server, and nothing stays
-    // readable at the seat; with the server down it waits, said once.
-    void seatSendsAndShowsNothing_data()
-    {
-        QTest::addColumn<bool>("serverUp");
-        QTest::newRow("server up") << true;
-        QTest::newRow("server down") << false;
-    }
-    void seatSendsAndShowsNothing()
-    {
-        QFETCH(bool, serverUp);
-        QTemporaryDir dir;
-        RecordStore::setDefaultPath(dir.filePath(QStringLiteral("records.db")));
-        useShippedBank();
-        Centre centre;
-        centre.connection = m_server.conninfo(QStringLiteral("seat10"));
-        centre.name = QStringLiteral("110");
-        setCurrentCentre({centre, {}});
-        {
-            MainWindow main;
-            ScriptedAnswers answers;
-            for (const char *refused : {"mnuRecordsView", "mnuRecordsDeleteAll"}) {
-                main.findChild<QAction *>(QString::fromLatin1(refused))->trigger();
-                QCOMPARE(answers.asked().size(), 1);
-                QCOMPARE(answers.asked().first().text, seatRefusal());
-                answers.clear();
-            }
-            QVERIFY(!main.recordKeeping().recordsWindow());
-            // A mistyped code is refused before it files a result.
-            QStringList typed = {"12345670", "12345672"};
-            QTimer typist;
-            connect(&typist, &QTimer::timeout, this, [&] {
-                auto *dialog = qobject_cast<QInputDialog *>(QApplication::activeModalWidget());
-                if (dialog && !typed.isEmpty()) {
-                    dialog->setTextValue(typed.takeFirst());
-                    dialog->accept();
-                }
-            });
-            typist.start(10);
-            main.findChild<QAction *>(QStringLiteral("mnuRecordsPerson"))->trigger();
-            typist.stop();
-            QCOMPARE(main.recordKeeping().person(), QStringLiteral("12345672"));
-            QCOMPARE(main.findChild<QAction *>(QStringLiteral("mnuRecordsPerson"))->text(), QStringLiteral("当前受测者(&P)：12345672…"));
-            QVERIFY(answers.asked().first().text.contains(QStringLiteral("12345670")));
-            answers.clear();
-            const QString sent = "SELECT count(*) FROM zentrova.records WHERE person_code = '12345672' "
-                                 "AND submitted_by = 'seat10' AND seat_name = '110'";
-            const int before = scalar(sent).toInt();
-            if (!serverUp)
-                m_server.stop();
-            QVERIFY(openFromMenu(main, QStringLiteral("frm考试焦虑"), [&](QDialog *window) {
-                answerItems(
-                    window, [](int) { return 0; }, pressesToFinish(QStringLiteral("frm考试焦虑")));
-                QVERIFY(showResult(window));
-                if (serverUp)
-                    QTRY_COMPARE_WITH_TIMEOUT(scalar(sent).toInt(), before + 1, 15000);
-                else
-                    QTRY_COMPARE_WITH_TIMEOUT(int(answers.asked().size()), 1, 15000);
-                window->reject();
-            }));
-            QThreadPool::globalInstance()->waitForDone();
-            if (serverUp) {
-                QTRY_COMPARE(RecordStore().summaries()->size(), 0);
-                QVERIFY(answers.asked().isEmpty());
-            } else {
-                QVERIFY(answers.asked().first().text.contains(QStringLiteral("程序会自动再送")));
-                QCOMPARE(RecordStore().outbox()->size(), 1);
-                QCOMPARE(RecordStore().outbox()->first().record.person, QStringLiteral("12345672"));
-                // Sent again: still said only once.
-                auto *worker = main.recordKeeping().findChild<OutboxWorker *>();
-                int attempts = 0;
-                connect(worker, &OutboxWorker::attempted, this, [&] { ++attempts; });
-                worker->sendSoon();
-                QTRY_COMPARE(attempts, 1);
-                QCOMPARE(answers.asked().size(), 1);
-                QVERIFY(m_server.restart());
-            }
-        }
-        setCurrentCentre({});
-        currentSubject() = {};
-        RecordStore::setDefaultPath({});
-        QVERIFY(visibleTopLevels().isEmpty());
-    }
-
     // The records window of a counsellor's computer shows the centre's
     // records and deletes them on the server, noted in its log.
     void counsellorWindowDeletesOnTheServer()
@@ -671,7 +505,7 @@ private slots:
         Centre centre;
         centre.connection = m_server.conninfo(QStringLiteral("teacher"));
         centre.role = Centre::Role::Counsellor;
-        setCurrentCentre({centre, {}});
+        setCurrentCentre({centre, {}, {}});
         useCentreStore(centre, {}, true);
         {
             RecordsWindow window;

@@ -6,6 +6,7 @@
 #include "shell/commandline.h"
 #include "testsupport.h"
 
+#include <cstdio>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QProcess>
@@ -113,8 +114,10 @@ int addRecords(const QString &path, int count, const QString &person)
 {
     RecordStore store(path);
     for (int i = 0; i < count; ++i) {
-        if (!store.add(sampleRecord(person)))
+        if (!store.add(sampleRecord(person))) {
+            std::fprintf(stderr, "%s\n", qPrintable(store.error()));
             return 1;
+        }
     }
     return 0;
 }

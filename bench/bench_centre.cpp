@@ -3,9 +3,7 @@
 
 // A counselling centre against a PostgreSQL server of its own (started here
 // in a temporary folder, as the tests do). Prints the time 40 seats take to
-// hand in 100 results each through their outboxes (each seat's record file
-// in memory, as each seat would write to a disk of its own), what the result
-// click pays at a seat, and how long a counsellor's listing of 100,000
+// hand in 100 results each, and how long a counsellor's listing of 100,000
 // records takes to come from the server, and the records window to open on it.
 //
 //   bench_centre
@@ -14,7 +12,6 @@
 
 #include "centre/centreclient.h"
 #include "centre/centrestore.h"
-#include "centre/outbox.h"
 #include "centre/serversession.h"
 #include "records/recordstore.h"
 #include "recordwindows/recordswindow.h"
@@ -74,31 +71,11 @@ int main(int argc, char *argv[])
         return fail(server.error());
     const Record record = Record::fromShown(typicalResult(), "你可断吗？", "12345672", "ab12");
 
-    // 40 seats at once, each keeping a result and then sending its outbox.
-    QTemporaryDir onDisk;
-    QTemporaryDir inMemory(QDir("/dev/shm").exists() ? "/dev/shm/bench_centre-XXXXXX" : onDisk.filePath("seats-XXXXXX"));
-    std::atomic<int> unsent = 0;
+    // Seats hand in through their hand-in service: bench_seat times that.
+    // Here 40 seats hand results straight to the server, as the service does.
     QElapsedTimer clock;
     clock.start();
     std::vector<std::thread> seats;
-    for (int seat = 1; seat <= Seats; ++seat) {
-        seats.emplace_back([&, seat] {
-            RecordStore store(inMemory.filePath(QStringLiteral("seat%1.db").arg(seat)));
-            CentreClient client(server.conninfo(QStringLiteral("seat%1").arg(seat)));
-            for (int i = 0; i < ResultsPerSeat; ++i) {
-                store.add(record, QUuid::createUuid());
-                sendOutbox(store, client, QString::number(seat));
-            }
-            unsent += int(store.outbox().value_or(QList<RecordStore::Outgoing>()).size());
-        });
-    }
-    for (std::thread &seat : seats)
-        seat.join();
-    const double allSeats = double(clock.nsecsElapsed()) / 1e6;
-
-    // The same number handed straight to the server, without the outboxes.
-    clock.restart();
-    seats.clear();
     for (int seat = 1; seat <= Seats; ++seat) {
         seats.emplace_back([&, seat] {
             CentreClient client(server.conninfo(QStringLiteral("seat%1").arg(seat)));
@@ -109,24 +86,6 @@ int main(int argc, char *argv[])
     for (std::thread &seat : seats)
         seat.join();
     const double serverAlone = double(clock.nsecsElapsed()) / 1e6;
-
-    // The click: making the record, keeping it (on a worker) and waking the
-    // outbox's sender; the sending itself runs on the sender's thread.
-    RecordStore::setDefaultPath(onDisk.filePath("seat.db"));
-    Centre centre;
-    centre.connection = server.conninfo("seat1");
-    centre.name = "1";
-    double click = 0;
-    {
-        OutboxWorker worker(centre);
-        click = medianMs(51, [&] {
-            const Record made = Record::fromShown(typicalResult(), "你可断吗？", "12345672", "ab12");
-            RecordStore().addInBackground(
-                made, &app, [&](std::optional<qint64>, const QString &) { worker.sendSoon(); }, QUuid::createUuid());
-        });
-        QThreadPool::globalInstance()->waitForDone();
-        QCoreApplication::processEvents();
-    }
 
     // A counsellor's listing over 100,000 records.
     server.exec(QStringLiteral("INSERT INTO zentrova.records (uuid, test_window, caption, finished, utc_offset, verdict, person_code, "
@@ -158,9 +117,7 @@ int main(int argc, char *argv[])
             "ORDER BY l.finished DESC, l.id DESC, f.position");
     });
 
-    std::printf("%d seats x %d results kept and sent:    %8.0f ms  (%d left unsent)\n", Seats, ResultsPerSeat, allSeats, unsent.load());
-    std::printf("the same, straight to the server:        %8.0f ms\n", serverAlone);
-    std::printf("result click at a seat (record, hand-over):  %7.3f ms\n", click);
+    std::printf("%d seats x %d results straight to the server: %8.0f ms\n", Seats, ResultsPerSeat, serverAlone);
     std::printf(
         "counsellor's listing of %lld records:      %7.0f ms  (the server's answer: %.0f ms)\n", qlonglong(listed), listing, answer);
     std::printf("counsellor's records window on them:         %7.0f ms\n", window);

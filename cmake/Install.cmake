@@ -10,6 +10,12 @@ install(TARGETS zentrova-server LIBRARY DESTINATION ${ZENTROVA_INSTALL_PROGRAMDI
 install(FILES ${BANK_FILE} DESTINATION ${ZENTROVA_INSTALL_PROGRAMDIR})
 install(TARGETS zentrova-bank zentrova-centre RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
+# A seat's hand-in service and its units. Nothing enables them: an
+# administrator does, on a seat (systemctl enable --now zentrova-seatd.socket).
+install(TARGETS zentrova-seatd RUNTIME DESTINATION ${CMAKE_INSTALL_SBINDIR})
+install(FILES data/systemd/zentrova-seatd.socket data/systemd/zentrova-seatd.service
+    DESTINATION lib/systemd/system)
+
 # A relative link holds under any prefix, DESTDIR or package root.
 cmake_path(ABSOLUTE_PATH ZENTROVA_INSTALL_PROGRAMDIR BASE_DIRECTORY ${CMAKE_INSTALL_PREFIX}
     OUTPUT_VARIABLE zentrova_program_dir)
@@ -24,7 +30,7 @@ install(CODE "
     if(CMAKE_INSTALL_DO_STRIP)
         foreach(program ${ZENTROVA_INSTALL_PROGRAMDIR}/zentrova ${ZENTROVA_INSTALL_PROGRAMDIR}/zentrova-server.so
                         ${CMAKE_INSTALL_BINDIR}/zentrova-bank
-                        ${CMAKE_INSTALL_BINDIR}/zentrova-centre)
+                        ${CMAKE_INSTALL_BINDIR}/zentrova-centre ${CMAKE_INSTALL_SBINDIR}/zentrova-seatd)
             execute_process(COMMAND \"${CMAKE_OBJCOPY}\" --remove-section=.comment
                                     \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/\${program}\"
                             COMMAND_ERROR_IS_FATAL ANY)

@@ -16,7 +16,7 @@ packages=(
   clang-14 libclang-rt-14-dev
   xvfb xauth valgrind
   desktop-file-utils appstream librsvg2-bin file poppler-utils python3
-  reuse lintian man-db groff-base
+  reuse lintian man-db groff-base systemd
   fonts-noto-cjk fonts-arphic-gkai00mp fonts-arphic-ukai fonts-dejavu-core
   fonts-lxgw-wenkai fontconfig
 )

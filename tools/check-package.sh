@@ -31,7 +31,7 @@ installed() { dpkg-query -W -f='${Status}' zentrova 2>/dev/null | grep -q 'insta
 if installed; then
   fail "zentrova is already installed on this machine; remove it first (apt-get purge zentrova)"
 fi
-for path in /usr/bin/zentrova /usr/bin/zentrova-bank /usr/lib/zentrova; do
+for path in /usr/bin/zentrova /usr/bin/zentrova-bank /usr/sbin/zentrova-seatd /usr/lib/zentrova; do
   [ ! -e "$path" ] || fail "$path already exists"
 done
 
@@ -116,13 +116,32 @@ for icon in scalable/apps/$app_id.svg 16x16/apps/$app_id.png 48x48/apps/$app_id.
 done
 ok "desktop entry, metainfo and icons are in place and valid"
 
-for page in zentrova zentrova-bank zentrova-centre; do
-  [ "$(man -w "$page")" = "/usr/share/man/man1/$page.1.gz" ] || fail "man does not find the page of $page"
+for page in zentrova.1 zentrova-bank.1 zentrova-centre.1 zentrova-seatd.8; do
+  [ "$(man -w "${page%.*}")" = "/usr/share/man/man${page##*.}/$page.gz" ] || fail "man does not find the page of ${page%.*}"
 done
 [ -s /usr/share/doc/zentrova/copyright ] || fail "the copyright file is missing"
 [[ "$(zcat /usr/share/doc/zentrova/changelog.gz)" == "zentrova ($version) "* ]] ||
   fail "the changelog does not start with version $version"
 ok "manual pages, copyright file and changelog are in place"
+
+step "Checking the seat service's units"
+command -v systemd-analyze >/dev/null || fail "systemd-analyze is missing (Debian: systemd)"
+units=/usr/lib/systemd/system
+[ -e "$units/zentrova-seatd.service" ] || units=/lib/systemd/system
+out=$(systemd-analyze verify "$units/zentrova-seatd.socket" "$units/zentrova-seatd.service" 2>&1) ||
+  fail "systemd-analyze verify: $out"
+[ -z "$out" ] || fail "systemd-analyze verify has notes: $out"
+ok "systemd-analyze verify finds nothing in zentrova-seatd.socket and .service"
+# The exposure systemd reckons, on its scale of 0 (none) to 10; 2.0 is well
+# inside its "OK" band.
+systemd-analyze security --offline=yes --threshold=20 "$units/zentrova-seatd.service" ||
+  fail "zentrova-seatd.service is exposed more than 2.0"
+ok "zentrova-seatd.service is hardened (exposure above)"
+/usr/sbin/zentrova-seatd --help >/dev/null || fail "zentrova-seatd --help failed"
+status=0
+/usr/sbin/zentrova-seatd --send-once --state "$work/seatd" --centre "$work/none.conf" 2>"$work/seatd-errors" || status=$?
+[ "$status" -eq 1 ] && grep -q "none.conf" "$work/seatd-errors" || fail "zentrova-seatd without a centre file: $(cat "$work/seatd-errors")"
+ok "zentrova-seatd runs and names a missing centre file"
 
 step "Removing it"
 apt_get purge zentrova

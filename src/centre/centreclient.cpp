@@ -35,11 +35,6 @@ CentreClient::CentreClient(QString conninfo, QString password)
 {
 }
 
-QString CentreClient::unknownPerson(const QString &code)
-{
-    return QStringLiteral("%1（名单中没有这个测评码）").arg(code);
-}
-
 bool CentreClient::connected()
 {
     m_error.clear();

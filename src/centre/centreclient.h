@@ -35,8 +35,6 @@ public:
     // Whether it failed for want of a (right) password.
     bool needsPassword() const { return m_needsPassword; }
 
-    // What a record whose 测评码 the roster lacks shows in place of a name.
-    static QString unknownPerson(const QString &code);
 
 private:
     bool connected();

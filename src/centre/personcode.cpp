@@ -31,6 +31,17 @@ bool isPersonCode(std::string_view code)
     return personCodeCheck(code.substr(0, code.size() - 1)) == last;
 }
 
+std::string normalPersonCode(std::string_view typed)
+{
+    const auto first = typed.find_first_not_of(" \t\r\n");
+    if (first == std::string_view::npos)
+        return {};
+    std::string code(typed.substr(first, typed.find_last_not_of(" \t\r\n") - first + 1));
+    if (code.back() == 'x')
+        code.back() = 'X';
+    return code;
+}
+
 std::string newPersonCode()
 {
     static thread_local std::mt19937 random {std::random_device {}()};

@@ -19,7 +19,12 @@ char personCodeCheck(std::string_view digits);
 // Whether code is 4 to 17 digits and their check character (x taken as X).
 bool isPersonCode(std::string_view code);
 
+// A code as typed, without surrounding spaces and with its check character
+// x written X, as the server files it.
+std::string normalPersonCode(std::string_view typed);
+
 // A new code of seven random digits (the first not 0) and its check character.
 std::string newPersonCode();
 
 } // namespace zentrova
+

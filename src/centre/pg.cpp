@@ -55,4 +55,21 @@ Result exec(PGconn *connection, const char *sql)
     return Result(PQexec(connection, sql));
 }
 
+std::string textArray(const std::vector<std::string> &elements)
+{
+    std::string literal = "{";
+    for (const std::string &element : elements) {
+        if (literal.size() > 1)
+            literal += ',';
+        literal += '"';
+        for (const char c : element) {
+            if (c == '\\' || c == '"')
+                literal += '\\';
+            literal += c;
+        }
+        literal += '"';
+    }
+    return literal + '}';
+}
+
 } // namespace zentrova::pg

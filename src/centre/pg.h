@@ -10,6 +10,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace zentrova::pg {
 
@@ -39,5 +40,8 @@ std::string sqlState(const PGresult *result);
 std::string lastError(const PGconn *connection);
 
 Result exec(PGconn *connection, const char *sql);
+
+// A text[] literal of elements: {"总分","23"}.
+std::string textArray(const std::vector<std::string> &elements);
 
 } // namespace zentrova::pg

@@ -3,7 +3,6 @@
 
 #include "serverstore.h"
 
-#include "centre/centreclient.h"
 #include "centre/serversession.h"
 #include "framework/questionbank.h"
 
@@ -14,6 +13,11 @@
 #include <algorithm>
 
 namespace zentrova {
+
+QString ServerStore::unknownPerson(const QString &code)
+{
+    return QStringLiteral("%1（名单中没有这个测评码）").arg(code);
+}
 
 namespace {
 
@@ -123,7 +127,7 @@ QByteArray sortKey(SummaryOrder order)
 QString personOf(const ServerRows &rows, int row)
 {
     if (rows.isNull(row, Name))
-        return CentreClient::unknownPerson(rows.text(row, Code));
+        return ServerStore::unknownPerson(rows.text(row, Code));
     return rows.text(row, Name);
 }
 

@@ -34,6 +34,9 @@ public:
     // a call still waiting at it).
     explicit ServerStore(const QString &conninfo, const QString &password = {},
                          std::chrono::milliseconds deadline = std::chrono::seconds(15), QObject *parent = nullptr);
+
+    // What a record whose 测评码 the roster lacks shows in place of a name.
+    static QString unknownPerson(const QString &code);
     ~ServerStore() override;
 
     // Records a walk (forEachRecord) reads from the server at a time.

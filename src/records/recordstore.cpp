@@ -485,16 +485,21 @@ private:
 
     // The file as it stands: which file, and its change counter. None in WAL
     // mode, where the counter stays still: such a file is checked every time.
+    // Read through the connection's own file handle: opening and closing
+    // another descriptor of the file would drop every lock this process
+    // holds on it (POSIX locks belong to the process, not the descriptor).
     std::optional<FileStamp> stamp() const
     {
-        const int fd = ::open(QFile::encodeName(m_path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-        if (fd < 0)
+        sqlite3_file *file = nullptr;
+        if (!m_db || sqlite3_file_control(m_db, "main", SQLITE_FCNTL_FILE_POINTER, &file) != SQLITE_OK || !file
+            || !file->pMethods)
             return std::nullopt;
         unsigned char header[28];
         struct stat status = {};
-        const bool read = ::fstat(fd, &status) == 0 && ::pread(fd, header, sizeof header, 0) == ssize_t(sizeof header);
-        ::close(fd);
-        if (!read || header[18] == 2 || header[19] == 2)
+        if (file->pMethods->xRead(file, header, sizeof header, 0) != SQLITE_OK
+            || ::stat(QFile::encodeName(m_path).constData(), &status) != 0)
+            return std::nullopt;
+        if (header[18] == 2 || header[19] == 2)
             return std::nullopt;
         return FileStamp{quint64(status.st_dev), quint64(status.st_ino), qFromBigEndian<quint32>(header + 24)};
     }

@@ -3,10 +3,8 @@
 
 #include "commandline.h"
 
-#include "centre/centreclient.h"
 #include "centre/centrefile.h"
 #include "centre/centrestore.h"
-#include "centre/outbox.h"
 #include "centre/personcode.h"
 #include "framework/bankcatalog.h"
 #include "framework/questionbank.h"
@@ -15,6 +13,7 @@
 #include "records/recordexport.h"
 #include "records/statfiles.h"
 #include "records/recordstore.h"
+#include "records/seatstore.h"
 #include "reports/reportpainter.h"
 #include "records/safesave.h"
 #include "shell/subject.h"
@@ -27,12 +26,14 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QInputDialog>
+#include <QProcess>
 #include <QRegularExpression>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <numeric>
+#include <unistd.h>
 #include <variant>
 
 namespace zentrova {
@@ -524,6 +525,8 @@ QString useCentre(const CommandLine &command, bool gui)
     setCurrentCentre(setting);
     if (!setting.problem.isEmpty())
         return setting.problem;
+    if (!setting.notice.isEmpty())
+        print(stderr, QCoreApplication::applicationName() + QStringLiteral(": ") + setting.notice);
     if (isCounsellor()) {
         useCentreStore(
             *setting.centre,
@@ -547,8 +550,13 @@ QString useCentre(const CommandLine &command, bool gui)
             },
             gui);
     }
-    if (isSeat() && command.person && !isPersonCode(command.person->toStdString()))
-        return QStringLiteral("“%1”不是有效的测评码：测评码由数字和最后一位校验码（0–9 或 X）组成。").arg(*command.person);
+    if (isSeat() && command.person) {
+        // As the question at a seat takes it: 11010519491231002x is filed as …X.
+        const QString code = QString::fromStdString(normalPersonCode(command.person->toStdString()));
+        if (!isPersonCode(code.toStdString()))
+            return QStringLiteral("“%1”不是有效的测评码：测评码由数字和最后一位校验码（0–9 或 X）组成。").arg(*command.person);
+        currentSubject().person = code;
+    }
     return {};
 }
 
@@ -780,16 +788,29 @@ int syncRecords()
 {
     if (!isSeat())
         return printFailure(QStringLiteral("这台计算机不是测评中心的座位，没有等待发送的测评结果。"));
-    RecordStore store;
-    CentreClient client(currentCentre().centre->connection);
-    const SendOutcome outcome = sendOutbox(store, client, currentCentre().centre->name);
-    print(stdout, QStringLiteral("%1：已送出 %2 条测评结果，还有 %3 条等待发送。")
-                      .arg(QCoreApplication::applicationName())
-                      .arg(outcome.sent)
-                      .arg(outcome.waiting));
-    if (!outcome.error.isEmpty())
-        return printFailure(outcome.error);
-    return outcome.waiting == 0 ? 0 : 1;
+    // The seat's hand-in service sends; it answers within 30 seconds.
+    const seat::ServiceAnswer answer = seat::askService({{QStringLiteral("send"), true}}, 30000);
+    if (!answer.failure.isEmpty()) {
+        if (::geteuid() != 0)
+            return printFailure(QStringLiteral("无法联系本机的发送服务（%1）：请管理员检查 zentrova-seatd。").arg(answer.failure));
+        // Root may send the service's outbox itself, with the service's own
+        // program and settings.
+        const QString program = qEnvironmentVariable("ZENTROVA_SEATD", QStringLiteral("/usr/sbin/zentrova-seatd"));
+        QProcess service;
+        service.setProcessChannelMode(QProcess::ForwardedChannels);
+        service.start(program, {"--send-once", "--state", qEnvironmentVariable("ZENTROVA_SEATD_STATE", QStringLiteral("/var/lib/private/zentrova-seatd")),
+                                   "--centre", currentCentre().centre->file, "--password-file",
+                                   qEnvironmentVariable("ZENTROVA_SEAT_PASSWORD", QStringLiteral("/etc/zentrova/seat.password"))});
+        if (!service.waitForFinished(30000)) {
+            service.kill();
+            service.waitForFinished();
+            return printFailure(QStringLiteral("%1 没有在 30 秒内送完。").arg(program));
+        }
+        return service.exitStatus() == QProcess::NormalExit ? service.exitCode() : 1;
+    }
+    const handin::SendCount count = handin::SendCount::fromJson(answer.reply);
+    print(stdout, QStringLiteral("%1：%2").arg(QCoreApplication::applicationName(), count.sentence()));
+    return count.waiting == 0 && count.setAside == 0 && count.problem.isEmpty() ? 0 : 1;
 }
 
 } // namespace zentrova

@@ -81,8 +81,9 @@ void MainWindow::openTest(std::string_view window)
     std::unique_ptr<QDialog> dialog(createTestWindow(window, this));
     if (!dialog)
         return;
-    if (auto *test = qobject_cast<TestWindow *>(dialog.get()))
-        m_records->watch(test, toQString(testCaption(window)));
+    auto *test = qobject_cast<TestWindow *>(dialog.get());
+    if (test && !m_records->watch(test, toQString(testCaption(window))))
+        return;
     dialog->exec();
 }
 

@@ -4,13 +4,13 @@
 #include "recordkeeping.h"
 
 #include "centre/centrefile.h"
-#include "centre/outbox.h"
 #include "centre/personcode.h"
 #include "framework/messages.h"
 #include "framework/questionbank.h"
 #include "framework/strings.h"
 #include "framework/testwindow.h"
 #include "records/recordstore.h"
+#include "records/seatstore.h"
 #include "recordwindows/recordswindow.h"
 #include "reports/reportactions.h"
 #include "records/safesave.h"
@@ -52,6 +52,7 @@ RecordKeeping::RecordKeeping(QMainWindow *main)
     : QObject(main)
     , m_main(main)
     , m_quietWait(new QTimer(this))
+    , m_seat(isSeat() ? new SeatStore(this) : nullptr)
 {
     auto *menu = new QMenu(Title + QStringLiteral("(&R)"), main);
     menu->setObjectName(QStringLiteral("mnuRecords"));
@@ -91,10 +92,6 @@ RecordKeeping::RecordKeeping(QMainWindow *main)
     });
     main->installEventFilter(this);
 
-    if (isSeat()) {
-        m_outbox = new OutboxWorker(*currentCentre().centre, this);
-        connect(m_outbox, &OutboxWorker::attempted, this, &RecordKeeping::sendingTried);
-    }
 }
 
 RecordKeeping::~RecordKeeping() = default;
@@ -112,7 +109,8 @@ void RecordKeeping::setPerson(const QString &person)
     const QFontMetrics metrics(m_main->font());
     QString shown = metrics.elidedText(m_person, Qt::ElideRight, 16 * metrics.horizontalAdvance(u'中'));
     shown.replace(u'&', QLatin1String("&&"));
-    m_personAction->setText(m_person.isEmpty() ? QStringLiteral("当前受测者(&P)…") : QStringLiteral("当前受测者(&P)：%1…").arg(shown));
+    // A seat's next student must not see the last one's code.
+    m_personAction->setText(m_person.isEmpty() || m_seat ? QStringLiteral("当前受测者(&P)…") : QStringLiteral("当前受测者(&P)：%1…").arg(shown));
 }
 
 QString RecordKeeping::group() const
@@ -130,21 +128,32 @@ bool RecordKeeping::autoSave() const
     return settings().value(AutoSaveKey, true).toBool();
 }
 
-void RecordKeeping::watch(TestWindow *window, const QString &caption)
+bool RecordKeeping::watch(TestWindow *window, const QString &caption)
 {
+    if (m_seat) {
+        // A code per test: asked before it, and forgotten when the test
+        // window closes, whether a result came or not.
+        if (person().isEmpty())
+            askPersonCode();
+        if (person().isEmpty())
+            return false;
+        connect(window, &QDialog::finished, this, [this] { setPerson({}); });
+    }
     connect(window, &TestWindow::resultShown, this, [=, this](const ShownResult &shown) { keep(window, caption, shown); });
-    if (isSeat() && person().isEmpty())
-        askPerson();
+    return true;
 }
 
 void RecordKeeping::keep(TestWindow *window, const QString &caption, const ShownResult &shown)
 {
     auto record = std::make_shared<Record>(Record::fromShown(shown, caption, person(), bankSha256(), group()));
+    if (m_seat) {
+        handIn(window, *record);
+        return;
+    }
     // The result view offers the report of this result, kept or not.
     auto *actions = new ReportActions(window, [record] { return std::optional<Record>(*record); });
     actions->offerInMenus();
-    // A seat keeps every result until the centre's server has it.
-    if (!autoSave() && !isSeat())
+    if (!autoSave())
         return;
     // Written off the user-interface thread; a failure is told over the test
     // window, or over the main window once the test has been left.
@@ -153,9 +162,7 @@ void RecordKeeping::keep(TestWindow *window, const QString &caption, const Shown
         *record, this,
         [this, record, shownIn = QPointer<QWidget>(window)](std::optional<qint64> id, const QString &error) {
             --m_saving;
-            if (id && m_outbox) {
-                m_outbox->sendSoon();
-            } else if (id) {
+            if (id) {
                 record->id = *id;
                 if (m_recordsWindow)
                     m_recordsWindow->reload();
@@ -166,24 +173,36 @@ void RecordKeeping::keep(TestWindow *window, const QString &caption, const Shown
                 showMessage(m_main, QStringLiteral("%1\n测评窗口已经关闭，这次的测评结果没能保存。").arg(error), Title, MessageButtons::Ok);
             }
             quitWhenSaved();
-        },
-        isSeat() ? QUuid::createUuid() : QUuid());
+        });
 }
 
-void RecordKeeping::sendingTried(const SendOutcome &outcome)
+// At a seat the result goes to the seat's hand-in service, and nothing of
+// it stays here but in memory until the service has it.
+void RecordKeeping::handIn(TestWindow *window, const Record &record)
 {
-    if (outcome.waiting == 0 || m_toldSendingLater)
-        return;
-    m_toldSendingLater = true;
-    showMessage(m_main,
-        QStringLiteral("测评结果已保存在这台计算机上，但暂时没能送到测评中心（%1）。程序会自动再送，送到后这台计算机上不再保留。").arg(outcome.error),
-        Title, MessageButtons::Ok);
+    m_seat->keep(record)->then(this, [this, shownIn = QPointer<QWidget>(window)](const StoreReply<Kept> &reply) {
+        const QString said = reply.error().isEmpty() ? reply.value().notice : reply.error();
+        showMessage(shownIn ? shownIn.data() : m_main, said, Title, MessageButtons::Ok);
+    });
+}
+
+bool RecordKeeping::mayQuitWithPending()
+{
+    if (!m_seat || m_seat->pending() == 0)
+        return true;
+    const QString question = QStringLiteral("还有 %1 份测评结果没能交给本机的发送服务，退出程序后它们就会丢失。\n确实要退出吗？")
+                                 .arg(m_seat->pending());
+    return showMessage(m_main, question, Title, MessageButtons::YesNo, MessageAnswer::No) == MessageAnswer::Yes;
 }
 
 bool RecordKeeping::eventFilter(QObject *watched, QEvent *event)
 {
     // The program ends when the main window closes: not before a result on
     // its way to the file is kept, or its failure told.
+    if (watched == m_main && event->type() == QEvent::Close && !mayQuitWithPending()) {
+        event->ignore();
+        return true;
+    }
     if (watched == m_main && event->type() == QEvent::Close && m_saving > 0) {
         event->ignore();
         if (!m_quitting) {
@@ -249,9 +268,9 @@ void RecordKeeping::askPersonCode()
     QString code = person();
     for (;;) {
         bool ok = false;
-        code = QInputDialog::getText(m_main, QStringLiteral("当前受测者"), QStringLiteral("请输入你的测评码："), QLineEdit::Normal, code, &ok)
-                   .trimmed()
-                   .toUpper();
+        code = QString::fromStdString(normalPersonCode(
+            QInputDialog::getText(m_main, QStringLiteral("当前受测者"), QStringLiteral("请输入你的测评码："), QLineEdit::Normal, code, &ok)
+                .toStdString()));
         if (!ok)
             return;
         if (isPersonCode(code.toStdString()))

@@ -7,6 +7,7 @@
 #pragma once
 
 #include "framework/shownresult.h"
+#include "records/record.h"
 
 #include <QObject>
 #include <QPointer>
@@ -20,11 +21,10 @@ class QTimer;
 
 namespace zentrova {
 
-class OutboxWorker;
 class RecordStore;
 class RecordsWindow;
+class SeatStore;
 class TestWindow;
-struct SendOutcome;
 
 class RecordKeeping : public QObject
 {
@@ -37,8 +37,10 @@ public:
 
     // Keeps the result the window shows as a record of the test named
     // caption, when saving is on; and gives the result view the report's
-    // actions (right-click menu, Ctrl+S, Ctrl+P), saved or not.
-    void watch(TestWindow *window, const QString &caption);
+    // actions (right-click menu, Ctrl+S, Ctrl+P), saved or not. At a
+    // centre's seat, asks the 测评码 first, hands the result in and offers no
+    // report; false where the question was cancelled: the test is not to open.
+    bool watch(TestWindow *window, const QString &caption);
 
     // The name (at a centre's seat, the 测评码) and group kept with each new
     // record (at most NameLimit characters each); empty when none is set. They last for this run only:
@@ -70,7 +72,8 @@ private:
     void deleteAll();
     const QString &bankSha256();
     RecordStore &recordFile();
-    void sendingTried(const SendOutcome &outcome);
+    void handIn(TestWindow *window, const Record &record);
+    bool mayQuitWithPending();
 
     QMainWindow *m_main;
     QAction *m_personAction;
@@ -83,8 +86,7 @@ private:
     QPointer<RecordsWindow> m_recordsWindow;
     std::unique_ptr<RecordStore> m_recordFile;
     std::optional<QString> m_bankSha256;
-    OutboxWorker *m_outbox = nullptr; // at a centre's seat
-    bool m_toldSendingLater = false;
+    SeatStore *m_seat = nullptr; // at a centre's seat
 };
 
 } // namespace zentrova
