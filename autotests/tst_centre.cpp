@@ -199,6 +199,15 @@ private slots:
         ServerStore store(m_server.conninfo(QStringLiteral("teacher")));
         QVERIFY(mapped());
         QVERIFY(answerOf(store.count({})));
+
+        // A counsellor's login never goes over TCP to a server it has not
+        // verified, unless the centre file says the network is trusted.
+        for (const bool trusted : {false, true}) {
+            ServerStore plain(QStringLiteral("host=127.0.0.1 port=1 dbname=centre sslmode=disable connect_timeout=2"), {}, trusted);
+            auto *reply = plain.count({});
+            reply->waitForDone();
+            QVERIFY2(reply->error().contains(QStringLiteral("sslmode")) != trusted, qPrintable(reply->error()));
+        }
     }
 
     // Two administrators setting up one database at once: each step once.

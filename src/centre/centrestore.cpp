@@ -25,7 +25,7 @@ QString &givenPassword()
 CentreStore::CentreStore(const Centre &centre, PasswordAsker ask)
     : m_centre(centre)
     , m_ask(std::move(ask))
-    , m_store(std::make_unique<ServerStore>(centre.connection, givenPassword()))
+    , m_store(std::make_unique<ServerStore>(centre.connection, givenPassword(), centre.insecureTransport))
 {
 }
 
@@ -49,7 +49,7 @@ template<typename T> std::optional<T> CentreStore::call(const std::function<Stor
         if (!password)
             return std::nullopt;
         givenPassword() = *password;
-        m_store = std::make_unique<ServerStore>(m_centre.connection, *password);
+        m_store = std::make_unique<ServerStore>(m_centre.connection, *password, m_centre.insecureTransport);
     }
 }
 

@@ -48,6 +48,9 @@ public:
         = 0;
     // Ends a transaction the request began, whether or not it was cancelled.
     virtual void end(bool commit) = 0;
+    // Why the connection may not go the way its string says (TCP without a
+    // verified server, unless insecureAllowed), in a sentence; empty when it may.
+    virtual QString transportProblem(bool insecureAllowed) const = 0;
 
     // How a failure for want of a (right) password begins, so that the
     // counsellor can be asked for one.

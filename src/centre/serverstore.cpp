@@ -190,6 +190,7 @@ public:
         return nullptr;
     }
     void end(bool) override {}
+    QString transportProblem(bool) const override { return {}; }
 
 private:
     QString m_why;
@@ -197,13 +198,16 @@ private:
 
 } // namespace
 
-ServerStore::ServerStore(const QString &conninfo, const QString &password, std::chrono::milliseconds deadline, QObject *parent)
+ServerStore::ServerStore(const QString &conninfo, const QString &password, bool insecureTransport, std::chrono::milliseconds deadline,
+                         QObject *parent)
     : Store(parent)
     , m_rescorer(bankPath())
 {
     QString why;
     m_session = openServerSession(conninfo, password, deadline, &why);
-    if (!m_session)
+    if (m_session)
+        why = m_session->transportProblem(insecureTransport);
+    if (!why.isEmpty())
         m_session = std::make_unique<UnavailableSession>(why);
 }
 

@@ -31,8 +31,9 @@ public:
     // conninfo: a libpq connection string or "service=NAME"; password, where
     // not empty, in place of libpq's own sources. deadline bounds every call
     // (the server's statement_timeout is set to it, and the client cancels
-    // a call still waiting at it).
-    explicit ServerStore(const QString &conninfo, const QString &password = {},
+    // a call still waiting at it). Over TCP the server must be verified
+    // (sslmode=verify-full or verify-ca) unless insecureTransport is set.
+    explicit ServerStore(const QString &conninfo, const QString &password = {}, bool insecureTransport = false,
                          std::chrono::milliseconds deadline = std::chrono::seconds(15), QObject *parent = nullptr);
 
     // What a record whose 测评码 the roster lacks shows in place of a name.

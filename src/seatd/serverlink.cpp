@@ -4,6 +4,7 @@
 #include "serverlink.h"
 
 #include "centre/centrefile.h"
+#include "centre/pgtransport.h"
 
 #include <QDateTime>
 #include <QElapsedTimer>
@@ -27,24 +28,6 @@ struct ServerLink::Deadline {
 };
 
 namespace {
-
-QString optionValue(const PQconninfoOption *options, const char *keyword)
-{
-    for (const PQconninfoOption *option = options; option && option->keyword; ++option) {
-        if (qstrcmp(option->keyword, keyword) == 0 && option->val)
-            return QString::fromUtf8(option->val);
-    }
-    return {};
-}
-
-Transport transportOf(const PQconninfoOption *options, const PQconninfoOption *defaults = nullptr)
-{
-    const auto value = [&](const char *keyword) {
-        const QString given = optionValue(options, keyword);
-        return given.isEmpty() ? optionValue(defaults, keyword) : given;
-    };
-    return {value("host"), value("hostaddr"), value("sslmode")};
-}
 
 QByteArray pairs(const QJsonValue &list)
 {
@@ -80,20 +63,8 @@ ServerLink::Outcome ServerLink::classify(const std::string &sqlState, const QStr
 
 QString ServerLink::transportProblem() const
 {
-    // What the connection string says, the environment's and libpq's
-    // defaults beneath; a service file is checked again once it is read.
-    char *error = nullptr;
-    PQconninfoOption *given = PQconninfoParse(m_settings.conninfo.toUtf8().constData(), &error);
-    if (!given) {
-        const QString why = error ? QString::fromUtf8(error).trimmed() : QString();
-        PQfreemem(error);
-        return QStringLiteral("测评中心配置文件中的 connection= 无法理解：%1").arg(why);
-    }
-    PQconninfoOption *defaults = PQconndefaults();
-    const QString problem = zentrova::transportProblem(transportOf(given, defaults), m_settings.insecureTransport);
-    PQconninfoFree(given);
-    PQconninfoFree(defaults);
-    return problem;
+    // A service file is checked again once the connection has read it.
+    return conninfoProblem(m_settings.conninfo, m_settings.insecureTransport);
 }
 
 pg::Connection ServerLink::start() const

@@ -5,6 +5,7 @@
 // counsellor's store (see centre/serversession.h).
 
 #include "centre/pg.h"
+#include "centre/pgtransport.h"
 #include "centre/serversession.h"
 
 #include <poll.h>
@@ -66,6 +67,11 @@ public:
             context.fail(failure(result.get()));
             return nullptr;
         }
+    }
+
+    QString transportProblem(bool insecureAllowed) const override
+    {
+        return conninfoProblem(QString::fromStdString(m_conninfo), insecureAllowed);
     }
 
     void end(bool commit) override
