@@ -17,7 +17,7 @@
 #include "centre/centrefile.h"
 #include "centre/handin.h"
 #include "records/recordstore.h"
-#include "records/seatstore.h"
+#include "centre/seatstore.h"
 #include "reports/reportactions.h"
 #include "seatd/seatoutbox.h"
 #include "seatd/sender.h"

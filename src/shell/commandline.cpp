@@ -13,7 +13,7 @@
 #include "records/recordexport.h"
 #include "records/statfiles.h"
 #include "records/recordstore.h"
-#include "records/seatstore.h"
+#include "centre/seatstore.h"
 #include "reports/reportpainter.h"
 #include "records/safesave.h"
 #include "shell/subject.h"

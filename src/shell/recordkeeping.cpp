@@ -10,7 +10,7 @@
 #include "framework/strings.h"
 #include "framework/testwindow.h"
 #include "records/recordstore.h"
-#include "records/seatstore.h"
+#include "centre/seatstore.h"
 #include "recordwindows/recordswindow.h"
 #include "reports/reportactions.h"
 #include "records/safesave.h"

@@ -4,7 +4,7 @@
 #include "seatstore.h"
 
 #include "centre/centrefile.h"
-#include "safesave.h"
+#include "records/safesave.h"
 
 #include <QDeadlineTimer>
 #include <QFile>
