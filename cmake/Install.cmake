@@ -6,7 +6,7 @@
 # resolves to that folder whatever link or working directory it starts from.
 
 install(TARGETS zentrova RUNTIME DESTINATION ${ZENTROVA_INSTALL_PROGRAMDIR})
-install(TARGETS zentrova-server LIBRARY DESTINATION ${ZENTROVA_INSTALL_PROGRAMDIR})
+install(TARGETS zentrova-server LIBRARY DESTINATION ${ZENTROVA_INSTALL_PROGRAMDIR}/modules)
 install(FILES ${BANK_FILE} DESTINATION ${ZENTROVA_INSTALL_PROGRAMDIR})
 install(TARGETS zentrova-bank zentrova-centre RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
@@ -28,7 +28,7 @@ install(FILES ${CMAKE_BINARY_DIR}/bin-link/zentrova DESTINATION ${CMAKE_INSTALL_
 # go without it, so a stripped install (as cpack makes) takes it out too.
 install(CODE "
     if(CMAKE_INSTALL_DO_STRIP)
-        foreach(program ${ZENTROVA_INSTALL_PROGRAMDIR}/zentrova ${ZENTROVA_INSTALL_PROGRAMDIR}/zentrova-server.so
+        foreach(program ${ZENTROVA_INSTALL_PROGRAMDIR}/zentrova ${ZENTROVA_INSTALL_PROGRAMDIR}/modules/zentrova-server.so
                         ${CMAKE_INSTALL_BINDIR}/zentrova-bank
                         ${CMAKE_INSTALL_BINDIR}/zentrova-centre ${CMAKE_INSTALL_SBINDIR}/zentrova-seatd)
             execute_process(COMMAND \"${CMAKE_OBJCOPY}\" --remove-section=.comment

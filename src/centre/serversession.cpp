@@ -27,7 +27,7 @@ std::unique_ptr<ServerSession> openServerSession(const QString &conninfo, const 
                                                  QString *why)
 {
     const QString path
-        = givenModule().isEmpty() ? QCoreApplication::applicationDirPath() + QStringLiteral("/zentrova-server.so") : givenModule();
+        = givenModule().isEmpty() ? QCoreApplication::applicationDirPath() + QStringLiteral("/modules/zentrova-server.so") : givenModule();
     // Stays loaded for the run, as Qt's plugins do.
     QLibrary module(path);
     auto *open = reinterpret_cast<OpenServerSession *>(module.resolve(OpenServerSessionName));
