@@ -872,6 +872,15 @@ QString told(const Connection &db, const QString &consequence)
     return db.problem() + u'，' + consequence;
 }
 
+// Starts db reading; false, with what the user reads in error, where it cannot.
+bool beginReading(Connection &db, QString &error)
+{
+    if (db.beginReading())
+        return true;
+    error = told(db, NotRead);
+    return false;
+}
+
 } // namespace
 
 static RecordSource::Opener &opener()
@@ -974,10 +983,8 @@ std::optional<QList<RecordSummary>> RecordStore::summaries()
 {
     m_error.clear();
     Connection db(m_path, m_busyTimeout, {m_checked.get(), &m_cancelled});
-    if (!db.beginReading()) {
-        m_error = told(db, NotRead);
+    if (!beginReading(db, m_error))
         return std::nullopt;
-    }
     QList<RecordSummary> summaries;
     if (!db.hasRecords())
         return summaries;
@@ -1031,10 +1038,8 @@ std::optional<QList<Record>> RecordStore::records()
 {
     m_error.clear();
     Connection db(m_path, m_busyTimeout, {m_checked.get(), &m_cancelled});
-    if (!db.beginReading()) {
-        m_error = told(db, NotRead);
+    if (!beginReading(db, m_error))
         return std::nullopt;
-    }
     if (!db.hasRecords())
         return QList<Record>();
     auto records = readRecords(db, std::nullopt);
@@ -1047,10 +1052,8 @@ std::optional<Record> RecordStore::record(qint64 id)
 {
     m_error.clear();
     Connection db(m_path, m_busyTimeout, {m_checked.get(), &m_cancelled});
-    if (!db.beginReading()) {
-        m_error = told(db, NotRead);
+    if (!beginReading(db, m_error))
         return std::nullopt;
-    }
     const auto found = db.hasRecords() ? readRecords(db, id) : QList<Record>();
     if (!found) {
         m_error = told(db, NotRead);
@@ -1168,10 +1171,8 @@ std::optional<qint64> RecordStore::forEachRecord(const RecordFilter &filter, boo
 {
     m_error.clear();
     Connection db(m_path, m_busyTimeout, {m_checked.get(), &m_cancelled});
-    if (!db.beginReading()) {
-        m_error = told(db, NotRead);
+    if (!beginReading(db, m_error))
         return std::nullopt;
-    }
     if (!db.hasRecords()) {
         names({}, {});
         return 0;
@@ -1244,10 +1245,8 @@ std::optional<int> RecordStore::count(const RecordFilter &filter)
 {
     m_error.clear();
     Connection db(m_path, m_busyTimeout, {m_checked.get(), &m_cancelled});
-    if (!db.beginReading()) {
-        m_error = told(db, NotRead);
+    if (!beginReading(db, m_error))
         return std::nullopt;
-    }
     if (!db.hasRecords())
         return 0;
     const FilterSql where(db, filter);
@@ -1265,10 +1264,8 @@ std::optional<QList<RecordSummary>> RecordStore::summaries(const SummaryQuery &q
 {
     m_error.clear();
     Connection db(m_path, m_busyTimeout, {m_checked.get(), &m_cancelled});
-    if (!db.beginReading()) {
-        m_error = told(db, NotRead);
+    if (!beginReading(db, m_error))
         return std::nullopt;
-    }
     QList<RecordSummary> page;
     if (!db.hasRecords())
         return page;
@@ -1369,10 +1366,8 @@ std::optional<QList<TotalPoint>> RecordStore::totals(const RecordFilter &filter)
 {
     m_error.clear();
     Connection db(m_path, m_busyTimeout, {m_checked.get(), &m_cancelled});
-    if (!db.beginReading()) {
-        m_error = told(db, NotRead);
+    if (!beginReading(db, m_error))
         return std::nullopt;
-    }
     QList<TotalPoint> points;
     if (!db.hasRecords())
         return points;
@@ -1407,10 +1402,8 @@ std::optional<StoreFacets> RecordStore::facets()
 {
     m_error.clear();
     Connection db(m_path, m_busyTimeout, {m_checked.get(), &m_cancelled});
-    if (!db.beginReading()) {
-        m_error = told(db, NotRead);
+    if (!beginReading(db, m_error))
         return std::nullopt;
-    }
     StoreFacets facets;
     if (!db.hasRecords())
         return facets;
