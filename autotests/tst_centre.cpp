@@ -18,8 +18,10 @@
 #include "centre/serverstore.h"
 #include "framework/questionbank.h"
 #include "records/groupstats.h"
-#include "reports/groupreport.h"
+#include "records/recordexport.h"
+#include "records/statfiles.h"
 #include "recordwindows/recordswindow.h"
+#include "reports/groupreport.h"
 #include "shell/mainwindow.h"
 #include "shell/recordkeeping.h"
 
@@ -62,6 +64,55 @@ Record sampleRecord(const QString &person, int total)
     record.programVersion = QStringLiteral("1.1");
     record.bankSha256 = QStringLiteral("ab12");
     return record;
+}
+
+// An exam-anxiety record that answers A throughout (a total of 99 by the
+// bank), showing total.
+Record anxietyRecord(const QString &code, const QString &total, const QDateTime &finished)
+{
+    Record record;
+    record.window = QStringLiteral("frm考试焦虑");
+    record.caption = QStringLiteral("考试焦虑度测试");
+    record.finished = finished;
+    record.figures = {{QStringLiteral("总分"), total}};
+    for (int item = 1; item <= 33; ++item)
+        record.answers.append({QString::number(item), QStringLiteral("A：很符合自己的情况")});
+    record.person = code;
+    record.programVersion = QStringLiteral("1.2");
+    record.bankSha256 = fileSha256(bankPath());
+    return record;
+}
+
+// Every column of an exported file as R reads it (read.csv, or haven for
+// .sav and .dta): its label (the CSV's header), then its values joined by |,
+// a time as UTC.
+const char *const ColumnsInR = R"R(
+f <- commandArgs(TRUE)[1]
+d <- if (grepl("[.]csv$", f)) read.csv(f, fileEncoding = "UTF-8-BOM", check.names = FALSE, colClasses = "character") else
+     if (grepl("[.]dta$", f)) haven::read_dta(f) else haven::read_sav(f)
+for (n in names(d)) {
+  x <- d[[n]]
+  l <- attr(x, "label")
+  v <- if (inherits(x, "POSIXct")) format(x, "%Y-%m-%dT%H:%M:%SZ", tz = "UTC") else as.character(as.vector(unclass(x)))
+  writeLines(enc2utf8(paste0(if (is.null(l)) n else l, "=", paste(v, collapse = "|"))), useBytes = TRUE)
+}
+)R";
+
+QMap<QString, QStringList> columnsInR(const QString &path)
+{
+    QProcess r;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    r.setProcessEnvironment(environment);
+    r.start(QStringLiteral("Rscript"), {QStringLiteral("-e"), QString::fromUtf8(ColumnsInR), path});
+    QMap<QString, QStringList> columns;
+    if (!r.waitForFinished(120000) || r.exitCode() != 0) {
+        qWarning("%s", r.readAllStandardError().constData());
+        return columns;
+    }
+    for (const QString &line : QString::fromUtf8(r.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts))
+        columns.insert(line.section(u'=', 0, 0), line.section(u'=', 1).split(u'|'));
+    return columns;
 }
 
 } // namespace
@@ -805,15 +856,8 @@ private slots:
         QCOMPARE(tool({"sitting", "open", teacher, "初三（9）班", "--from", "2026-11-03 09:00+08", "--until", "2026-11-03 11:00+08"}), 0);
         CentreClient seat(m_server.conninfo(QStringLiteral("seat20")));
         for (const auto &[code, total] : {std::pair {"88888884", "99"}, std::pair {"88888892", "10"}}) {
-            Record record;
-            record.window = QStringLiteral("frm考试焦虑");
-            record.caption = QStringLiteral("考试焦虑度测试");
-            record.finished = QDateTime(QDate(2026, 11, 3), QTime(10, 0), Qt::OffsetFromUTC, 8 * 3600);
-            record.figures = {{QStringLiteral("总分"), QString::fromLatin1(total)}};
-            for (int item = 1; item <= 33; ++item)
-                record.answers.append({QString::number(item), QStringLiteral("A：很符合自己的情况")});
-            record.person = QString::fromLatin1(code);
-            record.bankSha256 = fileSha256(bankPath());
+            const Record record = anxietyRecord(QString::fromLatin1(code), QString::fromLatin1(total),
+                QDateTime(QDate(2026, 11, 3), QTime(10, 0), Qt::OffsetFromUTC, 8 * 3600));
             QVERIFY2(seat.submit(QUuid::createUuid(), record, QStringLiteral("120")), qPrintable(seat.error()));
         }
         GroupReportRequest request;
@@ -1052,6 +1096,139 @@ private slots:
             QVERIFY2(errors.contains(problem), qPrintable(errors));
             QCOMPARE(scalar("SELECT count(*) FROM zentrova.roster"), before);
         }
+    }
+
+    // A centre's exports say for each record whom by 测评码, which seat and
+    // login sent it, when it arrived and why it is doubtful, read back by R;
+    // a seat's name that a spreadsheet would run is guarded in the CSV; an
+    // export of one's own record file keeps its columns.
+    void exportsShowWhereRecordsCameFrom_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<bool>("centre");
+        QTest::newRow("CSV at a centre") << "centre.csv" << true;
+        QTest::newRow("SPSS at a centre") << "centre.sav" << true;
+        QTest::newRow("Stata at a centre") << "centre.dta" << true;
+        QTest::newRow("CSV of one's own") << "own.csv" << false;
+        QTest::newRow("SPSS of one's own") << "own.sav" << false;
+    }
+    void exportsShowWhereRecordsCameFrom()
+    {
+        QFETCH(QString, file);
+        QFETCH(bool, centre);
+        useShippedBank();
+        const QString group = QStringLiteral("初三（7）班");
+        const QString code = QStringLiteral("7100001") + QChar(personCodeCheck("7100001"));
+        const QString teacher = m_server.conninfo(QStringLiteral("teacher"));
+        const QDateTime finished(QDate(2026, 10, 9), QTime(9, 30), Qt::OffsetFromUTC, 8 * 3600);
+        const QList<Record> sent {
+            anxietyRecord(code, QStringLiteral("99"), finished), anxietyRecord(code, QStringLiteral("10"), finished.addSecs(600))};
+        if (scalar("SELECT count(*) FROM zentrova.roster WHERE class = '" + group + "'") == QStringLiteral("0")) {
+            QCOMPARE(tool({"roster", "import", teacher, csv("seven.csv", ("测评码,姓名,班级\n" + code + ",李华," + group + "\n").toUtf8()),
+                         "--yes"}),
+                0);
+            CentreClient seat(m_server.conninfo(QStringLiteral("seat7")));
+            for (const Record &record : sent)
+                QVERIFY2(seat.submit(QUuid::createUuid(), record, QStringLiteral("=SUM(1)")), qPrintable(seat.error()));
+        }
+        RecordFilter filter;
+        filter.group = group;
+        const QString path = m_files.filePath(file);
+        QString error;
+        if (centre) {
+            CentreStore store(counsellorAt(teacher), {});
+            QVERIFY2(exportRecordsFile(store, path, &error, filter), qPrintable(error));
+        } else {
+            RecordStore store(m_files.filePath(QStringLiteral("own.db")));
+            if (store.summaries().value_or(QList<RecordSummary>()).isEmpty()) {
+                for (Record record : sent) {
+                    record.group = group;
+                    QVERIFY(store.add(record));
+                }
+            }
+            QVERIFY2(exportRecordsFile(store, path, &error, filter), qPrintable(error));
+        }
+        const QMap<QString, QStringList> columns = columnsInR(path);
+        QCOMPARE(columns.value(QStringLiteral("受测者")), centre ? QStringList({"李华", "李华"}) : QStringList({code, code}));
+        const QString arrivedLabel = file.endsWith(QLatin1String(".csv")) ? QStringLiteral("送达时间") : QStringLiteral("送达时间（UTC）");
+        if (!centre) {
+            for (const QString &label :
+                {QStringLiteral("测评码"), QStringLiteral("座位"), QStringLiteral("登录名"), arrivedLabel, QStringLiteral("存疑")})
+                QVERIFY2(!columns.contains(label), qPrintable(label));
+            return;
+        }
+        QCOMPARE(columns.value(QStringLiteral("测评码")), QStringList({code, code}));
+        const QString seat = file.endsWith(QLatin1String(".csv")) ? QStringLiteral("'=SUM(1)") : QStringLiteral("=SUM(1)");
+        QCOMPARE(columns.value(QStringLiteral("座位")), QStringList({seat, seat}));
+        QCOMPARE(columns.value(QStringLiteral("登录名")), QStringList({"seat7", "seat7"}));
+        const QString outside = ServerStore::markSentence(QStringLiteral("outside_sitting"));
+        QCOMPARE(columns.value(QStringLiteral("存疑")),
+            QStringList({outside, outside + QStringLiteral("；总分 10 与作答不符（按作答应为 99）")}));
+        const QStringList arrived
+            = scalar(QStringLiteral("SELECT string_agg(extract(epoch FROM date_trunc('second', received))::bigint::text, '|' "
+                                    "ORDER BY finished) FROM zentrova.record_list WHERE person_code = '%1'")
+                         .arg(code))
+                  .split(u'|');
+        const QStringList shown = columns.value(arrivedLabel);
+        QCOMPARE(shown.size(), arrived.size());
+        for (qsizetype i = 0; i < shown.size(); ++i) {
+            const QDateTime time = QDateTime::fromString(shown[i], Qt::ISODate);
+            QVERIFY2(time.isValid() && time.toSecsSinceEpoch() == arrived[i].toLongLong(), qPrintable(shown[i] + " vs " + arrived[i]));
+        }
+    }
+
+    // The listing at a centre ends each line with the same five fields, one
+    // line per record whatever a seat's name holds.
+    void listingShowsWhereRecordsCameFrom()
+    {
+        RecordSummary summary;
+        summary.id = 7;
+        summary.finished = QDateTime(QDate(2026, 10, 9), QTime(9, 30), Qt::OffsetFromUTC, 8 * 3600);
+        summary.person = QStringLiteral("李华");
+        summary.personKey = QStringLiteral("71000011");
+        summary.caption = QStringLiteral("考试焦虑度测试");
+        summary.provenance = {QStringLiteral("座位\t3"), QStringLiteral("seat7"), QDateTime(QDate(2026, 10, 9), QTime(1, 31), Qt::UTC)};
+        summary.marks = QStringList {QStringLiteral("甲"), QStringLiteral("乙")};
+        const QString own = listingLine(summary);
+        QCOMPARE(own.count(u'\t'), 4);
+        const QStringList fields = listingLine(summary, true).split(u'\t');
+        QCOMPARE(fields.mid(0, 5), own.split(u'\t'));
+        QCOMPARE(fields.mid(5, 3), QStringList({"71000011", "座位\\t3", "seat7"}));
+        QCOMPARE(QDateTime::fromString(fields[8], Qt::ISODate), summary.provenance.arrived);
+        QCOMPARE(fields[9], QStringLiteral("甲；乙"));
+    }
+
+    // A counsellor's acceptance makes a marked record count: its summary and
+    // its whole record show no marks, and the server logged who accepted it.
+    void acceptingMakesAMarkedRecordCount()
+    {
+        useShippedBank();
+        const QString code = QStringLiteral("7200001") + QChar(personCodeCheck("7200001"));
+        CentreClient seat(m_server.conninfo(QStringLiteral("seat8")));
+        QVERIFY2(seat.submit(QUuid::createUuid(), anxietyRecord(code, QStringLiteral("10"), QDateTime(QDate(2026, 10, 10), QTime(9, 0))),
+                     QStringLiteral("108")),
+            qPrintable(seat.error()));
+        ServerStore store(m_server.conninfo(QStringLiteral("teacher")));
+        QVERIFY(store.refusal(Store::Action::Accept).isEmpty());
+        SummaryQuery query;
+        query.filter.person = code;
+        const auto before = answerOf(store.summaries(query));
+        QVERIFY(before && before->size() == 1);
+        const qint64 id = before->first().id;
+        QCOMPARE(before->first().marks.size(), 3); // outside any sitting, not on the roster, a forged total
+        const auto whole = answerOf(store.record(id));
+        QVERIFY(whole);
+        QCOMPARE(whole->marks, before->first().marks);
+        QVERIFY(whole->provenance == before->first().provenance);
+        QCOMPARE(answerOf(store.accept({id, -1})), 1);
+        const auto after = answerOf(store.summaries(query));
+        QVERIFY(after && after->size() == 1);
+        QCOMPARE(after->first().marks, QStringList());
+        QCOMPARE(answerOf(store.record(id))->marks, QStringList());
+        QCOMPARE(scalar(QStringLiteral("SELECT accepted_by || ' ' || array_to_string(a.marks, ' ') FROM zentrova.acceptance_log a "
+                                       "JOIN zentrova.records r ON r.uuid = a.record_uuid WHERE r.id = %1")
+                            .arg(id)),
+            QStringLiteral("teacher outside_sitting not_on_roster"));
     }
 };
 

@@ -230,7 +230,19 @@ private slots:
                                          << QStringList {"考试焦虑度测试", "张小明", "总分41", "结论25－49轻度焦虑", "50－74",
                                                 "33．D：很不符合自己的情况", "2026年3月5日14:30（UTC+08:00）",
                                                 "题库SHA-2560123456789abcdef…"}
-                                         << QStringList {"⼩", "⽉"} << QStringList {};
+                                         << QStringList {"⼩", "⽉", "座位", "存疑"} << QStringList {};
+
+        // A centre's record says in its small print where it came from and
+        // why it is doubtful, and its answers still fit above.
+        Record sent = banded;
+        sent.provenance = {QStringLiteral("118"), QStringLiteral("seat18"), QDateTime(QDate(2026, 3, 5), QTime(6, 31, 2), Qt::UTC)};
+        sent.marks = QStringList {QStringLiteral("名单中没有这个测评码"), QStringLiteral("总分 10 与作答不符（按作答应为 99）")};
+        QTest::newRow("from a centre's seat, marked")
+            << sent
+            << QStringList {"座位118", "登录名seat18",
+                   "送达" + sent.provenance.arrived.toLocalTime().toString(QStringLiteral("yyyy-MM-ddHH:mm:ss")),
+                   "存疑：名单中没有这个测评码", "存疑：总分10与作答不符（按作答应为99）", "33．D：很不符合自己的情况"}
+            << QStringList {} << QStringList {};
 
         Record verdict = exampleRecord(QStringLiteral("frm性格内向或外向"), QStringLiteral("你的性格是内向还是外向？"));
         verdict.verdict = QStringLiteral("你的性格偏于外向，乐于与人交往。");

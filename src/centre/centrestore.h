@@ -31,6 +31,7 @@ public:
                        const std::function<bool(const Record &)> &visit, const QString &test = {}, bool items = false) override;
     std::optional<Record> record(qint64 id) override;
     bool remove(const QList<qint64> &ids) override;
+    bool keepsOrigin() const override { return true; }
     const QString &error() const override { return m_error; }
 
 private:

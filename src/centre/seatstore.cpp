@@ -243,4 +243,24 @@ StoreReply<qint64> *SeatStore::forEachRecord(const RecordFilter &, bool, NamesVi
     return refused<qint64>();
 }
 
+StoreReply<int> *SeatStore::accept(const QList<qint64> &)
+{
+    return refused<int>();
+}
+
+StoreReply<QList<Sitting>> *SeatStore::sittings()
+{
+    return refused<QList<Sitting>>();
+}
+
+StoreReply<qint64> *SeatStore::openSitting(const QString &, const QStringList &, const QDateTime &, const QDateTime &)
+{
+    return refused<qint64>();
+}
+
+StoreReply<bool> *SeatStore::closeSitting(qint64)
+{
+    return refused<bool>();
+}
+
 } // namespace zentrova

@@ -64,6 +64,11 @@ public:
     StoreReply<int> *remove(const QList<qint64> &ids) override;
     StoreReply<int> *removeAll() override;
     StoreReply<qint64> *forEachRecord(const RecordFilter &filter, bool items, NamesVisitor names, RecordVisitor visit) override;
+    StoreReply<int> *accept(const QList<qint64> &ids) override;
+    StoreReply<QList<Sitting>> *sittings() override;
+    StoreReply<qint64> *openSitting(
+        const QString &group, const QStringList &tests, const QDateTime &opens, const QDateTime &closes) override;
+    StoreReply<bool> *closeSitting(qint64 id) override;
 
     // Results the service has not taken yet, held in memory only.
     int pending() const { return int(m_pending.size()); }

@@ -124,6 +124,31 @@ QByteArray sortKey(SummaryOrder order)
     return "coalesce(l.finished_ms, 9223372036854775807)";
 }
 
+Provenance provenanceOf(const ServerRows &rows, int row)
+{
+    Provenance provenance {rows.text(row, Seat), rows.text(row, Login), {}};
+    if (!rows.isNull(row, ReceivedMs))
+        provenance.arrived = QDateTime::fromMSecsSinceEpoch(rows.integer(row, ReceivedMs));
+    return provenance;
+}
+
+bool accepted(const ServerRows &rows, int row)
+{
+    return rows.value(row, Accepted) == "t";
+}
+
+// The server's marks, in sentences; none once a counsellor accepted the
+// record, which then counts as it stands.
+QStringList serverMarks(const ServerRows &rows, int row)
+{
+    QStringList marks;
+    if (accepted(rows, row))
+        return marks;
+    for (const QString &mark : rows.text(row, Marks).split(u',', Qt::SkipEmptyParts))
+        marks << ServerStore::markSentence(mark);
+    return marks;
+}
+
 QString personOf(const ServerRows &rows, int row)
 {
     if (rows.isNull(row, Name))
@@ -138,10 +163,7 @@ RecordSummary summaryOf(const ServerRows &rows, int row)
     summary.person = personOf(rows, row);
     summary.personKey = rows.text(row, Code);
     summary.group = rows.text(row, Group);
-    summary.provenance.seat = rows.text(row, Seat);
-    summary.provenance.login = rows.text(row, Login);
-    if (!rows.isNull(row, ReceivedMs))
-        summary.provenance.arrived = QDateTime::fromMSecsSinceEpoch(rows.integer(row, ReceivedMs));
+    summary.provenance = provenanceOf(rows, row);
     if (!rows.isNull(row, Damaged)) {
         summary.damage = QStringLiteral("已损坏的记录（编号 %1，无法读出：%2）").arg(summary.id).arg(rows.text(row, Damaged));
         summary.caption = summary.resultLine = summary.damage;
@@ -152,11 +174,7 @@ RecordSummary summaryOf(const ServerRows &rows, int row)
     summary.caption = rows.text(row, Caption);
     summary.elapsedMinutes = optionalInteger(rows, row, Elapsed);
     summary.verdict = rows.text(row, Verdict);
-    // An accepted record counts as it stands.
-    if (rows.value(row, Accepted) != "t") {
-        for (const QString &mark : rows.text(row, Marks).split(u',', Qt::SkipEmptyParts))
-            summary.marks << ServerStore::markSentence(mark);
-    }
+    summary.marks = serverMarks(rows, row);
     return summary;
 }
 
@@ -173,7 +191,27 @@ Record recordOf(const ServerRows &rows, int row)
     record.group = rows.text(row, Group);
     record.programVersion = rows.text(row, ProgramVersion);
     record.bankSha256 = rows.text(row, BankSha256);
+    record.personKey = rows.text(row, Code);
+    record.provenance = provenanceOf(rows, row);
+    record.marks = serverMarks(rows, row);
     return record;
+}
+
+// A list of texts as a PostgreSQL array literal, each element quoted.
+QByteArray textArray(const QStringList &texts)
+{
+    QByteArray array = "{";
+    for (const QString &text : texts) {
+        QByteArray element = text.toUtf8();
+        element.replace('\\', "\\\\").replace('"', "\\\"");
+        array += (array.size() > 1 ? ",\"" : "\"") + element + '"';
+    }
+    return array + '}';
+}
+
+QByteArray timestamp(const QDateTime &time)
+{
+    return time.toUTC().toString(Qt::ISODateWithMs).toUtf8();
 }
 
 // Where the module could not be loaded: every request says why.
@@ -226,6 +264,12 @@ QString ServerStore::markSentence(const QString &mark)
     return mark;
 }
 
+void ServerStore::addDoubt(Record &record)
+{
+    if (const QString doubt = m_rescorer.doubt(record); !doubt.isEmpty())
+        record.marks << doubt;
+}
+
 QString ServerStore::refusal(Action action) const
 {
     switch (action) {
@@ -236,6 +280,8 @@ QString ServerStore::refusal(Action action) const
     case Action::Read:
     case Action::Remove:
     case Action::ReportResult:
+    case Action::Accept:
+    case Action::Sittings:
         break;
     }
     return {};
@@ -318,7 +364,7 @@ StoreReply<QList<RecordSummary>> *ServerStore::summaries(const SummaryQuery &que
             record.verdict = summary.verdict;
             record.bankSha256 = rows->text(int(*found), BankSha256);
             summary.setResult(record);
-            if (rows->value(int(*found), Accepted) != "t") {
+            if (!accepted(*rows, int(*found))) {
                 if (const QString doubt = m_rescorer.doubt(record); !doubt.isEmpty())
                     summary.marks << doubt;
             }
@@ -406,6 +452,8 @@ StoreReply<Record> *ServerStore::record(qint64 id)
             record.figures.append({figures->text(i, 0), figures->text(i, 1)});
         for (int i = 0; i < answers->count(); ++i)
             record.answers.append({answers->text(i, 0), answers->text(i, 1)});
+        if (!accepted(*rows, 0))
+            addDoubt(record);
         return record;
     });
 }
@@ -484,8 +532,10 @@ StoreReply<qint64> *ServerStore::forEachRecord(const RecordFilter &filter, bool 
                 for (int i = 0; i < answers->count(); ++i)
                     records[index.value(answers->integer(i, 0))].answers.append(
                         {answers->text(i, 1), answers->text(i, 2)});
-                for (const Record &record : std::as_const(records)) {
-                    if (!visit(record))
+                for (int i = 0; i < fetched; ++i) {
+                    if (!accepted(*page, i))
+                        addDoubt(records[i]);
+                    if (!visit(records[i]))
                         return false;
                     ++visited;
                 }
@@ -494,6 +544,59 @@ StoreReply<qint64> *ServerStore::forEachRecord(const RecordFilter &filter, bool 
         const bool whole = walk();
         m_session->end(whole);
         return visited;
+    });
+}
+
+StoreReply<int> *ServerStore::accept(const QList<qint64> &ids)
+{
+    return m_worker.post<int>([this, ids](RequestContext &context) {
+        // Not repeated on a new connection: each acceptance is logged once.
+        const auto result = m_session->run(
+            context, "SELECT count(*) FILTER (WHERE zentrova.accept_record_v1(id)) FROM unnest($1::bigint[]) AS id", {idArray(ids)}, false);
+        return result ? int(result->integer(0, 0)) : 0;
+    });
+}
+
+StoreReply<QList<Sitting>> *ServerStore::sittings()
+{
+    return m_worker.post<QList<Sitting>>([this](RequestContext &context) {
+        const auto rows = m_session->run(context,
+            "SELECT id, class, coalesce(tests, '{}'), (extract(epoch FROM opens) * 1000)::bigint, "
+            "(extract(epoch FROM closes) * 1000)::bigint, opened_by, coalesce(closed_by, '') "
+            "FROM zentrova.sitting_list ORDER BY opens DESC, id DESC");
+        QList<Sitting> sittings;
+        for (int i = 0; rows && i < rows->count(); ++i) {
+            // The array's text form, {a,"b c"}; windows hold no quote, comma or brace.
+            QString tests = rows->text(i, 2).mid(1);
+            tests.chop(1);
+            tests.remove(u'"');
+            sittings.append({rows->integer(i, 0), rows->text(i, 1), tests.split(u',', Qt::SkipEmptyParts),
+                QDateTime::fromMSecsSinceEpoch(rows->integer(i, 3)), QDateTime::fromMSecsSinceEpoch(rows->integer(i, 4)), rows->text(i, 5),
+                rows->text(i, 6)});
+        }
+        return sittings;
+    });
+}
+
+StoreReply<qint64> *ServerStore::openSitting(
+    const QString &group, const QStringList &tests, const QDateTime &opens, const QDateTime &closes)
+{
+    return m_worker.post<qint64>([this, group, tests, opens, closes](RequestContext &context) {
+        // Not repeated: a sitting opened twice would be two.
+        const auto result = m_session->run(context, "SELECT zentrova.open_sitting_v1($1, $2::text[], $3::timestamptz, $4::timestamptz)",
+            {group.toUtf8(), textArray(tests), timestamp(opens), timestamp(closes)}, false);
+        return result ? result->integer(0, 0) : 0;
+    });
+}
+
+StoreReply<bool> *ServerStore::closeSitting(qint64 id)
+{
+    return m_worker.post<bool>([this, id](RequestContext &context) {
+        const auto result = m_session->run(context, "SELECT zentrova.close_sitting_v1($1::bigint)", {QByteArray::number(id)});
+        const bool closed = result && result->value(0, 0) == "t";
+        if (result && !closed)
+            context.fail(QStringLiteral("测评中心的服务器上没有编号为 %1 的测评场次。").arg(id));
+        return closed;
     });
 }
 

@@ -44,6 +44,7 @@ public:
     static constexpr int PageSize = 1000;
 
     QString refusal(Action action) const override;
+    bool keepsOrigin() const override { return true; }
 
     StoreReply<Kept> *keep(const Record &record) override;
     StoreReply<int> *count(const RecordFilter &filter) override;
@@ -54,12 +55,20 @@ public:
     StoreReply<int> *remove(const QList<qint64> &ids) override;
     StoreReply<int> *removeAll() override;
     StoreReply<qint64> *forEachRecord(const RecordFilter &filter, bool items, NamesVisitor names, RecordVisitor visit) override;
+    StoreReply<int> *accept(const QList<qint64> &ids) override;
+    StoreReply<QList<Sitting>> *sittings() override;
+    StoreReply<qint64> *openSitting(
+        const QString &group, const QStringList &tests, const QDateTime &opens, const QDateTime &closes) override;
+    StoreReply<bool> *closeSitting(qint64 id) override;
 
     // What a server mark means, in a sentence for the records window and
     // the group report's small print.
     static QString markSentence(const QString &mark);
 
 private:
+    // Marks a whole record whose figures do not follow from its answers.
+    void addDoubt(Record &record);
+
     std::unique_ptr<ServerSession> m_session; // touched on the worker only
     Rescorer m_rescorer; // likewise
     StoreWorker m_worker;

@@ -18,9 +18,29 @@ LocalStore::~LocalStore()
     m_worker.reset();
 }
 
-QString LocalStore::refusal(Action) const
+QString LocalStore::refusal(Action action) const
 {
+    switch (action) {
+    case Action::Accept:
+        return QStringLiteral("本机测评记录文件中的记录没有存疑的标记，都照原样计算：只有测评中心的记录才需要认可。");
+    case Action::Sittings:
+        return QStringLiteral("测评场次只在测评中心的服务器上开设：本机的测评记录文件没有测评场次。");
+    case Action::Keep:
+    case Action::Read:
+    case Action::Remove:
+    case Action::RemoveAll:
+    case Action::ReportResult:
+        break;
+    }
     return {};
+}
+
+template<typename T> StoreReply<T> *LocalStore::refused(Action action)
+{
+    return m_worker->post<T>([message = refusal(action)](RequestContext &context) {
+        context.fail(message);
+        return T {};
+    });
 }
 
 template<typename T> StoreReply<T> *LocalStore::ask(std::function<std::optional<T>(RecordStore &engine)> work)
@@ -85,6 +105,26 @@ StoreReply<int> *LocalStore::removeAll()
 StoreReply<qint64> *LocalStore::forEachRecord(const RecordFilter &filter, bool items, NamesVisitor names, RecordVisitor visit)
 {
     return ask<qint64>([=](RecordStore &engine) { return engine.forEachRecord(filter, items, names, visit); });
+}
+
+StoreReply<int> *LocalStore::accept(const QList<qint64> &)
+{
+    return refused<int>(Action::Accept);
+}
+
+StoreReply<QList<Sitting>> *LocalStore::sittings()
+{
+    return refused<QList<Sitting>>(Action::Sittings);
+}
+
+StoreReply<qint64> *LocalStore::openSitting(const QString &, const QStringList &, const QDateTime &, const QDateTime &)
+{
+    return refused<qint64>(Action::Sittings);
+}
+
+StoreReply<bool> *LocalStore::closeSitting(qint64)
+{
+    return refused<bool>(Action::Sittings);
 }
 
 } // namespace zentrova

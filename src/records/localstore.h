@@ -36,9 +36,16 @@ public:
     StoreReply<int> *remove(const QList<qint64> &ids) override;
     StoreReply<int> *removeAll() override;
     StoreReply<qint64> *forEachRecord(const RecordFilter &filter, bool items, NamesVisitor names, RecordVisitor visit) override;
+    StoreReply<int> *accept(const QList<qint64> &ids) override;
+    StoreReply<QList<Sitting>> *sittings() override;
+    StoreReply<qint64> *openSitting(
+        const QString &group, const QStringList &tests, const QDateTime &opens, const QDateTime &closes) override;
+    StoreReply<bool> *closeSitting(qint64 id) override;
 
 private:
     // Runs work on the file's engine, on the worker, as one request.
+    // Fails with the sentence that refuses action.
+    template<typename T> StoreReply<T> *refused(Action action);
     template<typename T> StoreReply<T> *ask(std::function<std::optional<T>(RecordStore &engine)> work);
 
     const QString m_path;

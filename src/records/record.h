@@ -10,10 +10,21 @@
 #include <QDateTime>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
 namespace zentrova {
+
+// Where a record came from, as a centre's server saw it arrive; empty in a
+// record file of one's own.
+struct Provenance {
+    QString seat; // the seat's name, as its centre file gives it
+    QString login; // the server login that handed it in
+    QDateTime arrived; // when the server took it
+
+    friend bool operator==(const Provenance &, const Provenance &) = default;
+};
 
 struct Record {
     qint64 id = 0;                      // 0 until stored
@@ -30,6 +41,11 @@ struct Record {
     QString group;                      // the person's class or group; empty when none was set
     QString programVersion;
     QString bankSha256;                 // hex, of the bank the test was taken with
+    // At a centre: the 测评码 that tells people apart, where the record came
+    // from, and why it is doubtful (one sentence each; none once accepted).
+    QString personKey;
+    Provenance provenance;
+    QStringList marks;
 
     // The figure named 总分, where the view shows one.
     const ShownResult::Figure *totalFigure() const;

@@ -105,6 +105,16 @@ QString answersText(const QList<ShownResult::Answer> &answers)
     return text;
 }
 
+// At a centre: who by 测评码, which seat and login handed it in, when it
+// arrived (ISO 8601 in this computer's time, with its offset), and its marks.
+QStringList originFields(const QString &personKey, const Provenance &provenance, const QStringList &marks)
+{
+    const QDateTime arrived = provenance.arrived.toLocalTime();
+    return {personKey, provenance.seat, provenance.login,
+        arrived.isValid() ? arrived.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")) + utcOffsetText(arrived.offsetFromUtc()) : QString(),
+        marks.join(QStringLiteral("；"))};
+}
+
 } // namespace
 
 QString csvLine(const QStringList &fields)
@@ -112,13 +122,18 @@ QString csvLine(const QStringList &fields)
     return csvRow(fields);
 }
 
-QString listingLine(const RecordSummary &summary)
+const QStringList OriginColumns {
+    QStringLiteral("测评码"), QStringLiteral("座位"), QStringLiteral("登录名"), QStringLiteral("送达时间"), QStringLiteral("存疑")};
+
+QString listingLine(const RecordSummary &summary, bool origin)
 {
     // ISO 8601 offsets stop at minutes; an offset with seconds keeps them.
     const int offset = summary.finished.offsetFromUtc();
     const QString finished = offset % 60 == 0 ? summary.finished.toString(Qt::ISODate)
                                               : summary.finished.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")) + utcOffsetText(offset);
-    const QStringList fields {QString::number(summary.id), finished, summary.person, summary.caption, summary.resultLine};
+    QStringList fields {QString::number(summary.id), finished, summary.person, summary.caption, summary.resultLine};
+    if (origin)
+        fields << originFields(summary.personKey, summary.provenance, summary.marks);
     QStringList escaped;
     for (const QString &field : fields)
         escaped << oneLine(field);
@@ -138,6 +153,8 @@ bool writeCsv(RecordSource &store, const std::function<bool(const QByteArray &)>
     // Oldest first, like a log: a later export of more records adds rows at
     // the bottom, and figure columns at the right in the order first shown.
     QStringList figureNames, items;
+    // At a centre, where each record came from, before the item columns.
+    const bool origin = store.keepsOrigin();
     const auto header = [&](const QStringList &names, const QStringList &itemNumbers) {
         figureNames = names;
         items = itemNumbers;
@@ -147,7 +164,7 @@ bool writeCsv(RecordSource &store, const std::function<bool(const QByteArray &)>
                 + names
                 + QStringList {QStringLiteral("评语或分数段"), QStringLiteral("答案"), QStringLiteral("程序版本"),
                     QStringLiteral("题库SHA-256")}
-                + itemNumbers)
+                + (origin ? OriginColumns : QStringList()) + itemNumbers)
                   .toUtf8());
     };
     const auto row = [&](const Record &record) {
@@ -175,6 +192,8 @@ bool writeCsv(RecordSource &store, const std::function<bool(const QByteArray &)>
         }
         // Named, so that no reader takes the version "1.2" for a number.
         fields << record.verdict << answersText(record.answers) << QStringLiteral("Zentrova ") + record.programVersion << record.bankSha256;
+        if (origin)
+            fields << originFields(record.personKey, record.provenance, record.marks);
         for (const QString &item : std::as_const(items)) {
             const auto answer = std::find_if(record.answers.begin(), record.answers.end(), [&](const auto &a) { return a.item == item; });
             fields << (answer != record.answers.end() ? answerCode(answer->answer) : QString());

@@ -19,7 +19,13 @@ namespace zentrova {
 // result line, tab-separated, one line whatever the fields hold: a backslash,
 // tab, line break, carriage return and NUL inside read \\, \t, \n, \r and \0,
 // other control characters \xNN, and the Unicode line separators \uNNNN.
-QString listingLine(const RecordSummary &summary);
+// With origin (a centre's records), then the 测评码, seat, login, arrival and
+// marks (see OriginColumns).
+QString listingLine(const RecordSummary &summary, bool origin = false);
+
+// What a centre's listing and export add for each record, in this order:
+// 测评码, 座位, 登录名, 送达时间, 存疑 (the marks, joined by "；").
+extern const QStringList OriginColumns;
 
 // The records, oldest first, as CSV that spreadsheet programs open with the
 // Chinese intact: UTF-8 with a byte-order mark, CRLF, a header row, the time
@@ -28,7 +34,8 @@ QString listingLine(const RecordSummary &summary);
 // number holding the answer's letter or its word (是, 否). Only the records
 // that filter takes are written. Text that a spreadsheet would take for a
 // formula (starting with =, +, -, @, a tab or a carriage return, and not a
-// number) gets a leading apostrophe. Handed to write a row at a time; false
+// number) gets a leading apostrophe. Where the store keeps each record's
+// origin, the OriginColumns come before the item columns. Handed to write a row at a time; false
 // when write or the store fails (then store.error() says why, if it was the
 // store).
 bool writeCsv(RecordSource &store, const std::function<bool(const QByteArray &)> &write, const RecordFilter &filter = {},

@@ -40,6 +40,8 @@ public:
     // One whole record; nullopt with error() when there is none of that id.
     virtual std::optional<Record> record(qint64 id) = 0;
     virtual bool remove(const QList<qint64> &ids) = 0;
+    // Whether each record says where it came from (see Store::keepsOrigin()).
+    virtual bool keepsOrigin() const { return false; }
     // Why the last call failed, in a plain sentence.
     virtual const QString &error() const = 0;
 

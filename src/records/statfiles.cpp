@@ -84,7 +84,8 @@ QByteArray itemVariableName(const QString &item)
 struct Dictionary {
     long rows = 0;
     qint64 lastId = 0;
-    int widths[5] = {1, 1, 1, 1, 1}; // person, group, test, verdict, version
+    int widths[9] = {1, 1, 1, 1, 1, 1, 1, 1, 1}; // person, group, test, verdict, version, and at a centre code, seat, login, marks
+    bool origin = false; // at a centre: where each record came from
     QStringList windows; // tests met, in the order met
     QStringList figureNames;
     QStringList items;
@@ -159,8 +160,14 @@ void numberBands(Dictionary &dictionary, const QHash<QString, QString> &captions
     }
 }
 
+QString joinedMarks(const Record &record)
+{
+    return record.marks.join(QStringLiteral("；"));
+}
+
 bool readDictionary(RecordSource &store, const RecordFilter &filter, bool itemColumns, Dictionary *dictionary, QString *error)
 {
+    dictionary->origin = store.keepsOrigin();
     QHash<QString, QString> captions;
     const auto names = [&](const QStringList &figureNames, const QStringList &items) {
         dictionary->figureNames = figureNames;
@@ -172,8 +179,9 @@ bool readDictionary(RecordSource &store, const RecordFilter &filter, bool itemCo
             return true;
         ++dictionary->rows;
         dictionary->lastId = std::max(dictionary->lastId, record.id);
-        const QString texts[] = {record.person, record.group, record.caption, record.verdict, record.programVersion};
-        for (int i = 0; i < 5; ++i)
+        const QString texts[] = {record.person, record.group, record.caption, record.verdict, record.programVersion, record.personKey,
+            record.provenance.seat, record.provenance.login, joinedMarks(record)};
+        for (int i = 0; i < 9; ++i)
             dictionary->widths[i] = std::max(dictionary->widths[i], int(texts[i].toUtf8().size()));
         if (!dictionary->windows.contains(record.window)) {
             dictionary->windows << record.window;
@@ -309,6 +317,14 @@ private:
         m_verdict = addString("verdict", QStringLiteral("评语或分数段"), widths[3]);
         m_version = addString("version", QStringLiteral("程序版本"), widths[4]);
         m_bank = addString("bank_sha256", QStringLiteral("题库SHA-256"), 64);
+        if (m_dictionary.origin) {
+            m_code = addString("code", QStringLiteral("测评码"), widths[5]);
+            m_seat = addString("seat", QStringLiteral("座位"), widths[6]);
+            m_login = addString("login", QStringLiteral("登录名"), widths[7]);
+            m_arrived = add("arrived", READSTAT_TYPE_DOUBLE, QStringLiteral("送达时间（UTC）"));
+            readstat_variable_set_format(m_arrived, m_format == ExportFormat::Spss ? "DATETIME20" : "%tc");
+            m_marks = addString("marks", QStringLiteral("存疑"), widths[8]);
+        }
         if (!itemColumns)
             return;
         for (qsizetype i = 0; i < m_dictionary.itemColumns.size(); ++i) {
@@ -351,6 +367,17 @@ private:
             if (status != READSTAT_OK)
                 return status;
         }
+        if (m_dictionary.origin) {
+            const QDateTime arrived = record.provenance.arrived.toUTC();
+            const readstat_error_t origin[]
+                = {insert(m_code, record.personKey), insert(m_seat, record.provenance.seat), insert(m_login, record.provenance.login),
+                    insert(m_arrived, arrived.isValid() ? std::optional(clockValue(arrived, m_format)) : std::nullopt),
+                    insert(m_marks, joinedMarks(record))};
+            for (readstat_error_t status : origin) {
+                if (status != READSTAT_OK)
+                    return status;
+            }
+        }
         for (qsizetype i = 0; i < m_figures.size(); ++i) {
             const auto figure = std::find_if(
                 record.figures.begin(), record.figures.end(), [&](const auto &f) { return f.name == m_dictionary.figureNames[i]; });
@@ -380,7 +407,8 @@ private:
     Writer m_writer;
     readstat_variable_t *m_id = nullptr, *m_person = nullptr, *m_group = nullptr, *m_test = nullptr, *m_finished = nullptr,
                         *m_offset = nullptr, *m_duration = nullptr, *m_band = nullptr, *m_verdict = nullptr, *m_version = nullptr,
-                        *m_bank = nullptr;
+                        *m_bank = nullptr, *m_code = nullptr, *m_seat = nullptr, *m_login = nullptr, *m_arrived = nullptr,
+                        *m_marks = nullptr;
     QList<readstat_variable_t *> m_figures, m_items;
     QHash<QString, qsizetype> m_itemIndex; // item number → place in m_items
 };

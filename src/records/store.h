@@ -51,14 +51,6 @@ struct RecordFilter {
     }
 };
 
-// Where a record came from, as a centre's server saw it arrive; empty in a
-// record file of one's own.
-struct Provenance {
-    QString seat; // the seat's name, as its centre file gives it
-    QString login; // the server login that handed it in
-    QDateTime arrived; // when the server took it
-};
-
 // A record's line in a listing: what the records window's table shows.
 struct RecordSummary {
     qint64 id = 0;
@@ -124,6 +116,18 @@ struct StoreFacets {
     bool ungrouped = false; // records without a group
 };
 
+// A time in which a class sits some tests (测评场次): results of its class's
+// codes for its tests, finished within it, count as they stand.
+struct Sitting {
+    qint64 id = 0;
+    QString group; // the class
+    QStringList tests; // the tests' windows; empty: every test
+    QDateTime opens;
+    QDateTime closes;
+    QString openedBy; // the logins that opened and closed it
+    QString closedBy; // empty while it runs to the end it was given
+};
+
 // A result kept: the id it was filed under (0 where the store hands results
 // on rather than keeping them), and what to tell the user, if anything.
 struct Kept {
@@ -143,9 +147,15 @@ public:
         Remove, // remove chosen records
         RemoveAll, // remove every record
         ReportResult, // save, print or copy the result just shown
+        Accept, // let a marked record count as it stands
+        Sittings, // list, open and close sittings
     };
     // Empty where this store allows action; else why not, in a sentence.
     virtual QString refusal(Action action) const = 0;
+
+    // Whether each record says where it came from (a centre's seat, login
+    // and arrival) and whom by 测评码: listings and exports then show it.
+    virtual bool keepsOrigin() const { return false; }
 
     // How the person taking a test is named: for the run, optionally (one's
     // own record file, a counsellor); or by a 测评码 asked before every test
@@ -166,6 +176,18 @@ public:
     // How many were removed.
     virtual StoreReply<int> *remove(const QList<qint64> &ids) = 0;
     virtual StoreReply<int> *removeAll() = 0;
+    // Lets marked records count as they stand, noted with who and when; how
+    // many there were to accept.
+    virtual StoreReply<int> *accept(const QList<qint64> &ids) = 0;
+    // Every sitting, the latest opened first.
+    virtual StoreReply<QList<Sitting>> *sittings() = 0;
+    // Opens a sitting of a class for tests (windows; none: every test) from
+    // opens until closes; the new sitting's id.
+    virtual StoreReply<qint64> *openSitting(const QString &group, const QStringList &tests, const QDateTime &opens, const QDateTime &closes)
+        = 0;
+    // Closes a sitting now, where it has not closed yet; an error where there
+    // is none of that id.
+    virtual StoreReply<bool> *closeSitting(qint64 id) = 0;
 
     // Streams every record the filter takes, oldest first, so that memory
     // does not grow with their number: first names gets the figure names

@@ -285,16 +285,37 @@ QStringList wrapped(const QString &text, const QFont &font, double width)
     return lines;
 }
 
+// Where a centre's record came from and each of its marks, a line each;
+// none for a record of one's own.
+QStringList originLines(const Record &record)
+{
+    QStringList parts;
+    if (!record.provenance.seat.isEmpty())
+        parts << QStringLiteral("座位 %1").arg(record.provenance.seat);
+    if (!record.provenance.login.isEmpty())
+        parts << QStringLiteral("登录名 %1").arg(record.provenance.login);
+    if (record.provenance.arrived.isValid())
+        parts << QStringLiteral("送达 %1").arg(record.provenance.arrived.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
+    QStringList lines;
+    if (!parts.isEmpty())
+        lines << parts.join(QStringLiteral("　·　"));
+    for (const QString &mark : record.marks)
+        lines << QStringLiteral("存疑：%1").arg(mark);
+    return lines;
+}
+
+constexpr double SmallPrintLine = 40;
+
 // The answers in columns, in reading order (across, then down), in the
 // largest font that fits them into the room left above the footer. In one
 // column a long answer wraps within the page; only where even the smallest
 // font leaves too little room are answers shortened.
-void answers(QPainter &painter, double y, const QList<ShownResult::Answer> &given, int firstItem)
+void answers(QPainter &painter, double y, const QList<ShownResult::Answer> &given, int firstItem, qsizetype originLineCount)
 {
     QList<ShownResult::Answer> answers = given;
     for (ShownResult::Answer &answer : answers)
         answer.item = itemAsMet(answer.item, firstItem);
-    const double room = FooterTop - 60 - y;
+    const double room = FooterTop - 60 - SmallPrintLine * double(originLineCount) - y;
     constexpr double ColumnGap = 60, NumberGap = 15;
     QFont font;
     double lineHeight = 0, numberWidth = 0, cellWidth = 0;
@@ -352,7 +373,8 @@ void answers(QPainter &painter, double y, const QList<ShownResult::Answer> &give
 }
 
 // What made the report is for the program rather than the reader: small
-// print above the footer's rule, and whole in the PDF's metadata.
+// print above the footer's rule, and whole in the PDF's metadata. Where the
+// record came from and what is doubtful about it stand above it.
 void footer(QPainter &painter, const Record &record)
 {
     QString made = QStringLiteral("Zentrova %1").arg(record.programVersion);
@@ -360,7 +382,10 @@ void footer(QPainter &painter, const Record &record)
         made += QStringLiteral("　·　题库 SHA-256 %1…").arg(record.bankSha256.left(16));
     painter.setFont(song(6.5));
     painter.setPen(Grey);
-    painter.drawText(QRectF(Margin, FooterTop - 45, Width, 40), Qt::AlignRight | Qt::AlignVCenter, made);
+    const QStringList lines = originLines(record) << made;
+    for (qsizetype i = 0; i < lines.size(); ++i)
+        painter.drawText(QRectF(Margin, FooterTop - 45 - SmallPrintLine * double(lines.size() - 1 - i), Width, SmallPrintLine),
+            Qt::AlignRight | Qt::AlignVCenter, painter.fontMetrics().elidedText(lines[i], Qt::ElideRight, int(Width)));
     painter.setPen(QPen(Teal, 3));
     painter.drawLine(QPointF(Margin, FooterTop), QPointF(Margin + Width, FooterTop));
     paragraph(painter, FooterTop + 30, QStringLiteral("本结果仅供参考，不构成任何心理诊断。"), kai(12, true), Ink, Qt::AlignHCenter);
@@ -656,7 +681,7 @@ void paintReport(QPainter &painter, const QRectF &target, const Record &record)
     if (record.answers.isEmpty())
         paragraph(painter, y, QStringLiteral("这次测评没有记下作答。"), song(10.5), Grey);
     else
-        answers(painter, y, record.answers, table ? table->scoring.firstItem : 1);
+        answers(painter, y, record.answers, table ? table->scoring.firstItem : 1, originLines(record).size());
 
     footer(painter, record);
     painter.restore();
@@ -771,6 +796,7 @@ QByteArray reportMetadata(const Record &record)
         made << QStringLiteral("记录 %1").arg(record.id);
     if (!record.bankSha256.isEmpty())
         made << QStringLiteral("题库 SHA-256 %1").arg(record.bankSha256);
+    made << originLines(record);
     return "<?xpacket begin=\"\xef\xbb\xbf\" id=\"W5M0MpCehiHzreSzNTczkc9d\"?>\n"
            "<x:xmpmeta xmlns:x=\"adobe:ns:meta/\">\n"
            "<rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\">\n"

@@ -662,7 +662,7 @@ int listRecords()
     if (!summaries)
         return printFailure(store->error());
     for (const RecordSummary &summary : *summaries)
-        print(stdout, listingLine(summary));
+        print(stdout, listingLine(summary, store->keepsOrigin()));
     return 0;
 }
 
