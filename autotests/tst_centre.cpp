@@ -14,20 +14,29 @@
 #include "centre/centrefile.h"
 #include "centre/centrestore.h"
 #include "centre/personcode.h"
+#include "centre/seatstore.h"
 #include "centre/serversession.h"
 #include "centre/serverstore.h"
 #include "framework/questionbank.h"
 #include "records/groupstats.h"
+#include "records/localstore.h"
 #include "records/recordexport.h"
 #include "records/statfiles.h"
 #include "recordwindows/recordswindow.h"
+#include "recordwindows/sittingswindow.h"
 #include "reports/groupreport.h"
 #include "shell/mainwindow.h"
 #include "shell/recordkeeping.h"
 
+#include <QDateTimeEdit>
 #include <QInputDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QProcess>
+#include <QPushButton>
 #include <QTableView>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThreadPool>
@@ -1229,6 +1238,81 @@ private slots:
                                        "JOIN zentrova.records r ON r.uuid = a.record_uuid WHERE r.id = %1")
                             .arg(id)),
             QStringLiteral("teacher outside_sitting not_on_roster"));
+    }
+
+    // Sittings through the store and its window: opened for a class and a
+    // test, listed, closed; a close of none is said; a seat and one's own
+    // record file refuse them with a sentence.
+    void sittingsThroughTheStore()
+    {
+        ServerStore store(m_server.conninfo(QStringLiteral("teacher")));
+        QVERIFY(store.refusal(Store::Action::Sittings).isEmpty());
+        ScriptedAnswers answers;
+        answers.setYesNoDefault(MessageAnswer::Yes);
+        SittingsWindow window(store);
+        auto *table = window.findChild<QTableWidget *>(QStringLiteral("tblSittings"));
+        QVERIFY(table);
+        const int before = int(answerOf(store.sittings())->size());
+        QTRY_COMPARE(table->rowCount(), before);
+        window.findChild<QLineEdit *>(QStringLiteral("txtSittingClass"))->setText(QStringLiteral("高二（6）班"));
+        auto *tests = window.findChild<QListWidget *>(QStringLiteral("lstSittingTests"));
+        const auto anxiety = tests->findItems(QStringLiteral("考试焦虑度测试"), Qt::MatchExactly);
+        QCOMPARE(anxiety.size(), 1);
+        anxiety.first()->setCheckState(Qt::Checked);
+        const QDateTime opens(QDate(2025, 1, 6), QTime(8, 0));
+        window.findChild<QDateTimeEdit *>(QStringLiteral("dtpSittingOpens"))->setDateTime(opens);
+        window.findChild<QDateTimeEdit *>(QStringLiteral("dtpSittingCloses"))->setDateTime(opens.addSecs(-60));
+        auto *open = window.findChild<QPushButton *>(QStringLiteral("cmdOpenSitting"));
+        QTRY_VERIFY(open->isEnabled());
+        open->click();
+        QCOMPARE(answers.asked().size(), 1); // closes before it opens: said, nothing asked of the server
+        window.findChild<QDateTimeEdit *>(QStringLiteral("dtpSittingCloses"))->setDateTime(opens.addSecs(3600));
+        open->click();
+        QTRY_COMPARE(table->rowCount(), before + 1);
+        const auto listed = answerOf(store.sittings());
+        QVERIFY(listed && listed->size() == before + 1);
+        const auto mine
+            = std::find_if(listed->begin(), listed->end(), [](const Sitting &s) { return s.group == QStringLiteral("高二（6）班"); });
+        QVERIFY(mine != listed->end());
+        const Sitting opened = *mine;
+        QCOMPARE(opened.group, QStringLiteral("高二（6）班"));
+        QCOMPARE(opened.tests, QStringList({"frm考试焦虑"}));
+        QCOMPARE(opened.opens, opens);
+        QCOMPARE(opened.closes, opens.addSecs(3600));
+        QCOMPARE(opened.openedBy, QStringLiteral("teacher"));
+        QCOMPARE(opened.closedBy, QString());
+
+        // The window's row of the sitting, and who closed it there.
+        const auto rowOf = [&] {
+            const auto found = table->findItems(QString::number(opened.id), Qt::MatchExactly);
+            return found.size() == 1 ? found.first()->row() : -1;
+        };
+        QVERIFY(rowOf() >= 0);
+        table->selectRow(rowOf());
+        window.findChild<QPushButton *>(QStringLiteral("cmdCloseSitting"))->click();
+        QTRY_COMPARE(rowOf() >= 0 ? table->item(rowOf(), 6)->text() : QString(), QStringLiteral("teacher"));
+        QCOMPARE(answers.asked().size(), 2);
+        QVERIFY(answers.asked().last().buttons == MessageButtons::YesNo);
+
+        auto *none = store.closeSitting(999999);
+        none->waitForDone();
+        QCOMPARE(none->error(), QStringLiteral("测评中心的服务器上没有编号为 999999 的测评场次。"));
+
+        LocalStore own(m_files.filePath(QStringLiteral("sittings.db")));
+        SeatStore seat;
+        for (Store *refusing : std::initializer_list<Store *> {&own, &seat}) {
+            for (const Store::Action action : {Store::Action::Sittings, Store::Action::Accept})
+                QVERIFY(!refusing->refusal(action).isEmpty());
+            auto *refused = refusing->sittings();
+            refused->waitForDone();
+            QCOMPARE(refused->error(), refusing->refusal(Store::Action::Sittings));
+            auto *notAccepted = refusing->accept({1});
+            notAccepted->waitForDone();
+            QVERIFY(!notAccepted->error().isEmpty());
+            SittingsWindow shut(*refusing);
+            QCOMPARE(shut.findChild<QLabel *>(QStringLiteral("lblSittingsStatus"))->text(), refusing->refusal(Store::Action::Sittings));
+            QVERIFY(!shut.findChild<QPushButton *>(QStringLiteral("cmdOpenSitting"))->isEnabled());
+        }
     }
 };
 
