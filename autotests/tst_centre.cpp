@@ -1173,17 +1173,11 @@ private slots:
         const QString outside = ServerStore::markSentence(QStringLiteral("outside_sitting"));
         QCOMPARE(columns.value(QStringLiteral("存疑")),
             QStringList({outside, outside + QStringLiteral("；总分 10 与作答不符（按作答应为 99）")}));
-        const QStringList arrived
-            = scalar(QStringLiteral("SELECT string_agg(extract(epoch FROM date_trunc('second', received))::bigint::text, '|' "
-                                    "ORDER BY finished) FROM zentrova.record_list WHERE person_code = '%1'")
-                         .arg(code))
-                  .split(u'|');
-        const QStringList shown = columns.value(arrivedLabel);
-        QCOMPARE(shown.size(), arrived.size());
-        for (qsizetype i = 0; i < shown.size(); ++i) {
-            const QDateTime time = QDateTime::fromString(shown[i], Qt::ISODate);
-            QVERIFY2(time.isValid() && time.toSecsSinceEpoch() == arrived[i].toLongLong(), qPrintable(shown[i] + " vs " + arrived[i]));
-        }
+        QStringList arrived; // as seconds, whichever way the file writes the time
+        for (const QString &shown : columns.value(arrivedLabel))
+            arrived << QString::number(QDateTime::fromString(shown, Qt::ISODate).toSecsSinceEpoch());
+        QCOMPARE(arrived.join(u'|'), scalar("SELECT string_agg(extract(epoch FROM date_trunc('second', received))::bigint::text, '|' "
+                                            "ORDER BY finished) FROM zentrova.record_list WHERE person_code = '" + code + "'"));
     }
 
     // The listing at a centre ends each line with the same five fields, one
@@ -1275,19 +1269,16 @@ private slots:
             = std::find_if(listed->begin(), listed->end(), [](const Sitting &s) { return s.group == QStringLiteral("高二（6）班"); });
         QVERIFY(mine != listed->end());
         const Sitting opened = *mine;
-        QCOMPARE(opened.group, QStringLiteral("高二（6）班"));
         QCOMPARE(opened.tests, QStringList({"frm考试焦虑"}));
         QCOMPARE(opened.opens, opens);
         QCOMPARE(opened.closes, opens.addSecs(3600));
-        QCOMPARE(opened.openedBy, QStringLiteral("teacher"));
-        QCOMPARE(opened.closedBy, QString());
+        QCOMPARE(opened.openedBy + opened.closedBy, QStringLiteral("teacher"));
 
         // The window's row of the sitting, and who closed it there.
         const auto rowOf = [&] {
             const auto found = table->findItems(QString::number(opened.id), Qt::MatchExactly);
             return found.size() == 1 ? found.first()->row() : -1;
         };
-        QVERIFY(rowOf() >= 0);
         table->selectRow(rowOf());
         window.findChild<QPushButton *>(QStringLiteral("cmdCloseSitting"))->click();
         QTRY_COMPARE(rowOf() >= 0 ? table->item(rowOf(), 6)->text() : QString(), QStringLiteral("teacher"));
@@ -1308,7 +1299,7 @@ private slots:
             QCOMPARE(refused->error(), refusing->refusal(Store::Action::Sittings));
             auto *notAccepted = refusing->accept({1});
             notAccepted->waitForDone();
-            QVERIFY(!notAccepted->error().isEmpty());
+            QCOMPARE(notAccepted->error(), refusing->refusal(Store::Action::Accept));
             SittingsWindow shut(*refusing);
             QCOMPARE(shut.findChild<QLabel *>(QStringLiteral("lblSittingsStatus"))->text(), refusing->refusal(Store::Action::Sittings));
             QVERIFY(!shut.findChild<QPushButton *>(QStringLiteral("cmdOpenSitting"))->isEnabled());
