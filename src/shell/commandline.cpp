@@ -78,7 +78,8 @@ QList<QCommandLineOption> options()
             QStringLiteral("像测试窗口那样打开题库（随附的，或 --bank 给出的）中每个测试的表，报告结果后退出。不需要显示器。")},
         {RecordsOption, QStringLiteral("在这个文件中保存和读取测评记录，代替用户数据文件夹中的测评记录文件。"), FileValue},
         {ListRecordsOption,
-            QStringLiteral("每条记录打印一行，最新的在前，然后退出：编号、完成时间、受测者、测试和结果，以制表符分隔；"
+            QStringLiteral("每条记录打印一行，最新的在前，然后退出：编号、完成时间、受测者、测试和结果"
+                           "（测评中心的记录再加测评码、座位、登录名、送达时间和存疑），以制表符分隔；"
                            "字段中的控制字符写成 \\t、\\n、\\\\ 之类的转义。不需要显示器。")},
         {ExportRecordsOption,
             QStringLiteral("把每条记录连同得分和答案以 CSV（UTF-8）写入文件，供电子表格程序打开，然后退出；"
