@@ -5,6 +5,7 @@
 // done in SQL, damage found rather than shown, and requests that queue,
 // cancel and answer on the caller's thread.
 #include "records/localstore.h"
+#include "records/recordexport.h"
 #include "recordwindows/recordswindow.h"
 #include "testsupport.h"
 
@@ -118,6 +119,47 @@ std::function<bool(const Row &, const Row &)> before(SummaryOrder order, Qt::Sor
     };
 }
 
+// Records that CSV must carry intact: separators, quotes and line breaks
+// inside fields, text a spreadsheet would run, figures missing, repeated or
+// not numbers, times before 1970 and before the year 1, offsets with seconds,
+// and a name that is not UTF-8 (written by another tool).
+void fillAwkward(const QString &path)
+{
+    const auto at = [](QDate date, QTime time, int offset) { return QDateTime(date, time, Qt::OffsetFromUTC, offset); };
+    const auto record = [](QString window, QString caption, QString person, QString group, QDateTime finished) {
+        Record r;
+        r.window = window;
+        r.caption = caption;
+        r.person = person;
+        r.group = group;
+        r.finished = finished;
+        r.programVersion = "1.2";
+        r.bankSha256 = "ab";
+        return r;
+    };
+    QList<Record> records;
+    records << record("frmW1", "测验\"引号\"", "张,三", "一班", at(QDate(2026, 6, 1), QTime(9, 0), 8 * 3600));
+    records.last().elapsedMinutes = 12;
+    records.last().figures = {{"总分", "23"}, {"因子A", "=1+2"}};
+    records.last().verdict = "好\n很好";
+    records.last().answers = {{"1", "A：很符合"}, {"2", "是"}};
+    records << record("frmW1", "测验\"引号\"", "=HYPERLINK(\"x\")", "", at(QDate(2026, 6, 2), QTime(23, 59, 59), 5 * 3600 + 30 * 60 + 15));
+    records.last().figures = {{"总分", "-5"}};
+    records.last().answers = {{"1", " b：有时"}, {"3", "否"}};
+    records << record("frmW2", "测验2", "@李四", "二班\r\n", at(QDate(1969, 12, 31), QTime(23, 59, 59, 500), -5 * 3600));
+    records.last().programVersion = "1,3";
+    records << record("frmW2", "测验2", "+86 138", "一班", at(QDate(2026, 6, 1), QTime(0, 30), -(9 * 3600 + 30 * 60)));
+    records.last().elapsedMinutes = 0;
+    records.last().figures = {{"因子B", "\t7"}, {"总分", "abc"}, {"总分", "99"}};
+    records.last().answers = {{"2", "C"}, {"1", "A"}};
+    records << record("frmW1", "测验\"引号\"", "王", "二班", at(QDate(-5, 3, 1), QTime(12, 0), 0));
+    records.last().elapsedMinutes = -3;
+    RecordStore store(path);
+    for (const Record &r : std::as_const(records))
+        QVERIFY2(store.add(r), qPrintable(store.error()));
+    sql(path, "UPDATE records SET person = CAST(x'e4b8e78e8b' AS TEXT) WHERE person = '王'");
+}
+
 template<typename T> T answerOf(StoreReply<T> *reply)
 {
     reply->waitForDone();
@@ -144,6 +186,68 @@ private slots:
         fill(m_path);
         m_rows = everyRow(m_path);
         QCOMPARE(m_rows.size(), RecordCount);
+    }
+
+    // The engine's own CSV is byte for byte the export's, whatever the
+    // records hold and the filter takes; a sink that fails fails the write.
+    void csvAsTheExportWritesIt_data()
+    {
+        QTest::addColumn<RecordFilter>("filter");
+        QTest::addColumn<bool>("itemColumns");
+        QTest::addColumn<bool>("missing");
+
+        RecordFilter quotedTest;
+        quotedTest.test = "测验\"引号\"";
+        RecordFilter secondTest;
+        secondTest.test = "frmW2";
+        RecordFilter group;
+        group.group = "一班";
+        RecordFilter ungrouped;
+        ungrouped.group = QString();
+        RecordFilter twoDays;
+        twoDays.range = {QDate(2026, 6, 1), QDate(2026, 6, 2)};
+        RecordFilter none;
+        none.group = "无此组";
+
+        QTest::newRow("every record") << RecordFilter() << false << false;
+        QTest::newRow("every record, item columns") << RecordFilter() << true << false;
+        QTest::newRow("a test by its caption, item columns") << quotedTest << true << false;
+        QTest::newRow("a test by its window") << secondTest << false << false;
+        QTest::newRow("a group") << group << true << false;
+        QTest::newRow("without a group") << ungrouped << false << false;
+        QTest::newRow("two days, read where finished") << twoDays << true << false;
+        QTest::newRow("nothing taken") << none << true << false;
+        QTest::newRow("a missing file") << RecordFilter() << true << true;
+    }
+    void csvAsTheExportWritesIt()
+    {
+        QFETCH(RecordFilter, filter);
+        QFETCH(bool, itemColumns);
+        QFETCH(bool, missing);
+
+        const QString path = m_folder.filePath(missing ? "missing.db" : "awkward.db");
+        if (!missing && !QFile::exists(path))
+            fillAwkward(path);
+        RecordStore store(path);
+        QByteArray expected;
+        QVERIFY(writeCsv(store, [&](const QByteArray &bytes) { return expected += bytes, true; }, filter, itemColumns));
+        qint64 taken = 0;
+        store.forEachRecord([](const QStringList &, const QStringList &) { return true; }, [&](const Record &record) {
+            taken += filter.accepts(record);
+            return true;
+        });
+
+        QByteArray written;
+        const auto count = store.writeCsv(filter, itemColumns, [&](const char *bytes, size_t size) {
+            written.append(bytes, qsizetype(size));
+            return true;
+        });
+        QVERIFY2(count, qPrintable(store.error()));
+        QCOMPARE(written, expected);
+        QCOMPARE(*count, taken);
+
+        QVERIFY(!store.writeCsv(filter, itemColumns, [](const char *, size_t) { return false; }));
+        QVERIFY(store.error().isEmpty());
     }
 
     // Every page in turn, each starting after the last row of the one
