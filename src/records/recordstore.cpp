@@ -81,6 +81,18 @@ const char *const SchemaSteps[] = {
        CREATE INDEX records_by_person ON records (person, finished_ms);
        CREATE INDEX records_by_group ON records (person_group, finished_ms);
        CREATE INDEX records_by_elapsed ON records (ifnull(elapsed_minutes, -1), finished_ms);)",
+    // The total as a number beside its record, so that the listing's order
+    // by total is read from an index too: a record's first 总分 figure that
+    // shows a number, kept by its figures however they are written.
+    R"(ALTER TABLE records ADD COLUMN total REAL;
+       CREATE INDEX records_by_total ON records (ifnull(total, -1e308), finished_ms);
+       CREATE TRIGGER figures_give_total AFTER INSERT ON figures WHEN new.name = '总分' BEGIN
+           UPDATE records SET total = (SELECT CAST(value AS REAL) FROM figures
+                                       WHERE record = new.record AND name = '总分' AND ltrim(value) GLOB '[-+.0-9]*')
+           WHERE id = new.record;
+       END;
+       UPDATE records SET total = (SELECT CAST(value AS REAL) FROM figures
+                                   WHERE record = records.id AND name = '总分' AND ltrim(value) GLOB '[-+.0-9]*');)",
 };
 constexpr int SchemaVersion = int(std::size(SchemaSteps));
 
@@ -95,6 +107,7 @@ const char *const RecordColumns
 const char *const GroupColumn = "person_group";
 const char *const NoGroupColumn = "''";
 constexpr int GroupSchemaVersion = 2;
+constexpr int TotalSchemaVersion = 5;
 const char *const NewestFirst = " ORDER BY finished_ms DESC, id DESC";
 
 QString &defaultPathOverride()
@@ -308,6 +321,16 @@ public:
     bool hasRecords() const { return m_version > 0; }
     // The group column, or an empty text where the file predates groups.
     const char *groupColumn() const { return m_version >= GroupSchemaVersion ? GroupColumn : NoGroupColumn; }
+    // The listing's key for its order by total: the column where the file
+    // has it, else worked out from the figures.
+    QByteArray totalKey() const
+    {
+        if (m_version >= TotalSchemaVersion)
+            return "ifnull(total, -1e308)";
+        // A figure that shows no number shows no total (see Record::total()).
+        return "ifnull((SELECT CAST(value AS REAL) FROM figures WHERE figures.record = records.id"
+               " AND figures.name = :totalName AND ltrim(value) GLOB '[-+.0-9]*'), -1e308)";
+    }
     // RecordColumns as this file holds them.
     QByteArray recordColumns() const { return RecordColumns + QByteArray(groupColumn()); }
 
@@ -798,7 +821,7 @@ private:
 
 // The listing's order: its column where it has one, then the finishing time
 // and the id, so that every row has a place of its own and a page can start
-// after any row. Each but the total's is read from an index.
+// after any row. Each is read from an index.
 QByteArrayList orderKeys(SummaryOrder order, const Connection &db)
 {
     const QByteArrayList last = {"finished_ms", "id"};
@@ -814,10 +837,7 @@ QByteArrayList orderKeys(SummaryOrder order, const Connection &db)
     case SummaryOrder::Elapsed:
         return QByteArrayList {"ifnull(elapsed_minutes, -1)"} + last;
     case SummaryOrder::Total:
-        // A figure that shows no number shows no total (see Record::total()).
-        return QByteArrayList {"ifnull((SELECT CAST(value AS REAL) FROM figures WHERE figures.record = records.id"
-                               " AND figures.name = :totalName AND ltrim(value) GLOB '[-+.0-9]*'), -1e308)"}
-            + last;
+        return QByteArrayList {db.totalKey()} + last;
     }
     return last;
 }
