@@ -1646,7 +1646,6 @@ std::optional<QList<RecordSummary>> RecordStore::summaries(const SummaryQuery &q
     const FilterSql filter(db, query.filter);
     const QByteArrayList keys = orderKeys(query.order, db);
     const QByteArray direction = query.direction == Qt::DescendingOrder ? " DESC" : "";
-    QByteArrayList conditions;
     QByteArrayList places;
     for (qsizetype i = 0; i < keys.size(); ++i)
         places << ":after" + QByteArray::number(i);
@@ -1661,18 +1660,32 @@ std::optional<QList<RecordSummary>> RecordStore::summaries(const SummaryQuery &q
             m_error = QStringLiteral("测评记录文件“%1”中没有编号为 %2 的记录，列表已经变了。").arg(m_path).arg(*query.after);
             return std::nullopt;
         }
-        // The first key's bound alone lets SQLite seek in an index on an
-        // expression (the elapsed time's), which it does not for the row.
-        const QByteArray beyond = direction.isEmpty() ? " > " : " < ";
-        conditions << keys.first() + (direction.isEmpty() ? " >= " : " <= ") + places.first()
-                   << "(" + keys.join(", ") + ")" + beyond + "(" + places.join(", ") + ")";
     }
-    QByteArrayList ordered;
-    for (const QByteArray &key : keys)
-        ordered << key + direction;
-    Statement rows(db.handle(),
-        "SELECT " + keys.join(", ") + " FROM records" + filter.where(conditions) + " ORDER BY " + ordered.join(", ")
-        + (query.limit > 0 ? " LIMIT " + QByteArray::number(query.limit) : QByteArray()));
+    const auto inOrder = [&](const QByteArrayList &columns) {
+        QByteArrayList ordered;
+        for (const QByteArray &column : columns)
+            ordered << column + direction;
+        return " ORDER BY " + ordered.join(", ");
+    };
+    const QByteArray limit = query.limit > 0 ? " LIMIT " + QByteArray::number(query.limit) : QByteArray();
+    QByteArray pageSql = "SELECT " + keys.join(", ") + " FROM records" + filter.where() + inOrder(keys) + limit;
+    if (query.after) {
+        // The rows that tie with it on the first key, then those beyond:
+        // each part seeks in its index, where a comparison of the whole row
+        // does not when the first key is an expression (elapsed, total).
+        const QByteArray beyond = direction.isEmpty() ? " > " : " < ";
+        const QByteArrayList rest = keys.mid(1), restPlaces = places.mid(1);
+        const QByteArray ties = "SELECT " + keys.join(", ") + " FROM records"
+            + filter.where({keys.first() + " = " + places.first(), "(" + rest.join(", ") + ")" + beyond + "(" + restPlaces.join(", ") + ")"})
+            + inOrder(rest) + limit;
+        const QByteArray further
+            = "SELECT " + keys.join(", ") + " FROM records" + filter.where({keys.first() + beyond + places.first()}) + inOrder(keys) + limit;
+        QByteArrayList positions;
+        for (qsizetype i = 1; i <= keys.size(); ++i)
+            positions << QByteArray::number(i);
+        pageSql = "SELECT * FROM (" + ties + ") UNION ALL SELECT * FROM (" + further + ")" + inOrder(positions) + limit;
+    }
+    Statement rows(db.handle(), pageSql);
     filter.bind(rows);
     rows.bind(":totalName", Record::TotalName);
     if (query.after) {
