@@ -1554,6 +1554,7 @@ std::optional<qint64> RecordStore::writeCsv(const RecordFilter &filter, bool ite
             m_error = told(db, NotRead);
             return std::nullopt;
         }
+        // The person, the group and the test, as RecordColumns has them.
         for (const int column : {7, 10, 2})
             csv.field(utf8(row, column, scratch));
         if (row.isNull(5))
