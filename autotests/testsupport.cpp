@@ -193,7 +193,8 @@ int OpenedWindow::chosen() const
 }
 
 const char *const AsFirstReleaseLeftIt
-    = "DROP INDEX records_by_window; DROP INDEX records_by_caption; DROP INDEX records_by_person; DROP INDEX records_by_group;"
+    = "DROP TRIGGER figures_give_total; DROP INDEX records_by_total; ALTER TABLE records DROP COLUMN total;"
+      " DROP INDEX records_by_window; DROP INDEX records_by_caption; DROP INDEX records_by_person; DROP INDEX records_by_group;"
       " DROP INDEX records_by_elapsed; DROP TABLE outbox; ALTER TABLE records DROP COLUMN person_group; PRAGMA user_version = 1";
 
 void failOnThreadWarnings()

@@ -4,46 +4,45 @@
 // What exporting a large record file costs: builds a record file of N
 // records (a total and 25 answers each, as a typical test keeps), exports it
 // as CSV as --export-records does, and prints the time and the process's
-// peak memory, which the export should keep independent of N; then as SPSS
-// and Stata files with a column per item.
+// peak memory, which the export should keep independent of N; the same
+// through the engine's own CSV writer, against sqlite3 -csv writing the same
+// columns; then as SPSS and Stata files with a column per item.
 //
 //   bench_export [N]    (1,000,000 by default)
 
+#include "benchfigures.h"
 #include "framework/questionbank.h"
 #include "records/recordexport.h"
 #include "records/recordstore.h"
+#include "records/safesave.h"
 #include "records/statfiles.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <sqlite3.h>
 
 #include <cstdio>
 #include <cstdlib>
-#include <sys/resource.h>
 
 using namespace zentrova;
+using namespace zentrova::bench;
 
 namespace {
 
-double peakRssMb()
-{
-    rusage usage = {};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss / 1024.0;
-}
-
-// Processor seconds, user and system: on a busy machine the wall clock says
-// more about the neighbours.
-double cpuSeconds()
-{
-    rusage usage = {};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
+// The export's columns as SQL: the time with its offset, the total, the
+// answers joined, the program named.
+const char *const SameColumns
+    = "SELECT r.id, strftime('%Y-%m-%dT%H:%M:%S', (r.finished_ms + r.utc_offset * 1000) / 1000, 'unixepoch')"
+      " || printf('%s%02d:%02d', iif(r.utc_offset < 0, '-', '+'), abs(r.utc_offset) / 3600, abs(r.utc_offset) / 60 % 60),"
+      " r.person, r.person_group, r.caption, r.elapsed_minutes,"
+      " (SELECT value FROM figures f WHERE f.record = r.id AND f.name = '总分'), r.verdict,"
+      " (SELECT group_concat(a.item || ':' || a.answer, '; ') FROM answers a WHERE a.record = r.id),"
+      " 'Zentrova ' || r.program_version, r.bank_sha256 FROM records r ORDER BY r.finished_ms, r.id";
 
 // The first record through the store, for the schema and the marks; the rest
 // copied in one transaction.
@@ -84,6 +83,8 @@ bool fill(const QString &path, long long count)
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
+    // Each figure as it comes: a run at a million records takes minutes.
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
     const long long count = argc > 1 ? std::atoll(argv[1]) : 1000000;
     QTemporaryDir dir;
     const QString records = dir.filePath("records.db"), csv = dir.filePath("export.csv");
@@ -112,6 +113,42 @@ int main(int argc, char *argv[])
     }
     std::printf("export to CSV (%.0f MB): %.2f s (processor %.2f s), peak RSS of the process %.1f MB\n", QFileInfo(csv).size() / 1e6,
         timer.nsecsElapsed() / 1e9, cpuSeconds() - cpuBefore, peakRssMb());
+
+    // The engine's own CSV writer against sqlite3's, each writing the same
+    // columns of the same file, in processor time (a child's counts once
+    // it has been waited for).
+    const QString engineCsv = dir.filePath("engine.csv");
+    timer.restart();
+    cpuBefore = cpuSeconds();
+    SafeSave engineFile(engineCsv, QStringLiteral("导出文件"));
+    const auto written = engineFile.open()
+        ? store.writeCsv({}, false, [&](const char *bytes, size_t size) { return engineFile.write(QByteArray::fromRawData(bytes, qsizetype(size))); })
+        : std::nullopt;
+    if (!written || !engineFile.commit()) {
+        std::fprintf(stderr, "bench_export: %s\n", qPrintable(store.error().isEmpty() ? engineFile.error() : store.error()));
+        return 1;
+    }
+    const double engineCpu = cpuSeconds() - cpuBefore;
+    std::printf("engine's CSV writer (%.0f MB): %.2f s (processor %.2f s), peak RSS of the process %.1f MB\n",
+        QFileInfo(engineCsv).size() / 1e6, timer.nsecsElapsed() / 1e9, engineCpu, peakRssMb());
+    const QString sqlite3 = QStandardPaths::findExecutable(QStringLiteral("sqlite3"));
+    if (sqlite3.isEmpty()) {
+        std::printf("sqlite3 -csv: not compared, the sqlite3 program is not installed\n");
+    } else {
+        QProcess child;
+        child.setStandardOutputFile(dir.filePath("sqlite3.csv"));
+        child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        timer.restart();
+        const double childBefore = childCpuSeconds();
+        child.start(sqlite3, {QStringLiteral("-csv"), QStringLiteral("-readonly"), records, QString::fromUtf8(SameColumns)});
+        if (!child.waitForFinished(-1) || child.exitCode() != 0) {
+            std::fprintf(stderr, "bench_export: sqlite3 -csv failed\n");
+            return 1;
+        }
+        const double sqliteCpu = childCpuSeconds() - childBefore;
+        std::printf("sqlite3 -csv, the same columns (%.0f MB): %.2f s (processor %.2f s); engine / sqlite3: %.2f\n",
+            QFileInfo(dir.filePath("sqlite3.csv")).size() / 1e6, timer.nsecsElapsed() / 1e9, sqliteCpu, engineCpu / sqliteCpu);
+    }
 
     // The items' words and scores come from the bank the build made.
     setBankFile(QCoreApplication::applicationDirPath() + "/../" + BankFileName);

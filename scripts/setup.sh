@@ -9,7 +9,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-translations-l10n libgl-dev
-  libsqlite3-dev
+  libsqlite3-dev sqlite3
   libpq-dev postgresql-15
   libreadstat-dev
   pspp r-base-core r-cran-haven r-cran-psych

@@ -3,7 +3,9 @@
 
 #include "recordstore.h"
 
+#include "framework/formulaguard.h"
 #include "framework/questionbank.h"
+#include "recordexport.h"
 #include "safesave.h"
 
 #include <QCollator>
@@ -19,9 +21,15 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cerrno>
-#include <mutex>
+#include <charconv>
 #include <cstring>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -73,6 +81,18 @@ const char *const SchemaSteps[] = {
        CREATE INDEX records_by_person ON records (person, finished_ms);
        CREATE INDEX records_by_group ON records (person_group, finished_ms);
        CREATE INDEX records_by_elapsed ON records (ifnull(elapsed_minutes, -1), finished_ms);)",
+    // The total as a number beside its record, so that the listing's order
+    // by total is read from an index too: a record's first 总分 figure that
+    // shows a number, kept by its figures however they are written.
+    R"(ALTER TABLE records ADD COLUMN total REAL;
+       CREATE INDEX records_by_total ON records (ifnull(total, -1e308), finished_ms);
+       CREATE TRIGGER figures_give_total AFTER INSERT ON figures WHEN new.name = '总分' BEGIN
+           UPDATE records SET total = (SELECT CAST(value AS REAL) FROM figures
+                                       WHERE record = new.record AND name = '总分' AND ltrim(value) GLOB '[-+.0-9]*')
+           WHERE id = new.record;
+       END;
+       UPDATE records SET total = (SELECT CAST(value AS REAL) FROM figures
+                                   WHERE record = records.id AND name = '总分' AND ltrim(value) GLOB '[-+.0-9]*');)",
 };
 constexpr int SchemaVersion = int(std::size(SchemaSteps));
 
@@ -87,6 +107,7 @@ const char *const RecordColumns
 const char *const GroupColumn = "person_group";
 const char *const NoGroupColumn = "''";
 constexpr int GroupSchemaVersion = 2;
+constexpr int TotalSchemaVersion = 5;
 const char *const NewestFirst = " ORDER BY finished_ms DESC, id DESC";
 
 QString &defaultPathOverride()
@@ -300,6 +321,16 @@ public:
     bool hasRecords() const { return m_version > 0; }
     // The group column, or an empty text where the file predates groups.
     const char *groupColumn() const { return m_version >= GroupSchemaVersion ? GroupColumn : NoGroupColumn; }
+    // The listing's key for its order by total: the column where the file
+    // has it, else worked out from the figures.
+    QByteArray totalKey() const
+    {
+        if (m_version >= TotalSchemaVersion)
+            return "ifnull(total, -1e308)";
+        // A figure that shows no number shows no total (see Record::total()).
+        return "ifnull((SELECT CAST(value AS REAL) FROM figures WHERE figures.record = records.id"
+               " AND figures.name = :totalName AND ltrim(value) GLOB '[-+.0-9]*'), -1e308)";
+    }
     // RecordColumns as this file holds them.
     QByteArray recordColumns() const { return RecordColumns + QByteArray(groupColumn()); }
 
@@ -790,7 +821,7 @@ private:
 
 // The listing's order: its column where it has one, then the finishing time
 // and the id, so that every row has a place of its own and a page can start
-// after any row. Each but the total's is read from an index.
+// after any row. Each is read from an index.
 QByteArrayList orderKeys(SummaryOrder order, const Connection &db)
 {
     const QByteArrayList last = {"finished_ms", "id"};
@@ -806,10 +837,7 @@ QByteArrayList orderKeys(SummaryOrder order, const Connection &db)
     case SummaryOrder::Elapsed:
         return QByteArrayList {"ifnull(elapsed_minutes, -1)"} + last;
     case SummaryOrder::Total:
-        // A figure that shows no number shows no total (see Record::total()).
-        return QByteArrayList {"ifnull((SELECT CAST(value AS REAL) FROM figures WHERE figures.record = records.id"
-                               " AND figures.name = :totalName AND ltrim(value) GLOB '[-+.0-9]*'), -1e308)"}
-            + last;
+        return QByteArrayList {db.totalKey()} + last;
     }
     return last;
 }
@@ -835,6 +863,27 @@ std::optional<QStringList> distinctValues(Connection &db, const QByteArray &colu
         return std::nullopt;
     }
     return list;
+}
+
+// Names in pinyin order. Each name's collation key is made once: comparing
+// the names themselves collates each again at every step of the sort, which
+// costs more than reading the names when there are thousands of groups.
+QStringList inPinyinOrder(const QStringList &names)
+{
+    const QCollator pinyin(QLocale(QLocale::Chinese, QLocale::China));
+    std::vector<QCollatorSortKey> keys;
+    keys.reserve(size_t(names.size()));
+    std::vector<qsizetype> order(size_t(names.size()));
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        keys.push_back(pinyin.sortKey(names[i]));
+        order[size_t(i)] = i;
+    }
+    std::sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) { return keys[size_t(a)].compare(keys[size_t(b)]) < 0; });
+    QStringList sorted;
+    sorted.reserve(names.size());
+    for (const qsizetype i : order)
+        sorted << names[i];
+    return sorted;
 }
 
 // Stores the figures or the answers of a record, in order.
@@ -880,6 +929,255 @@ bool beginReading(Connection &db, QString &error)
     error = told(db, NotRead);
     return false;
 }
+
+// The values of a detail table's column (figures' names, answers' items)
+// in the order first met, walking the records a filter takes in time order.
+std::optional<QStringList> firstMet(Connection &db, const FilterSql &where, const QByteArray &column, const QByteArray &table)
+{
+    Statement found(db.handle(),
+        "SELECT " + column + " FROM (SELECT d." + column + ", row_number() OVER (ORDER BY r.finished_ms, r.id, d.position) AS n "
+        "FROM records r JOIN " + table + " d ON d.record = r.id" + where.where() + ") GROUP BY " + column + " ORDER BY min(n)");
+    where.bind(found);
+    QStringList list;
+    while (found.next())
+        list << found.text(0);
+    if (found.failed()) {
+        db.failed(found);
+        return std::nullopt;
+    }
+    return list;
+}
+
+// The records a filter takes, oldest first, with their figures and answers:
+// three statements walk the records' time index side by side and find the
+// rows of each by key, so that nothing is sorted whole or held.
+class RecordWalk
+{
+public:
+    RecordWalk(Connection &db, const FilterSql &where)
+        : rows(db.handle(), "SELECT " + db.recordColumns() + " FROM records r" + where.where() + " ORDER BY finished_ms, id")
+        , m_db(db)
+        , m_figures(db.handle(),
+              "SELECT f.record, f.name, f.value FROM records r JOIN figures f ON f.record = r.id" + where.where()
+                  + " ORDER BY r.finished_ms, r.id, f.position")
+        , m_answers(db.handle(),
+              "SELECT a.record, a.item, a.answer FROM records r JOIN answers a ON a.record = r.id" + where.where()
+                  + " ORDER BY r.finished_ms, r.id, a.position")
+    {
+        for (Statement *statement : {&rows, &m_figures, &m_answers})
+            where.bind(*statement);
+        m_moreFigures = m_figures.next();
+        m_moreAnswers = m_answers.next();
+    }
+
+    // The record's row: step it with next().
+    Statement rows;
+
+    // Calls each with the row of every figure, or answer, of record id, the
+    // record rows is on, in order.
+    template<typename Each> void figuresOf(qint64 id, Each each) { detailsOf(m_figures, m_moreFigures, id, each); }
+    template<typename Each> void answersOf(qint64 id, Each each) { detailsOf(m_answers, m_moreAnswers, id, each); }
+
+    // Whether every statement ran to its end; else the connection says why.
+    bool succeeded()
+    {
+        for (const Statement *statement : {&rows, &m_figures, &m_answers}) {
+            if (statement->failed())
+                return m_db.failed(*statement);
+        }
+        return true;
+    }
+
+private:
+    template<typename Each> static void detailsOf(Statement &details, bool &more, qint64 id, Each &each)
+    {
+        for (; more && details.integer(0) == id; more = details.next())
+            each(std::as_const(details));
+    }
+
+    Connection &m_db;
+    Statement m_figures;
+    Statement m_answers;
+    bool m_moreFigures = false;
+    bool m_moreAnswers = false;
+};
+
+// A text column's bytes as a QString gives them back: UTF-8 as the file
+// holds it, or where it is not (only another tool writes that) made so as
+// Statement::text() makes it, in scratch.
+std::string_view utf8(const Statement &statement, int column, std::string &scratch)
+{
+    const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(statement.handle(), column));
+    const std::string_view bytes(text ? text : "", size_t(sqlite3_column_bytes(statement.handle(), column)));
+    if (QByteArrayView(bytes.data(), qsizetype(bytes.size())).isValidUtf8())
+        return bytes;
+    scratch = QString::fromUtf8(bytes.data(), qsizetype(bytes.size())).toStdString();
+    return scratch;
+}
+
+// Hashes std::string and std::string_view alike, so that looking up a
+// column's bytes makes no string.
+struct TextHash {
+    using is_transparent = void;
+    size_t operator()(std::string_view text) const { return std::hash<std::string_view>()(text); }
+};
+
+// Which of a row's columns a name fills (figure names, item numbers), and
+// which the current record has met: the first of a name counts.
+class ColumnsByName
+{
+public:
+    explicit ColumnsByName(const QStringList &names)
+    {
+        for (const QString &name : names)
+            m_columns.emplace(name.toStdString(), int(m_columns.size()));
+        m_met.resize(m_columns.size());
+    }
+    size_t size() const { return m_met.size(); }
+    // For the next record.
+    void clear() { std::fill(m_met.begin(), m_met.end(), false); }
+    // The column name fills, now met; -1 for a name without a column, or
+    // one met before.
+    int take(std::string_view name)
+    {
+        const auto found = m_columns.find(name);
+        if (found == m_columns.end() || m_met[size_t(found->second)])
+            return -1;
+        m_met[size_t(found->second)] = true;
+        return found->second;
+    }
+    bool met(size_t column) const { return m_met[column]; }
+
+private:
+    std::unordered_map<std::string, int, TextHash, std::equal_to<>> m_columns;
+    std::vector<bool> m_met;
+};
+
+// CSV as writeCsv() (recordexport.h) writes it, made of bytes in one large
+// buffer that goes to a sink whenever it fills.
+class CsvWriter
+{
+public:
+    explicit CsvWriter(const RecordStore::CsvSink &sink)
+        : m_sink(sink)
+    {
+        m_bytes.reserve(FlushAt + FlushAt / 4);
+    }
+
+    void append(std::string_view bytes) { m_bytes += bytes; }
+
+    // A field, guarded against spreadsheet formulas and quoted as the
+    // export's csvField() does it, then a comma.
+    void field(std::string_view text)
+    {
+        const bool guarded = runsAsFormula(text);
+        const bool quoted = std::any_of(text.begin(), text.end(), [](char c) { return c == ',' || c == '"' || c == '\n' || c == '\r'; });
+        if (quoted)
+            m_bytes += '"';
+        if (guarded)
+            m_bytes += '\'';
+        if (!quoted) {
+            m_bytes += text;
+        } else {
+            for (size_t start = 0;;) {
+                const size_t quote = text.find('"', start);
+                m_bytes += text.substr(start, quote == std::string_view::npos ? quote : quote + 1 - start);
+                if (quote == std::string_view::npos)
+                    break;
+                m_bytes += '"';
+                start = quote + 1;
+            }
+            m_bytes += '"';
+        }
+        m_bytes += ',';
+    }
+
+    // A plain number: never guarded, never quoted.
+    void number(qint64 value)
+    {
+        padded(value, 0);
+        m_bytes += ',';
+    }
+
+    // The id and the time finished in ISO 8601 with the offset; false for
+    // a time that only damage writes.
+    bool finished(qint64 id, qint64 milliseconds, qint64 utcOffset)
+    {
+        // Plain arithmetic between the years 1 and 9999; QDateTime beyond.
+        constexpr qint64 Day = 86400000, FirstDay = -719162, LastDay = 2932896;
+        const qint64 local = milliseconds + utcOffset * 1000;
+        const qint64 day = local >= 0 ? local / Day : (local + 1) / Day - 1;
+        QDate date;
+        qint64 second = 0;
+        if (utcOffset >= -WidestOffset && utcOffset <= WidestOffset && day >= FirstDay && day <= LastDay) {
+            date = QDate::fromJulianDay(day + 2440588);
+            second = (local - day * Day) / 1000;
+        } else if (const auto at = finishedAt(milliseconds, utcOffset)) {
+            date = at->date();
+            second = at->time().msecsSinceStartOfDay() / 1000;
+        } else {
+            return false;
+        }
+        number(id);
+        int year = 0, month = 0, dayOfMonth = 0;
+        date.getDate(&year, &month, &dayOfMonth);
+        padded(year, 4);
+        for (const auto &[separator, value] : {std::pair{'-', qint64(month)}, {'-', dayOfMonth}, {'T', second / 3600},
+                 {':', second / 60 % 60}, {':', second % 60}}) {
+            m_bytes += separator;
+            padded(value, 2);
+        }
+        const qint64 offset = utcOffset < 0 ? -utcOffset : utcOffset;
+        m_bytes += utcOffset < 0 ? '-' : '+';
+        padded(offset / 3600, 2);
+        m_bytes += ':';
+        padded(offset / 60 % 60, 2);
+        if (offset % 60 != 0) {
+            m_bytes += ':';
+            padded(offset % 60, 2);
+        }
+        m_bytes += ',';
+        return true;
+    }
+
+    // Ends a row (its last comma becomes the line break); false where the
+    // sink failed.
+    bool endRow()
+    {
+        m_bytes.back() = '\r';
+        m_bytes += '\n';
+        return m_bytes.size() < FlushAt || flush();
+    }
+
+    bool flush()
+    {
+        const bool written = m_bytes.empty() || m_sink(m_bytes.data(), m_bytes.size());
+        m_bytes.clear();
+        return written;
+    }
+
+private:
+    static constexpr size_t FlushAt = 4 << 20;
+
+    // As printf's %0*lld: the sign counts towards the width.
+    void padded(qint64 value, int width)
+    {
+        char digits[24];
+        const char *end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+        const char *start = digits;
+        if (value < 0) {
+            m_bytes += '-';
+            ++start;
+            --width;
+        }
+        if (end - start < width)
+            m_bytes.append(size_t(width - (end - start)), '0');
+        m_bytes.append(start, end);
+    }
+
+    const RecordStore::CsvSink &m_sink;
+    std::string m_bytes;
+};
 
 } // namespace
 
@@ -1177,68 +1475,136 @@ std::optional<qint64> RecordStore::forEachRecord(const RecordFilter &filter, boo
         names({}, {});
         return 0;
     }
-    // Each walks the records in time order through their index and finds the
-    // rows of each by key: nothing is sorted whole or held.
     const FilterSql where(db, filter);
-    const QByteArray ofFilter = where.where();
-    // The names of a detail table's column in the order first met.
-    const auto firstMet = [&](const QByteArray &column, const QByteArray &table) -> std::optional<QStringList> {
-        Statement found(db.handle(),
-            "SELECT " + column + " FROM (SELECT d." + column + ", row_number() OVER (ORDER BY r.finished_ms, r.id, d.position) AS n "
-            "FROM records r JOIN " + table + " d ON d.record = r.id" + ofFilter + ") GROUP BY " + column + " ORDER BY min(n)");
-        where.bind(found);
-        QStringList list;
-        while (found.next())
-            list << found.text(0);
-        if (found.failed()) {
-            db.failed(found);
-            m_error = told(db, NotRead);
-            return std::nullopt;
-        }
-        return list;
-    };
-    const auto figureNameList = firstMet("name", "figures");
-    const auto itemList = figureNameList && items ? firstMet("item", "answers") : QStringList();
-    if (!figureNameList || !itemList)
+    const auto figureNameList = firstMet(db, where, "name", "figures");
+    const auto itemList = figureNameList && items ? firstMet(db, where, "item", "answers") : QStringList();
+    if (!figureNameList || !itemList) {
+        m_error = told(db, NotRead);
         return std::nullopt;
+    }
     qint64 visited = 0;
     if (!names(*figureNameList, *itemList))
         return visited;
 
-    Statement rows(db.handle(), "SELECT " + db.recordColumns() + " FROM records r" + ofFilter + " ORDER BY finished_ms, id");
-    Statement figures(db.handle(),
-        "SELECT f.record, f.name, f.value FROM records r JOIN figures f ON f.record = r.id" + ofFilter
-        + " ORDER BY r.finished_ms, r.id, f.position");
-    Statement answers(db.handle(),
-        "SELECT a.record, a.item, a.answer FROM records r JOIN answers a ON a.record = r.id" + ofFilter
-        + " ORDER BY r.finished_ms, r.id, a.position");
-    for (Statement *statement : {&rows, &figures, &answers})
-        where.bind(*statement);
-    bool moreFigures = figures.next(), moreAnswers = answers.next();
-    while (rows.next()) {
-        std::optional<Record> found = recordOfRow(rows);
+    RecordWalk walk(db, where);
+    while (walk.rows.next()) {
+        std::optional<Record> found = recordOfRow(walk.rows);
         if (!found) {
             db.damaged();
             m_error = told(db, NotRead);
             return std::nullopt;
         }
         Record &record = *found;
-        for (; moreFigures && figures.integer(0) == record.id; moreFigures = figures.next())
-            record.figures.append({figures.text(1), figures.text(2)});
-        for (; moreAnswers && answers.integer(0) == record.id; moreAnswers = answers.next())
-            record.answers.append({answers.text(1), answers.text(2)});
+        walk.figuresOf(record.id, [&](const Statement &figure) { record.figures.append({figure.text(1), figure.text(2)}); });
+        walk.answersOf(record.id, [&](const Statement &answer) { record.answers.append({answer.text(1), answer.text(2)}); });
         ++visited;
         if (!visit(record))
             return visited;
     }
-    for (const Statement *statement : {&rows, &figures, &answers}) {
-        if (statement->failed()) {
-            db.failed(*statement);
+    if (!walk.succeeded()) {
+        m_error = told(db, NotRead);
+        return std::nullopt;
+    }
+    return visited;
+}
+
+std::optional<qint64> RecordStore::writeCsv(const RecordFilter &filter, bool itemColumns, const CsvSink &sink)
+{
+    m_error.clear();
+    Connection db(m_path, m_busyTimeout, {m_checked.get(), &m_cancelled});
+    if (!beginReading(db, m_error))
+        return std::nullopt;
+    // The columns are those of every record of the test, whatever else the
+    // filter leaves out, as writeCsv() has them.
+    const RecordFilter ofTest{filter.test, {}, {}, {}};
+    const FilterSql columnsWhere(db, ofTest);
+    std::optional<QStringList> figureNames = QStringList(), items = QStringList();
+    if (db.hasRecords()) {
+        figureNames = firstMet(db, columnsWhere, "name", "figures");
+        items = figureNames && itemColumns ? firstMet(db, columnsWhere, "item", "answers") : QStringList();
+    }
+    if (!figureNames || !items) {
+        m_error = told(db, NotRead);
+        return std::nullopt;
+    }
+    CsvWriter csv(sink);
+    csv.append("\xEF\xBB\xBF");
+    csv.append(csvLine(QStringList{QStringLiteral("编号"), QStringLiteral("完成时间"), QStringLiteral("受测者"), QStringLiteral("小组"),
+                           QStringLiteral("测试"), QStringLiteral("用时（分钟）")}
+                   + *figureNames
+                   + QStringList{QStringLiteral("评语或分数段"), QStringLiteral("答案"), QStringLiteral("程序版本"),
+                       QStringLiteral("题库SHA-256")}
+                   + *items)
+                   .toStdString());
+    qint64 written = 0;
+    if (!db.hasRecords())
+        return csv.flush() ? std::optional(written) : std::nullopt;
+
+    ColumnsByName figureColumns(*figureNames), itemColumnsByName(*items);
+    std::vector<std::string> figureValues(figureColumns.size()), itemValues(itemColumnsByName.size());
+    std::unordered_map<std::string, std::string, TextHash, std::equal_to<>> answerCodes;
+    std::string scratch, joined;
+    const FilterSql where(db, filter);
+    RecordWalk walk(db, where);
+    while (walk.rows.next()) {
+        const Statement &row = walk.rows;
+        const qint64 id = row.integer(0);
+        if (!csv.finished(id, row.integer(3), row.integer(4))) {
+            db.damaged();
             m_error = told(db, NotRead);
             return std::nullopt;
         }
+        // The person, the group and the test, as RecordColumns has them.
+        for (const int column : {7, 10, 2})
+            csv.field(utf8(row, column, scratch));
+        if (row.isNull(5))
+            csv.field({});
+        else
+            csv.number(sqlite3_column_int(row.handle(), 5));
+        // The first figure of each name, as a record's figures are searched.
+        figureColumns.clear();
+        walk.figuresOf(id, [&](const Statement &figure) {
+            if (const int column = figureColumns.take(utf8(figure, 1, scratch)); column >= 0)
+                figureValues[size_t(column)] = utf8(figure, 2, scratch);
+        });
+        for (size_t column = 0; column < figureValues.size(); ++column)
+            csv.field(figureColumns.met(column) ? std::string_view(figureValues[column]) : std::string_view());
+        csv.field(utf8(row, 6, scratch));
+        joined.clear();
+        itemColumnsByName.clear();
+        walk.answersOf(id, [&](const Statement &answer) {
+            if (!joined.empty())
+                joined += "; ";
+            const std::string_view item = utf8(answer, 1, scratch);
+            joined += item;
+            joined += ':';
+            const int column = itemColumnsByName.take(item);
+            const std::string_view words = utf8(answer, 2, scratch);
+            joined += words;
+            if (column < 0)
+                return;
+            auto code = answerCodes.find(words);
+            if (code == answerCodes.end())
+                code = answerCodes.emplace(words, answerCode(QString::fromStdString(std::string(words))).toStdString()).first;
+            itemValues[size_t(column)] = code->second;
+        });
+        csv.field(joined);
+        // Named, so that no reader takes the version "1.2" for a number.
+        joined = "Zentrova ";
+        joined += utf8(row, 8, scratch);
+        csv.field(joined);
+        csv.field(utf8(row, 9, scratch));
+        for (size_t column = 0; column < itemValues.size(); ++column)
+            csv.field(itemColumnsByName.met(column) ? std::string_view(itemValues[column]) : std::string_view());
+        ++written;
+        if (!csv.endRow())
+            return std::nullopt;
     }
-    return visited;
+    if (!walk.succeeded()) {
+        m_error = told(db, NotRead);
+        return std::nullopt;
+    }
+    return csv.flush() ? std::optional(written) : std::nullopt;
 }
 
 std::optional<int> RecordStore::count(const RecordFilter &filter)
@@ -1281,7 +1647,6 @@ std::optional<QList<RecordSummary>> RecordStore::summaries(const SummaryQuery &q
     const FilterSql filter(db, query.filter);
     const QByteArrayList keys = orderKeys(query.order, db);
     const QByteArray direction = query.direction == Qt::DescendingOrder ? " DESC" : "";
-    QByteArrayList conditions;
     QByteArrayList places;
     for (qsizetype i = 0; i < keys.size(); ++i)
         places << ":after" + QByteArray::number(i);
@@ -1296,14 +1661,32 @@ std::optional<QList<RecordSummary>> RecordStore::summaries(const SummaryQuery &q
             m_error = QStringLiteral("测评记录文件“%1”中没有编号为 %2 的记录，列表已经变了。").arg(m_path).arg(*query.after);
             return std::nullopt;
         }
-        conditions << "(" + keys.join(", ") + (direction.isEmpty() ? ") > (" : ") < (") + places.join(", ") + ")";
     }
-    QByteArrayList ordered;
-    for (const QByteArray &key : keys)
-        ordered << key + direction;
-    Statement rows(db.handle(),
-        "SELECT " + keys.join(", ") + " FROM records" + filter.where(conditions) + " ORDER BY " + ordered.join(", ")
-        + (query.limit > 0 ? " LIMIT " + QByteArray::number(query.limit) : QByteArray()));
+    const auto inOrder = [&](const QByteArrayList &columns) {
+        QByteArrayList ordered;
+        for (const QByteArray &column : columns)
+            ordered << column + direction;
+        return " ORDER BY " + ordered.join(", ");
+    };
+    const QByteArray limit = query.limit > 0 ? " LIMIT " + QByteArray::number(query.limit) : QByteArray();
+    QByteArray pageSql = "SELECT " + keys.join(", ") + " FROM records" + filter.where() + inOrder(keys) + limit;
+    if (query.after) {
+        // The rows that tie with it on the first key, then those beyond:
+        // each part seeks in its index, where a comparison of the whole row
+        // does not when the first key is an expression (elapsed, total).
+        const QByteArray beyond = direction.isEmpty() ? " > " : " < ";
+        const QByteArrayList rest = keys.mid(1), restPlaces = places.mid(1);
+        const QByteArray ties = "SELECT " + keys.join(", ") + " FROM records"
+            + filter.where({keys.first() + " = " + places.first(), "(" + rest.join(", ") + ")" + beyond + "(" + restPlaces.join(", ") + ")"})
+            + inOrder(rest) + limit;
+        const QByteArray further
+            = "SELECT " + keys.join(", ") + " FROM records" + filter.where({keys.first() + beyond + places.first()}) + inOrder(keys) + limit;
+        QByteArrayList positions;
+        for (qsizetype i = 1; i <= keys.size(); ++i)
+            positions << QByteArray::number(i);
+        pageSql = "SELECT * FROM (" + ties + ") UNION ALL SELECT * FROM (" + further + ")" + inOrder(positions) + limit;
+    }
+    Statement rows(db.handle(), pageSql);
     filter.bind(rows);
     rows.bind(":totalName", Record::TotalName);
     if (query.after) {
@@ -1427,11 +1810,8 @@ std::optional<StoreFacets> RecordStore::facets()
     }
     facets.unnamed = people->removeAll(QString()) > 0;
     facets.ungrouped = groups->removeAll(QString()) > 0;
-    QCollator pinyin(QLocale(QLocale::Chinese, QLocale::China));
-    std::sort(people->begin(), people->end(), pinyin);
-    std::sort(groups->begin(), groups->end(), pinyin);
-    facets.people = *people;
-    facets.groups = *groups;
+    facets.people = inPinyinOrder(*people);
+    facets.groups = inPinyinOrder(*groups);
     return facets;
 }
 

@@ -85,6 +85,14 @@ public:
     std::optional<qint64> forEachRecord(const RecordFilter &filter, bool items, const Store::NamesVisitor &names,
                                         const Store::RecordVisitor &visit);
 
+    // The records a filter takes, oldest first, as the CSV that writeCsv()
+    // (recordexport.h) writes of them, byte for byte, but made from the
+    // file's own UTF-8 in one large buffer that goes to sink whenever it
+    // fills. The number of records written; nullopt where the file failed
+    // (error() says why) or sink returned false (error() empty).
+    using CsvSink = std::function<bool(const char *bytes, size_t size)>;
+    std::optional<qint64> writeCsv(const RecordFilter &filter, bool itemColumns, const CsvSink &sink);
+
     // Long work stops, failing, once this says so (SQLite's progress handler).
     void setCancelled(std::function<bool()> cancelled) { m_cancelled = std::move(cancelled); }
 
