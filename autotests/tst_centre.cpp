@@ -12,7 +12,6 @@
 
 #include "centre/centreclient.h"
 #include "centre/centrefile.h"
-#include "centre/centrestore.h"
 #include "centre/personcode.h"
 #include "centre/serversession.h"
 #include "centre/serverstore.h"
@@ -63,6 +62,40 @@ Record sampleRecord(const QString &person, int total)
     record.bankSha256 = QStringLiteral("ab12");
     return record;
 }
+
+// The counsellor's store, each answer waited for, as the command line waits.
+class Counsellor
+{
+public:
+    explicit Counsellor(const QString &conninfo)
+        : m_store(conninfo)
+    {
+    }
+    std::optional<QList<RecordSummary>> summaries() { return wait(m_store.summaries({})); }
+    std::optional<Record> record(qint64 id) { return wait(m_store.record(id)); }
+    bool remove(const QList<qint64> &ids) { return wait(m_store.remove(ids)).has_value(); }
+    // False where the store failed or visit stopped the walk.
+    bool forEachRecord(const Store::NamesVisitor &names, const Store::RecordVisitor &visit)
+    {
+        bool stopped = false;
+        const auto walked = wait(m_store.forEachRecord(
+            {}, false, [&](const QStringList &figures, const QStringList &items) { return !(stopped = !names(figures, items)); },
+            [&](const Record &record) { return !(stopped = !visit(record)); }));
+        return walked && !stopped;
+    }
+    const QString &error() const { return m_error; }
+
+private:
+    template<typename T> std::optional<T> wait(StoreReply<T> *reply)
+    {
+        reply->waitForDone();
+        m_error = reply->error();
+        return m_error.isEmpty() ? std::optional(reply->value()) : std::nullopt;
+    }
+
+    ServerStore m_store;
+    QString m_error;
+};
 
 } // namespace
 
@@ -126,14 +159,6 @@ private:
         if (!pg::succeeded(result.get()))
             return QString::fromStdString(pg::sqlState(result.get()));
         return QString::fromUtf8(PQgetvalue(result.get(), 0, 0));
-    }
-
-    static Centre counsellorAt(const QString &conninfo)
-    {
-        Centre centre;
-        centre.connection = conninfo;
-        centre.role = Centre::Role::Counsellor;
-        return centre;
     }
 
     // A store reply's value once it came; nullopt (said) where it failed.
@@ -336,7 +361,7 @@ private slots:
         QVERIFY(seat.submit(QUuid::createUuid(), known, QStringLiteral("105")));
         QVERIFY(seat.submit(QUuid::createUuid(), unknown, QStringLiteral("105")));
 
-        CentreStore counsellor(counsellorAt(teacher), {});
+        Counsellor counsellor(teacher);
         const auto summaries = counsellor.summaries();
         QVERIFY2(summaries, qPrintable(counsellor.error()));
         QStringList people;
@@ -474,7 +499,7 @@ private slots:
             record.answers.last().answer = QString::number(i);
             QVERIFY2(seat.submit(QUuid::createUuid(), record, QStringLiteral("106")), qPrintable(seat.error()));
         }
-        CentreStore counsellor(counsellorAt(m_server.conninfo(QStringLiteral("teacher"))), {});
+        Counsellor counsellor(m_server.conninfo(QStringLiteral("teacher")));
         QStringList names;
         QList<int> totals;
         const bool walked = counsellor.forEachRecord(
@@ -511,14 +536,11 @@ private slots:
         QCOMPARE(tool({"roster", "import", m_server.conninfo(QStringLiteral("teacher")), roster}), 0);
         const QUuid uuid = QUuid::createUuid();
         QVERIFY(CentreClient(m_server.conninfo(QStringLiteral("seat11"))).submit(uuid, sampleRecord(QStringLiteral("23456781"), 33), {}));
-        Centre centre;
-        centre.connection = m_server.conninfo(QStringLiteral("teacher"));
-        centre.role = Centre::Role::Counsellor;
-        setCurrentCentre({centre, {}, {}});
-        useCentreStore(centre, {}, true);
         {
-            RecordsWindow window;
+            ServerStore store(m_server.conninfo(QStringLiteral("teacher")));
+            RecordsWindow window(store);
             auto *table = window.findChild<QTableView *>();
+            QTRY_VERIFY(table->model()->rowCount() > 0);
             int row = -1;
             for (int i = 0; i < table->model()->rowCount(); ++i) {
                 for (int column = 0; column < table->model()->columnCount(); ++column) {
@@ -528,13 +550,13 @@ private slots:
             }
             QVERIFY(row >= 0);
             table->selectRow(row);
+            QTRY_VERIFY(window.shownRecord() && window.shownRecord()->person == QStringLiteral("李雷"));
             QCOMPARE(window.shownRecord()->figures.first().value, QStringLiteral("33"));
             ScriptedAnswers answers({MessageAnswer::Yes});
             window.deleteSelected();
             QCOMPARE(answers.asked().size(), 1);
+            QTRY_VERIFY(!window.shownRecord());
         }
-        RecordSource::setOpener({});
-        setCurrentCentre({});
         QCOMPARE(scalar(QStringLiteral("SELECT deleted_by FROM zentrova.deletion_log WHERE record_uuid = '%1'")
                             .arg(uuid.toString(QUuid::WithoutBraces))),
             QStringLiteral("teacher"));
@@ -614,7 +636,7 @@ private slots:
             qPrintable(m_server.error()));
         // The checks are back.
         QCOMPARE(scalar("SELECT count(*) FROM pg_constraint WHERE conname LIKE 'records\\_%' AND contype = 'c'"), QStringLiteral("4"));
-        CentreStore counsellor(counsellorAt(m_server.conninfo(QStringLiteral("teacher"))), {});
+        Counsellor counsellor(m_server.conninfo(QStringLiteral("teacher")));
         const auto summaries = counsellor.summaries();
         QVERIFY2(summaries, qPrintable(counsellor.error()));
         QStringList damaged;
@@ -820,7 +842,7 @@ private slots:
         request.test = QStringLiteral("考试焦虑度测试");
         request.group = QStringLiteral("初三（9）班");
         auto report = [&] {
-            const auto summaries = CentreStore(counsellorAt(teacher), {}).summaries();
+            const auto summaries = Counsellor(teacher).summaries();
             QString error;
             return summaries ? makeGroupReport(*summaries, request, &error) : std::nullopt;
         };
@@ -848,7 +870,7 @@ private slots:
         const Record record = sampleRecord(QStringLiteral("12345672"), 14);
         QVERIFY2(seat.submit(uuid, record, QStringLiteral("114")), qPrintable(seat.error()));
         const QString ofUuid = QStringLiteral(" FROM zentrova.records WHERE uuid = '%1'").arg(uuid.toString(QUuid::WithoutBraces));
-        CentreStore counsellor(counsellorAt(m_server.conninfo(QStringLiteral("teacher"))), {});
+        Counsellor counsellor(m_server.conninfo(QStringLiteral("teacher")));
         QVERIFY2(counsellor.remove({scalar("SELECT id" + ofUuid).toLongLong()}), qPrintable(counsellor.error()));
         QVERIFY2(seat.submit(uuid, record, QStringLiteral("114")), qPrintable(seat.error()));
         QCOMPARE(scalar("SELECT count(*)" + ofUuid), QStringLiteral("0"));
@@ -904,7 +926,7 @@ private slots:
                         "FROM zentrova.roster_log WHERE code = '34567890' AND old_class IS NOT NULL"),
             QStringLiteral("teacher 初一（1）班 初二（1）班 true"));
         // The counsellor's listing shows each result under its own class.
-        const auto summaries = CentreStore(counsellorAt(teacher), {}).summaries();
+        const auto summaries = Counsellor(teacher).summaries();
         QVERIFY(summaries);
         QStringList groups;
         for (const RecordSummary &summary : *summaries) {
@@ -978,7 +1000,7 @@ private slots:
         CentreClient seat(m_server.conninfo(QStringLiteral("seat17")));
         QVERIFY(seat.submit(QUuid::createUuid(), sampleRecord(QString::fromStdString(first), 99), QStringLiteral("117")));
         QVERIFY(seat.submit(QUuid::createUuid(), sampleRecord(QString::fromStdString(second), 0), QStringLiteral("117")));
-        const auto summaries = CentreStore(counsellorAt(m_server.conninfo(QStringLiteral("teacher"))), {}).summaries();
+        const auto summaries = Counsellor(m_server.conninfo(QStringLiteral("teacher"))).summaries();
         QVERIFY(summaries);
         QList<RecordSummary> group;
         for (const RecordSummary &summary : *summaries) {

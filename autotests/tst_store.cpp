@@ -310,11 +310,13 @@ private slots:
         older.finished = QDateTime(QDate(2026, 1, 1), QTime(10, 0), Qt::OffsetFromUTC, 8 * 3600);
         QVERIFY(store.add(older));
 
-        RecordsWindow window;
+        LocalStore local;
+        RecordsWindow window(local);
         window.show();
         window.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&window));
         auto *table = window.findChild<QTableView *>("tblRecords");
+        QTRY_COMPARE(table->model()->rowCount(), 6);
         for (int tabs = 0; tabs < 20 && QApplication::focusWidget() != table; ++tabs)
             QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &window, Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), table);
@@ -324,6 +326,7 @@ private slots:
         QTest::keyClick(table, Qt::Key_Delete);
         QCOMPARE(answers.asked().size(), 1);
         QCOMPARE(answers.asked().first().text, question);
+        QTRY_COMPARE(table->model()->rowCount(), 6 - removed.size());
 
         QStringList left;
         const auto kept = store.summaries();
@@ -358,6 +361,8 @@ private slots:
         QTRY_VERIFY(alive.isNull());
         QCOMPARE(answered.count(), 0);
         QVERIFY2(visited < RecordCount, qPrintable(QString::number(visited)));
+        // The store goes on answering.
+        QCOMPARE(answerOf(store.count({})), RecordCount);
     }
 
     // Calls made while another request holds the worker, and from inside an

@@ -11,8 +11,8 @@
 #include "../autotests/pgserver.h"
 
 #include "centre/centreclient.h"
-#include "centre/centrestore.h"
 #include "centre/serversession.h"
+#include "centre/serverstore.h"
 #include "records/recordstore.h"
 #include "recordwindows/recordswindow.h"
 #include "timing.h"
@@ -96,16 +96,19 @@ int main(int argc, char *argv[])
                                "WHERE seat_name = 'bulk'")
                     .arg(CounsellorRecords));
     setServerModule(QStringLiteral(ZENTROVA_SERVER_MODULE));
-    Centre counsellorCentre;
-    counsellorCentre.connection = server.conninfo("teacher");
-    counsellorCentre.role = Centre::Role::Counsellor;
-    CentreStore counsellor(counsellorCentre, {});
+    ServerStore counsellor(server.conninfo("teacher"));
     qsizetype listed = 0;
-    const double listing = medianMs(5, [&] { listed = counsellor.summaries().value_or(QList<RecordSummary>()).size(); });
+    const double listing = medianMs(5, [&] {
+        auto *reply = counsellor.summaries({});
+        reply->waitForDone();
+        listed = reply->error().isEmpty() ? reply->value().size() : 0;
+    });
 
-    // The counsellor's records window, its listing fetched off its thread.
-    useCentreStore(counsellorCentre, {}, true);
-    const double window = medianMs(3, [] { RecordsWindow opened; });
+    // The counsellor's records window, until its listing has come.
+    const double window = medianMs(3, [&] {
+        RecordsWindow opened(counsellor);
+        untilListed(opened.findChild<QTableView *>());
+    });
 
     // Of which the server's answer alone, as the listing asks for it.
     const auto raw = pg::connect(server.conninfo("teacher").toStdString());

@@ -11,6 +11,7 @@
 
 #include "framework/questionbank.h"
 #include "records/recordexport.h"
+#include "records/localstore.h"
 #include "records/recordstore.h"
 #include "records/statfiles.h"
 
@@ -106,7 +107,8 @@ int main(int argc, char *argv[])
     QString error;
     timer.restart();
     cpuBefore = cpuSeconds();
-    if (!exportCsv(store, csv, &error)) {
+    LocalStore local(records);
+    if (!exportCsv(local, csv, &error)) {
         std::fprintf(stderr, "bench_export: %s\n", qPrintable(error));
         return 1;
     }
@@ -119,7 +121,7 @@ int main(int argc, char *argv[])
         const QString path = dir.filePath(name);
         timer.restart();
         cpuBefore = cpuSeconds();
-        if (!exportStatFile(store, path, format, &error, {"你可断吗？", std::nullopt, {}}, true)) {
+        if (!exportStatFile(local, path, format, &error, {"你可断吗？", std::nullopt, {}}, true)) {
             std::fprintf(stderr, "bench_export: %s\n", qPrintable(error));
             return 1;
         }

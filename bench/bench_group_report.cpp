@@ -12,6 +12,7 @@
 
 #include "framework/fonts.h"
 #include "reports/groupreport.h"
+#include "records/localstore.h"
 #include "records/recordstore.h"
 #include "recordwindows/recordswindow.h"
 #include "reports/reportpainter.h"
@@ -117,8 +118,10 @@ int main(int argc, char *argv[])
         writeGroupReport(*made, pdf, &error);
     });
 
-    RecordsWindow window;
+    LocalStore local;
+    RecordsWindow window(local);
     window.show();
+    untilListed(window.findChild<QTableView *>(QStringLiteral("tblRecords")));
     QApplication::processEvents();
     auto *group = window.findChild<QComboBox *>(QStringLiteral("cboGroup"));
     QElapsedTimer timer;

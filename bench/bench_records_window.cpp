@@ -9,6 +9,7 @@
 //   bench_records_window
 
 #include "framework/fonts.h"
+#include "records/localstore.h"
 #include "records/recordstore.h"
 #include "recordwindows/recordswindow.h"
 #include "reports/reportpainter.h"
@@ -65,9 +66,11 @@ QString recordFile(const QTemporaryDir &disk, int count)
 double openingMs(const QString &path)
 {
     RecordStore::setDefaultPath(path);
-    return medianMs(11, [] {
-        RecordsWindow window;
+    LocalStore store(path);
+    return medianMs(11, [&] {
+        RecordsWindow window(store);
         window.show();
+        untilListed(window.findChild<QTableView *>(QStringLiteral("tblRecords")));
         window.repaint();
         QApplication::processEvents();
     });
@@ -86,10 +89,12 @@ int main(int argc, char *argv[])
     const double few = openingMs(recordFile(disk, 10));
     const double many = openingMs(recordFile(disk, 10000));
 
-    RecordsWindow window;
+    LocalStore store;
+    RecordsWindow window(store);
     window.show();
-    QApplication::processEvents();
     auto *table = window.findChild<QTableView *>(QStringLiteral("tblRecords"));
+    untilListed(table);
+    QApplication::processEvents();
     QScrollBar *scroll = table->verticalScrollBar();
     const int pages = std::min(200, scroll->maximum() / std::max(1, scroll->pageStep()));
     QElapsedTimer timer;

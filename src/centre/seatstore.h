@@ -65,8 +65,8 @@ public:
     StoreReply<int> *removeAll() override;
     StoreReply<qint64> *forEachRecord(const RecordFilter &filter, bool items, NamesVisitor names, RecordVisitor visit) override;
 
-    // Results the service has not taken yet, held in memory only.
-    int pending() const { return int(m_pending.size()); }
+    // Results the service has not taken yet.
+    int pending() const override { return int(m_pending.size()); }
 
     // How long one hand-in waits for the service.
     static constexpr int AnswerWithinMs = 10000;

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <memory>
 
 namespace zentrova {
 
@@ -133,14 +134,15 @@ QString answerCode(const QString &answer)
     return text;
 }
 
-bool writeCsv(RecordSource &store, const std::function<bool(const QByteArray &)> &write, const RecordFilter &filter, bool itemColumns)
+StoreReply<qint64> *streamCsv(Store &store, std::function<bool(const QByteArray &)> write, const RecordFilter &filter, bool itemColumns)
 {
     // Oldest first, like a log: a later export of more records adds rows at
     // the bottom, and figure columns at the right in the order first shown.
-    QStringList figureNames, items;
-    const auto header = [&](const QStringList &names, const QStringList &itemNumbers) {
-        figureNames = names;
-        items = itemNumbers;
+    // The columns, named by the walk's first call and read by each row after
+    // it, on the store's thread.
+    auto columns = std::make_shared<std::pair<QStringList, QStringList>>();
+    const auto header = [columns, write](const QStringList &names, const QStringList &itemNumbers) {
+        *columns = {names, itemNumbers};
         return write("\xEF\xBB\xBF"
             + csvRow(QStringList {QStringLiteral("编号"), QStringLiteral("完成时间"), QStringLiteral("受测者"), QStringLiteral("小组"),
                          QStringLiteral("测试"), QStringLiteral("用时（分钟）")}
@@ -150,7 +152,8 @@ bool writeCsv(RecordSource &store, const std::function<bool(const QByteArray &)>
                 + itemNumbers)
                   .toUtf8());
     };
-    const auto row = [&](const Record &record) {
+    const auto row = [columns, write, filter](const Record &record) {
+        const auto &[figureNames, items] = *columns;
         if (!filter.accepts(record))
             return true;
         // The program's own fields: plain numbers and times, never guarded.
@@ -182,16 +185,28 @@ bool writeCsv(RecordSource &store, const std::function<bool(const QByteArray &)>
         appendCsvRow(line, fields);
         return write(line.toUtf8());
     };
-    return store.forEachRecord(header, row, filter.test, itemColumns);
+    return store.forEachRecord(columnsOf(filter), itemColumns, header, row);
 }
 
-bool exportCsv(RecordSource &store, const QString &path, QString *error, const RecordFilter &filter, bool itemColumns)
+bool writeCsv(Store &store, const std::function<bool(const QByteArray &)> &write, QString *error, const RecordFilter &filter,
+              bool itemColumns)
+{
+    bool written = true;
+    StoreReply<qint64> *walk = streamCsv(store, [&](const QByteArray &bytes) { return written = write(bytes); }, filter, itemColumns);
+    walk->waitForDone();
+    *error = walk->error();
+    return written && error->isEmpty();
+}
+
+bool exportCsv(Store &store, const QString &path, QString *error, const RecordFilter &filter, bool itemColumns)
 {
     SafeSave file(path, QStringLiteral("导出文件"));
-    if (file.open() && writeCsv(store, [&](const QByteArray &bytes) { return file.write(bytes); }, filter, itemColumns) && file.commit())
+    QString storeError;
+    if (file.open() && writeCsv(store, [&](const QByteArray &bytes) { return file.write(bytes); }, &storeError, filter, itemColumns)
+        && file.commit())
         return true;
     // Either the file or the records failed; the other said nothing.
-    *error = store.error().isEmpty() ? file.error() : store.error() + QStringLiteral("没有导出。");
+    *error = storeError.isEmpty() ? file.error() : storeError + QStringLiteral("没有导出。");
     return false;
 }
 

@@ -883,22 +883,6 @@ bool beginReading(Connection &db, QString &error)
 
 } // namespace
 
-static RecordSource::Opener &opener()
-{
-    static RecordSource::Opener open;
-    return open;
-}
-
-std::unique_ptr<RecordSource> RecordSource::open()
-{
-    return opener() ? opener()() : std::make_unique<RecordStore>();
-}
-
-void RecordSource::setOpener(Opener open)
-{
-    opener() = std::move(open);
-}
-
 void RecordSummary::setResult(const Record &shown)
 {
     resultLine = shown.resultLine();

@@ -10,7 +10,6 @@
 #pragma once
 
 #include "record.h"
-#include "recordsource.h"
 #include "store.h"
 
 #include <QList>
@@ -27,7 +26,7 @@ class QObject;
 
 namespace zentrova {
 
-class RecordStore : public RecordSource
+class RecordStore
 {
 public:
     // The record file of this run: the one given to setDefaultPath(), or else
@@ -61,15 +60,15 @@ public:
     std::optional<QList<Outgoing>> outbox();
 
     // Every record's summary, newest first. A missing file holds no records.
-    std::optional<QList<RecordSummary>> summaries() override;
+    std::optional<QList<RecordSummary>> summaries();
     // Whole records, newest first.
     std::optional<QList<Record>> records();
     // One whole record; nullopt with error() when there is none of that id.
-    std::optional<Record> record(qint64 id) override;
+    std::optional<Record> record(qint64 id);
     bool forEachRecord(const std::function<bool(const QStringList &figureNames, const QStringList &items)> &names,
-                       const std::function<bool(const Record &)> &visit, const QString &test = {}, bool items = false) override;
+                       const std::function<bool(const Record &)> &visit, const QString &test = {}, bool items = false);
 
-    bool remove(const QList<qint64> &ids) override;
+    bool remove(const QList<qint64> &ids);
     // How many were removed; nullopt with error() when none could be.
     std::optional<int> removeRecords(const QList<qint64> &ids);
     std::optional<int> removeAll();
@@ -89,7 +88,7 @@ public:
     void setCancelled(std::function<bool()> cancelled) { m_cancelled = std::move(cancelled); }
 
     // Why the last call failed, in a plain sentence naming the file.
-    const QString &error() const override { return m_error; }
+    const QString &error() const { return m_error; }
 
     // How long a call waits for another copy of the program to finish its
     // write before it gives up.

@@ -153,6 +153,10 @@ public:
     enum class PersonRule { NameForRun, CodePerTest };
     virtual PersonRule personRule() const { return PersonRule::NameForRun; }
 
+    // Results kept in memory only, not yet handed on; lost when the program
+    // ends. None where keep() writes them down before it answers.
+    virtual int pending() const { return 0; }
+
     // Every request below returns a reply that emits finished() once, on the
     // thread that asked, and then deletes itself; see StoreRequest.
     virtual StoreReply<Kept> *keep(const Record &record) = 0;
@@ -182,6 +186,23 @@ public:
 protected:
     using QObject::QObject;
 };
+
+// What an export walks for filter: the whole of its test, so that the
+// columns are the test's whatever groups or days the rows are taken from.
+inline RecordFilter columnsOf(const RecordFilter &filter)
+{
+    return {filter.test, std::nullopt, {}};
+}
+
+// Walks the store and waits for the walk to end: for the command line, never
+// in a window. Why the store failed; empty where the walk went through or
+// names or visit stopped it.
+inline QString walkAndWait(Store &store, const RecordFilter &filter, bool items, Store::NamesVisitor names, Store::RecordVisitor visit)
+{
+    StoreReply<qint64> *walk = store.forEachRecord(filter, items, std::move(names), std::move(visit));
+    walk->waitForDone();
+    return walk->error();
+}
 
 } // namespace zentrova
 
