@@ -24,6 +24,7 @@
 
 #include <QInputDialog>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
@@ -774,6 +775,50 @@ private slots:
         removal->waitForDone();
         QVERIFY2(removal->error().contains(QStringLiteral("连接断了")), qPrintable(removal->error()));
         QCOMPARE(answerOf(store.remove({-1})), 0);
+    }
+
+    // Where the server wants a password that libpq's own sources do not
+    // give, the store asks the counsellor on its own thread and makes the
+    // request again with it: declined, the request says why; given, it
+    // serves the rest of the run without asking again.
+    void counsellorIsAskedForThePassword()
+    {
+        const QString teacher = m_server.conninfo(QStringLiteral("teacher"));
+        const auto connects = [&] { return PQstatus(pg::connect(teacher.toStdString()).get()) == CONNECTION_OK; };
+        QFile hba(m_server.socketFolder() + QStringLiteral("/data/pg_hba.conf"));
+        QVERIFY(hba.open(QIODevice::ReadOnly));
+        const QByteArray trusted = hba.readAll();
+        hba.close();
+        const auto setRules = [&](const QByteArray &rules) {
+            QVERIFY(hba.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            hba.write(rules);
+            hba.close();
+            QVERIFY(m_server.exec(QStringLiteral("SELECT pg_reload_conf()")));
+        };
+        const auto trustAgain = qScopeGuard([&] { setRules(trusted); });
+        QVERIFY(m_server.exec(QStringLiteral("ALTER ROLE teacher PASSWORD 'geheim'")));
+        setRules("local all teacher scram-sha-256\n" + trusted);
+        QTRY_VERIFY(!connects());
+
+        QStringList prompts;
+        QList<std::optional<QString>> answers {std::nullopt, QStringLiteral("geheim")};
+        ServerStore store(teacher);
+        store.setPasswordAsker([&](const QString &prompt) {
+            prompts << prompt;
+            return answers.takeFirst();
+        });
+        auto *declined = store.count({});
+        declined->waitForDone();
+        QVERIFY2(declined->error().startsWith(ServerSession::passwordWanted()), qPrintable(declined->error()));
+        const auto counted = answerOf(store.count({}));
+        QVERIFY(counted);
+        QCOMPARE(answerOf(store.count({})), counted);
+        QCOMPARE(prompts.size(), 2);
+        QVERIFY2(prompts.first().contains(teacher), qPrintable(prompts.first()));
+
+        setRules(trusted);
+        QVERIFY(m_server.exec(QStringLiteral("ALTER ROLE teacher PASSWORD NULL")));
+        QTRY_VERIFY(connects());
     }
 
     // The counsellor's store works each total out again from the answers
