@@ -4,7 +4,6 @@
 #include "commandline.h"
 
 #include "centre/centrefile.h"
-#include "centre/personcode.h"
 #include "framework/bankcatalog.h"
 #include "framework/questionbank.h"
 #include "framework/strings.h"
@@ -526,12 +525,11 @@ QString useCentre(const CommandLine &command)
         return setting.problem;
     if (!setting.notice.isEmpty())
         print(stderr, QCoreApplication::applicationName() + QStringLiteral(": ") + setting.notice);
-    if (isSeat() && command.person) {
-        // As the question at a seat takes it: 11010519491231002x is filed as …X.
-        const QString code = QString::fromStdString(normalPersonCode(command.person->toStdString()));
-        if (!isPersonCode(code.toStdString()))
-            return QStringLiteral("“%1”不是有效的测评码：测评码由数字和最后一位校验码（0–9 或 X）组成。").arg(*command.person);
-        currentSubject().person = code;
+    if (command.person) {
+        QString person;
+        if (const QString problem = personOfRun(*command.person, &person); !problem.isEmpty())
+            return problem;
+        currentSubject().person = person;
     }
     return {};
 }

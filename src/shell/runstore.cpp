@@ -4,6 +4,7 @@
 #include "runstore.h"
 
 #include "centre/centrefile.h"
+#include "centre/personcode.h"
 #include "centre/seatstore.h"
 #include "centre/serverstore.h"
 #include "centre/terminal.h"
@@ -56,6 +57,18 @@ std::unique_ptr<Store> openRunStore(PasswordPrompt prompt)
         return store;
     }
     return std::make_unique<LocalStore>(RecordStore::defaultPath());
+}
+
+QString personOfRun(const QString &given, QString *person)
+{
+    *person = given;
+    if (!isSeat())
+        return {};
+    const QString code = QString::fromStdString(normalPersonCode(given.toStdString()));
+    if (!isPersonCode(code.toStdString()))
+        return QStringLiteral("“%1”不是有效的测评码：测评码由数字和最后一位校验码（0–9 或 X）组成。").arg(given);
+    *person = code;
+    return {};
 }
 
 } // namespace zentrova

@@ -19,4 +19,9 @@ enum class PasswordPrompt { Terminal, Dialog };
 
 std::unique_ptr<Store> openRunStore(PasswordPrompt prompt);
 
+// The person --person names, as the run's store files it into person: at a
+// seat a 测评码, taken as the question before a test takes it
+// (11010519491231002x as …X). The sentence that refuses one, else empty.
+QString personOfRun(const QString &given, QString *person);
+
 } // namespace zentrova
