@@ -679,6 +679,7 @@ private slots:
         QVERIFY(report->width() > table->width());
 
         test->setCurrentIndex(test->findData(QStringLiteral("frm性格内向或外向")));
+        QTRY_COMPARE(window->shownRecord()->window, QStringLiteral("frm性格内向或外向"));
         QCoreApplication::processEvents();
         const QSize reportSize = report->size();
         QVERIFY(!window->findChild<TotalsChart *>(QStringLiteral("totalsChart"))->isVisible());

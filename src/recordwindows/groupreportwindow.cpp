@@ -228,7 +228,12 @@ void GroupReportWindow::compareLatestSittings(bool on)
     refresh();
 }
 
-GroupReportWindow::~GroupReportWindow() = default;
+GroupReportWindow::~GroupReportWindow()
+{
+    // A walk of every record for a page nobody will see stops.
+    if (m_analysing)
+        m_analysing->cancel();
+}
 
 const std::optional<GroupReport> &GroupReportWindow::report() const
 {

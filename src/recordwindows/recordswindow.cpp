@@ -479,7 +479,14 @@ RecordsWindow::RecordsWindow(Store &store, QWidget *parent, const QStringList &t
     reload();
 }
 
-RecordsWindow::~RecordsWindow() = default;
+RecordsWindow::~RecordsWindow()
+{
+    // Answers nobody will read are not worked out.
+    for (StoreRequest *request : {m_loading.data(), m_reading.data()}) {
+        if (request)
+            request->cancel();
+    }
+}
 
 const std::optional<Record> &RecordsWindow::shownRecord() const
 {
