@@ -156,11 +156,11 @@ void RecordKeeping::keep(TestWindow *window, const QString &caption, const Shown
     const bool reported = m_store->refusal(Store::Action::ReportResult).isEmpty();
     if (reported)
         (new ReportActions(window, [record] { return std::optional<Record>(*record); }))->offerInMenus();
-    if ((reported && !autoSave()) || !m_store->refusal(Store::Action::Keep).isEmpty())
+    if (reported && !autoSave())
         return;
-    // Kept off the user-interface thread; a failure, or what the store has to
-    // say, is told over the test window, or over the main window once the
-    // test has been left.
+    // Kept off the user-interface thread; a failure (a store that keeps no
+    // results says so), or what the store has to say, is told over the test
+    // window, or over the main window once the test has been left.
     ++m_saving;
     m_store->keep(*record)->then(this, [this, record, reported, shownIn = QPointer<QWidget>(window)](const StoreReply<Kept> &reply) {
         --m_saving;
