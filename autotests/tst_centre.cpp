@@ -18,6 +18,8 @@
 #include "framework/questionbank.h"
 #include "records/groupstats.h"
 #include "reports/groupreport.h"
+#include "reports/reportactions.h"
+#include "records/recordstore.h"
 #include "recordwindows/recordswindow.h"
 #include "shell/mainwindow.h"
 #include "shell/recordkeeping.h"
@@ -561,6 +563,38 @@ private slots:
         QCOMPARE(scalar(QStringLiteral("SELECT deleted_by FROM zentrova.deletion_log WHERE record_uuid = '%1'")
                             .arg(uuid.toString(QUuid::WithoutBraces))),
             QStringLiteral("teacher"));
+    }
+
+    // A counsellor's computer keeps no results: one taken there is written
+    // nowhere, and the counsellor is told so over the test window, whose
+    // report can still be saved.
+    void counsellorIsToldResultsAreNotKept()
+    {
+        useShippedBank();
+        const QString recordFile = m_files.filePath(QStringLiteral("counsellor-records.db"));
+        RecordStore::setDefaultPath(recordFile);
+        Centre centre;
+        centre.connection = m_server.conninfo(QStringLiteral("teacher"));
+        centre.role = Centre::Role::Counsellor;
+        setCurrentCentre({centre, {}, {}});
+        {
+            MainWindow main;
+            ScriptedAnswers answers;
+            QVERIFY(openFromMenu(main, QStringLiteral("frm考试焦虑"), [&](QDialog *window) {
+                answerItems(window, [](int) { return 0; }, pressesToFinish(QStringLiteral("frm考试焦虑")));
+                QVERIFY(showResult(window));
+                QVERIFY(!window->findChildren<ReportActions *>().isEmpty());
+                QTRY_COMPARE(int(answers.asked().size()), 1);
+                QCOMPARE(answers.asked().first().parent, window);
+                QVERIFY2(answers.asked().first().text.startsWith(QStringLiteral("辅导员的电脑不保存测评结果"))
+                             && answers.asked().first().text.contains(QStringLiteral("保存报告")),
+                    qPrintable(answers.asked().first().text));
+                window->reject();
+            }));
+        }
+        QVERIFY(!QFileInfo::exists(recordFile));
+        setCurrentCentre({});
+        RecordStore::setDefaultPath({});
     }
 
     // What a seat can send by hand: each forgery refused with the SQLSTATE
