@@ -9,11 +9,8 @@
 #include <QCollator>
 #include <QFile>
 #include <QFileInfo>
-#include <QFuture>
 #include <QHash>
-#include <QPromise>
 #include <QStandardPaths>
-#include <QThreadPool>
 #include <QUuid>
 #include <QtEndian>
 
@@ -942,25 +939,6 @@ std::optional<qint64> RecordStore::add(const Record &record, const QUuid &outbox
         return std::nullopt;
     }
     return id;
-}
-
-void RecordStore::addInBackground(const Record &record, QObject *context,
-                                  std::function<void(std::optional<qint64> id, const QString &error)> done, const QUuid &outbox) const
-{
-    struct Outcome {
-        std::optional<qint64> id;
-        QString error;
-    };
-    auto promise = std::make_shared<QPromise<Outcome>>();
-    promise->future().then(context, [done = std::move(done)](const Outcome &outcome) { done(outcome.id, outcome.error); });
-    promise->start();
-    // The application waits for the pool before it quits, so a result being
-    // saved is kept.
-    QThreadPool::globalInstance()->start([promise, store = *this, record, outbox]() mutable {
-        const auto id = store.add(record, outbox);
-        promise->addResult(Outcome{id, store.error()});
-        promise->finish();
-    });
 }
 
 std::optional<QList<RecordSummary>> RecordStore::summaries()

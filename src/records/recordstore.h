@@ -22,8 +22,6 @@
 #include <mutex>
 #include <optional>
 
-class QObject;
-
 namespace zentrova {
 
 class RecordStore
@@ -44,13 +42,6 @@ public:
     // its id. With an outbox uuid, the record waits there, in the same
     // transaction, to be sent to a centre's server.
     std::optional<qint64> add(const Record &record, const QUuid &outbox = {});
-    // add() on a worker thread, so that no window waits for the disk: a write
-    // that survives a power cut takes several flushes, each some milliseconds
-    // on a slow disk. done then runs on context's thread with the id, or with
-    // nullopt and what error() would say; not at all if context is gone.
-    void addInBackground(const Record &record, QObject *context,
-                         std::function<void(std::optional<qint64> id, const QString &error)> done, const QUuid &outbox = {}) const;
-
     // The records waiting to be sent to a centre's server, oldest first;
     // remove() takes one out once the server has it.
     struct Outgoing {
