@@ -12,7 +12,6 @@
 
 #include "centre/centreclient.h"
 #include "centre/centrefile.h"
-#include "centre/centrestore.h"
 #include "centre/personcode.h"
 #include "centre/seatstore.h"
 #include "centre/serversession.h"
@@ -21,10 +20,12 @@
 #include "records/groupstats.h"
 #include "records/localstore.h"
 #include "records/recordexport.h"
+#include "records/recordstore.h"
 #include "records/statfiles.h"
 #include "recordwindows/recordswindow.h"
 #include "recordwindows/sittingswindow.h"
 #include "reports/groupreport.h"
+#include "reports/reportactions.h"
 #include "shell/mainwindow.h"
 #include "shell/recordkeeping.h"
 
@@ -35,6 +36,7 @@
 #include <QListWidget>
 #include <QProcess>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTableView>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -123,6 +125,39 @@ QMap<QString, QStringList> columnsInR(const QString &path)
         columns.insert(line.section(u'=', 0, 0), line.section(u'=', 1).split(u'|'));
     return columns;
 }
+// The counsellor's store, each answer waited for, as the command line waits.
+class Counsellor
+{
+public:
+    explicit Counsellor(const QString &conninfo)
+        : m_store(conninfo)
+    {
+    }
+    std::optional<QList<RecordSummary>> summaries() { return wait(m_store.summaries({})); }
+    std::optional<Record> record(qint64 id) { return wait(m_store.record(id)); }
+    bool remove(const QList<qint64> &ids) { return wait(m_store.remove(ids)).has_value(); }
+    // False where the store failed or visit stopped the walk.
+    bool forEachRecord(const Store::NamesVisitor &names, const Store::RecordVisitor &visit)
+    {
+        bool stopped = false;
+        const auto walked = wait(m_store.forEachRecord(
+            {}, false, [&](const QStringList &figures, const QStringList &items) { return !(stopped = !names(figures, items)); },
+            [&](const Record &record) { return !(stopped = !visit(record)); }));
+        return walked && !stopped;
+    }
+    const QString &error() const { return m_error; }
+
+private:
+    template<typename T> std::optional<T> wait(StoreReply<T> *reply)
+    {
+        reply->waitForDone();
+        m_error = reply->error();
+        return m_error.isEmpty() ? std::optional(reply->value()) : std::nullopt;
+    }
+
+    ServerStore m_store;
+    QString m_error;
+};
 
 } // namespace
 
@@ -186,14 +221,6 @@ private:
         if (!pg::succeeded(result.get()))
             return QString::fromStdString(pg::sqlState(result.get()));
         return QString::fromUtf8(PQgetvalue(result.get(), 0, 0));
-    }
-
-    static Centre counsellorAt(const QString &conninfo)
-    {
-        Centre centre;
-        centre.connection = conninfo;
-        centre.role = Centre::Role::Counsellor;
-        return centre;
     }
 
     // A store reply's value once it came; nullopt (said) where it failed.
@@ -396,7 +423,7 @@ private slots:
         QVERIFY(seat.submit(QUuid::createUuid(), known, QStringLiteral("105")));
         QVERIFY(seat.submit(QUuid::createUuid(), unknown, QStringLiteral("105")));
 
-        CentreStore counsellor(counsellorAt(teacher), {});
+        Counsellor counsellor(teacher);
         const auto summaries = counsellor.summaries();
         QVERIFY2(summaries, qPrintable(counsellor.error()));
         QStringList people;
@@ -534,7 +561,7 @@ private slots:
             record.answers.last().answer = QString::number(i);
             QVERIFY2(seat.submit(QUuid::createUuid(), record, QStringLiteral("106")), qPrintable(seat.error()));
         }
-        CentreStore counsellor(counsellorAt(m_server.conninfo(QStringLiteral("teacher"))), {});
+        Counsellor counsellor(m_server.conninfo(QStringLiteral("teacher")));
         QStringList names;
         QList<int> totals;
         const bool walked = counsellor.forEachRecord(
@@ -571,14 +598,11 @@ private slots:
         QCOMPARE(tool({"roster", "import", m_server.conninfo(QStringLiteral("teacher")), roster}), 0);
         const QUuid uuid = QUuid::createUuid();
         QVERIFY(CentreClient(m_server.conninfo(QStringLiteral("seat11"))).submit(uuid, sampleRecord(QStringLiteral("23456781"), 33), {}));
-        Centre centre;
-        centre.connection = m_server.conninfo(QStringLiteral("teacher"));
-        centre.role = Centre::Role::Counsellor;
-        setCurrentCentre({centre, {}, {}});
-        useCentreStore(centre, {}, true);
         {
-            RecordsWindow window;
+            ServerStore store(m_server.conninfo(QStringLiteral("teacher")));
+            RecordsWindow window(store);
             auto *table = window.findChild<QTableView *>();
+            QTRY_VERIFY(table->model()->rowCount() > 0);
             int row = -1;
             for (int i = 0; i < table->model()->rowCount(); ++i) {
                 for (int column = 0; column < table->model()->columnCount(); ++column) {
@@ -588,16 +612,48 @@ private slots:
             }
             QVERIFY(row >= 0);
             table->selectRow(row);
+            QTRY_VERIFY(window.shownRecord() && window.shownRecord()->person == QStringLiteral("李雷"));
             QCOMPARE(window.shownRecord()->figures.first().value, QStringLiteral("33"));
             ScriptedAnswers answers({MessageAnswer::Yes});
             window.deleteSelected();
             QCOMPARE(answers.asked().size(), 1);
+            QTRY_VERIFY(!window.shownRecord());
         }
-        RecordSource::setOpener({});
-        setCurrentCentre({});
         QCOMPARE(scalar(QStringLiteral("SELECT deleted_by FROM zentrova.deletion_log WHERE record_uuid = '%1'")
                             .arg(uuid.toString(QUuid::WithoutBraces))),
             QStringLiteral("teacher"));
+    }
+
+    // A counsellor's computer keeps no results: one taken there is written
+    // nowhere, and the counsellor is told so over the test window, whose
+    // report can still be saved.
+    void counsellorIsToldResultsAreNotKept()
+    {
+        useShippedBank();
+        const QString recordFile = m_files.filePath(QStringLiteral("counsellor-records.db"));
+        RecordStore::setDefaultPath(recordFile);
+        Centre centre;
+        centre.connection = m_server.conninfo(QStringLiteral("teacher"));
+        centre.role = Centre::Role::Counsellor;
+        setCurrentCentre({centre, {}, {}});
+        {
+            MainWindow main;
+            ScriptedAnswers answers;
+            QVERIFY(openFromMenu(main, QStringLiteral("frm考试焦虑"), [&](QDialog *window) {
+                answerItems(window, [](int) { return 0; }, pressesToFinish(QStringLiteral("frm考试焦虑")));
+                QVERIFY(showResult(window));
+                QVERIFY(!window->findChildren<ReportActions *>().isEmpty());
+                QTRY_COMPARE(int(answers.asked().size()), 1);
+                QCOMPARE(answers.asked().first().parent, window);
+                QVERIFY2(answers.asked().first().text.startsWith(QStringLiteral("辅导员的电脑不保存测评结果"))
+                             && answers.asked().first().text.contains(QStringLiteral("保存报告")),
+                    qPrintable(answers.asked().first().text));
+                window->reject();
+            }));
+        }
+        QVERIFY(!QFileInfo::exists(recordFile));
+        setCurrentCentre({});
+        RecordStore::setDefaultPath({});
     }
 
     // What a seat can send by hand: each forgery refused with the SQLSTATE
@@ -674,7 +730,7 @@ private slots:
             qPrintable(m_server.error()));
         // The checks are back.
         QCOMPARE(scalar("SELECT count(*) FROM pg_constraint WHERE conname LIKE 'records\\_%' AND contype = 'c'"), QStringLiteral("4"));
-        CentreStore counsellor(counsellorAt(m_server.conninfo(QStringLiteral("teacher"))), {});
+        Counsellor counsellor(m_server.conninfo(QStringLiteral("teacher")));
         const auto summaries = counsellor.summaries();
         QVERIFY2(summaries, qPrintable(counsellor.error()));
         QStringList damaged;
@@ -814,6 +870,50 @@ private slots:
         QCOMPARE(answerOf(store.remove({-1})), 0);
     }
 
+    // Where the server wants a password that libpq's own sources do not
+    // give, the store asks the counsellor on its own thread and makes the
+    // request again with it: declined, the request says why; given, it
+    // serves the rest of the run without asking again.
+    void counsellorIsAskedForThePassword()
+    {
+        const QString teacher = m_server.conninfo(QStringLiteral("teacher"));
+        const auto connects = [&] { return PQstatus(pg::connect(teacher.toStdString()).get()) == CONNECTION_OK; };
+        QFile hba(m_server.socketFolder() + QStringLiteral("/data/pg_hba.conf"));
+        QVERIFY(hba.open(QIODevice::ReadOnly));
+        const QByteArray trusted = hba.readAll();
+        hba.close();
+        const auto setRules = [&](const QByteArray &rules) {
+            QVERIFY(hba.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            hba.write(rules);
+            hba.close();
+            QVERIFY(m_server.exec(QStringLiteral("SELECT pg_reload_conf()")));
+        };
+        const auto trustAgain = qScopeGuard([&] { setRules(trusted); });
+        QVERIFY(m_server.exec(QStringLiteral("ALTER ROLE teacher PASSWORD 'geheim'")));
+        setRules("local all teacher scram-sha-256\n" + trusted);
+        QTRY_VERIFY(!connects());
+
+        QStringList prompts;
+        QList<std::optional<QString>> answers {std::nullopt, QStringLiteral("geheim")};
+        ServerStore store(teacher);
+        store.setPasswordAsker([&](const QString &prompt) {
+            prompts << prompt;
+            return answers.takeFirst();
+        });
+        auto *declined = store.count({});
+        declined->waitForDone();
+        QVERIFY2(declined->error().startsWith(ServerSession::passwordWanted()), qPrintable(declined->error()));
+        const auto counted = answerOf(store.count({}));
+        QVERIFY(counted);
+        QCOMPARE(answerOf(store.count({})), counted);
+        QCOMPARE(prompts.size(), 2);
+        QVERIFY2(prompts.first().contains(teacher), qPrintable(prompts.first()));
+
+        setRules(trusted);
+        QVERIFY(m_server.exec(QStringLiteral("ALTER ROLE teacher PASSWORD NULL")));
+        QTRY_VERIFY(connects());
+    }
+
     // The counsellor's store works each total out again from the answers
     // with the program's bank, and marks one that does not follow.
     void figuresThatDoNotFollowAreMarked_data()
@@ -873,7 +973,7 @@ private slots:
         request.test = QStringLiteral("考试焦虑度测试");
         request.group = QStringLiteral("初三（9）班");
         auto report = [&] {
-            const auto summaries = CentreStore(counsellorAt(teacher), {}).summaries();
+            const auto summaries = Counsellor(teacher).summaries();
             QString error;
             return summaries ? makeGroupReport(*summaries, request, &error) : std::nullopt;
         };
@@ -901,7 +1001,7 @@ private slots:
         const Record record = sampleRecord(QStringLiteral("12345672"), 14);
         QVERIFY2(seat.submit(uuid, record, QStringLiteral("114")), qPrintable(seat.error()));
         const QString ofUuid = QStringLiteral(" FROM zentrova.records WHERE uuid = '%1'").arg(uuid.toString(QUuid::WithoutBraces));
-        CentreStore counsellor(counsellorAt(m_server.conninfo(QStringLiteral("teacher"))), {});
+        Counsellor counsellor(m_server.conninfo(QStringLiteral("teacher")));
         QVERIFY2(counsellor.remove({scalar("SELECT id" + ofUuid).toLongLong()}), qPrintable(counsellor.error()));
         QVERIFY2(seat.submit(uuid, record, QStringLiteral("114")), qPrintable(seat.error()));
         QCOMPARE(scalar("SELECT count(*)" + ofUuid), QStringLiteral("0"));
@@ -957,7 +1057,7 @@ private slots:
                         "FROM zentrova.roster_log WHERE code = '34567890' AND old_class IS NOT NULL"),
             QStringLiteral("teacher 初一（1）班 初二（1）班 true"));
         // The counsellor's listing shows each result under its own class.
-        const auto summaries = CentreStore(counsellorAt(teacher), {}).summaries();
+        const auto summaries = Counsellor(teacher).summaries();
         QVERIFY(summaries);
         QStringList groups;
         for (const RecordSummary &summary : *summaries) {
@@ -1031,7 +1131,7 @@ private slots:
         CentreClient seat(m_server.conninfo(QStringLiteral("seat17")));
         QVERIFY(seat.submit(QUuid::createUuid(), sampleRecord(QString::fromStdString(first), 99), QStringLiteral("117")));
         QVERIFY(seat.submit(QUuid::createUuid(), sampleRecord(QString::fromStdString(second), 0), QStringLiteral("117")));
-        const auto summaries = CentreStore(counsellorAt(m_server.conninfo(QStringLiteral("teacher"))), {}).summaries();
+        const auto summaries = Counsellor(m_server.conninfo(QStringLiteral("teacher"))).summaries();
         QVERIFY(summaries);
         QList<RecordSummary> group;
         for (const RecordSummary &summary : *summaries) {
@@ -1145,16 +1245,20 @@ private slots:
         const QString path = m_files.filePath(file);
         QString error;
         if (centre) {
-            CentreStore store(counsellorAt(teacher), {});
+            ServerStore store(teacher);
             QVERIFY2(exportRecordsFile(store, path, &error, filter), qPrintable(error));
         } else {
-            RecordStore store(m_files.filePath(QStringLiteral("own.db")));
-            if (store.summaries().value_or(QList<RecordSummary>()).isEmpty()) {
-                for (Record record : sent) {
-                    record.group = group;
-                    QVERIFY(store.add(record));
+            const QString own = m_files.filePath(QStringLiteral("own.db"));
+            {
+                RecordStore file(own);
+                if (file.summaries().value_or(QList<RecordSummary>()).isEmpty()) {
+                    for (Record record : sent) {
+                        record.group = group;
+                        QVERIFY(file.add(record));
+                    }
                 }
             }
+            LocalStore store(own);
             QVERIFY2(exportRecordsFile(store, path, &error, filter), qPrintable(error));
         }
         const QMap<QString, QStringList> columns = columnsInR(path);

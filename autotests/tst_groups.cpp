@@ -7,6 +7,7 @@
 #include "framework/numbers.h"
 #include "reports/groupreport.h"
 #include "recordwindows/groupreportwindow.h"
+#include "records/localstore.h"
 #include "records/recordstore.h"
 #include "recordwindows/recordswindow.h"
 #include "reports/reportactions.h"
@@ -353,8 +354,10 @@ private slots:
         RecordStore().removeAll();
         addExamRecords(RecordStore::defaultPath(), "初二（3）班", {"张三@1=10", "李四@1=40", "张三@12=30", "王五@12=90"});
         addExamRecords(RecordStore::defaultPath(), "初二（4）班", {"孙八@12=95"});
-        RecordsWindow records;
+        LocalStore store;
+        RecordsWindow records(store);
         auto *group = records.findChild<QComboBox *>("cboGroup");
+        QTRY_VERIFY(group->findText("初二（3）班") >= 0);
         group->setCurrentIndex(group->findText("初二（3）班"));
         QCOMPARE(records.findChild<QTableView *>("tblRecords")->model()->rowCount(), 4);
         GroupReportWindow *report = records.showGroupReport();
@@ -387,8 +390,10 @@ private slots:
     {
         RecordStore().removeAll();
         addExamRecords(RecordStore::defaultPath(), "初二（3）班", {"张三@1=10", "李四@2=40", "张三@40=30", "李四@41=60", "王五@41=90"});
-        RecordsWindow records;
+        LocalStore store;
+        RecordsWindow records(store);
         auto *group = records.findChild<QComboBox *>("cboGroup");
+        QTRY_VERIFY(group->findText("初二（3）班") >= 0);
         group->setCurrentIndex(group->findText("初二（3）班"));
         GroupReportWindow *report = records.showGroupReport();
         QVERIFY(report && report->report());
@@ -445,7 +450,7 @@ private slots:
 
         // A test this group has no record of, by its caption.
         addExamRecords(RecordStore::defaultPath(), "初二（4）班", {"孙八@1=20"});
-        GroupReportWindow none(RecordStore().summaries().value(), "frm考试焦虑", QStringLiteral("初二（5）班"));
+        GroupReportWindow none(store, RecordStore().summaries().value(), "frm考试焦虑", QStringLiteral("初二（5）班"));
         QVERIFY(!none.report());
         QVERIFY2(none.findChild<QStatusBar *>("statusLine")->currentMessage().contains("“考试焦虑度测试”"),
             qPrintable(none.findChild<QStatusBar *>("statusLine")->currentMessage()));

@@ -1,6 +1,7 @@
 // SPDX-FileCopyrightText: 2026 The Zentrova developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
+#include "records/localstore.h"
 #include "records/recordstore.h"
 #include "records/safesave.h"
 #include "shell/commandline.h"
@@ -177,11 +178,11 @@ private slots:
         QCOMPARE(folder, m_home.filePath("share/zentrova"));
         store.removeAll();
         const auto first = store.add(record);
-        std::optional<qint64> second; // saved as the shell saves a result
-        store.addInBackground(record, this, [&](std::optional<qint64> id, const QString &) { second = id; });
-        QThreadPool::globalInstance()->waitForDone();
-        QCoreApplication::processEvents();
-        QVERIFY2(first && second, qPrintable(store.error()));
+        LocalStore shell(store.path()); // saved as the shell saves a result
+        auto *kept = shell.keep(record);
+        kept->waitForDone();
+        QVERIFY2(first && kept->error().isEmpty(), qPrintable(store.error() + kept->error()));
+        const std::optional<qint64> second = kept->value().id;
         QVERIFY(store.remove({*first}));
 
         record.id = *second;

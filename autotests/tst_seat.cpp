@@ -621,7 +621,7 @@ private slots:
         // As typed at the question: a lower-case check character is filed as X.
         const CommandLine command = parseCommandLine({"zentrova", "--centre", m_centre, "--person", " 11010519491231002x"});
         useFiles(command);
-        QCOMPARE(useCentre(command, false), QString());
+        QCOMPARE(useCentre(command), QString());
         QCOMPARE(currentSubject().person, QStringLiteral("11010519491231002X"));
         currentSubject() = {};
         setCurrentCentre({});

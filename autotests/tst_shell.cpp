@@ -3,6 +3,7 @@
 
 #include "framework/bankcatalog.h"
 #include "questionnaires/testwindows.h"
+#include "records/localstore.h"
 #include "recordwindows/recordswindow.h"
 #include "shell/layoutscaler.h"
 #include "shell/mainwindow.h"
@@ -239,7 +240,8 @@ private slots:
             });
         }
         QTest::newRow("records window") << TextsShown([] {
-            RecordsWindow window;
+            LocalStore store;
+            RecordsWindow window(store);
             return readableTexts(&window);
         });
         QTest::newRow("line edit and text box menus") << TextsShown([] {

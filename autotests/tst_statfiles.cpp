@@ -5,6 +5,7 @@
 // PSPP and R's haven, the .dta by haven; α and the item figures against R's
 // psych::alpha; and a cut file that leaves the old one as it was.
 
+#include "records/localstore.h"
 #include "records/groupstats.h"
 #include "records/recordstore.h"
 #include "recordwindows/groupreportwindow.h"
@@ -420,12 +421,13 @@ private slots:
         const QString page = run("pdftotext", {"-raw", pdf, "-"}).remove(QRegularExpression("\\s"));
         QVERIFY2(page.contains("题目分析") && page.contains("α=" + QString::number(psych[1].toDouble(), 'f', 2)), qPrintable(page));
         RecordStore::setDefaultPath(records);
-        GroupReportWindow window(*store.summaries(), Anxiety, Class3);
+        LocalStore local(records);
+        GroupReportWindow window(local, *store.summaries(), Anxiety, Class3);
         QVERIFY(window.report() && !window.report()->itemAnalysis);
         auto *itemAnalysis = window.findChild<QCheckBox *>("chkItemAnalysis");
         QVERIFY(itemAnalysis);
         itemAnalysis->setChecked(true);
-        QVERIFY(window.report()->itemAnalysis);
+        QTRY_VERIFY(window.report() && window.report()->itemAnalysis);
         QCOMPARE(window.report()->itemAnalysis->figures.n, 12);
         RecordStore::setDefaultPath({});
     }

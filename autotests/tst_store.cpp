@@ -228,26 +228,29 @@ private slots:
         const QString path = m_folder.filePath(missing ? "missing.db" : "awkward.db");
         if (!missing && !QFile::exists(path))
             fillAwkward(path);
-        RecordStore store(path);
+        LocalStore store(path);
         QByteArray expected;
-        QVERIFY(writeCsv(store, [&](const QByteArray &bytes) { return expected += bytes, true; }, filter, itemColumns));
+        StoreReply<qint64> *walked = streamCsvByWalk(store, [&](const QByteArray &bytes) { return expected += bytes, true; }, filter, itemColumns);
+        walked->waitForDone();
+        const QString walkError = walked->error();
+        QByteArray written;
+        StoreReply<qint64> *direct
+            = streamCsv(store, [&](const QByteArray &bytes) { return written += bytes, true; }, filter, itemColumns);
+        direct->waitForDone();
+        QVERIFY2(walkError.isEmpty(), qPrintable(walkError));
+        QCOMPARE(direct->error(), walkError);
+        QCOMPARE(written, expected);
         qint64 taken = 0;
-        store.forEachRecord([](const QStringList &, const QStringList &) { return true; }, [&](const Record &record) {
+        RecordStore(path).forEachRecord([](const QStringList &, const QStringList &) { return true; }, [&](const Record &record) {
             taken += filter.accepts(record);
             return true;
         });
+        QCOMPARE(direct->value(), taken);
 
-        QByteArray written;
-        const auto count = store.writeCsv(filter, itemColumns, [&](const char *bytes, size_t size) {
-            written.append(bytes, qsizetype(size));
-            return true;
-        });
-        QVERIFY2(count, qPrintable(store.error()));
-        QCOMPARE(written, expected);
-        QCOMPARE(*count, taken);
-
-        QVERIFY(!store.writeCsv(filter, itemColumns, [](const char *, size_t) { return false; }));
-        QVERIFY(store.error().isEmpty());
+        // A writer that stops the export is no failure of the file.
+        StoreReply<qint64> *stopped = streamCsv(store, [](const QByteArray &) { return false; }, filter, itemColumns);
+        stopped->waitForDone();
+        QCOMPARE(stopped->error(), walkError);
     }
 
     // Every page in turn, each starting after the last row of the one
@@ -430,11 +433,13 @@ private slots:
         older.finished = QDateTime(QDate(2026, 1, 1), QTime(10, 0), Qt::OffsetFromUTC, 8 * 3600);
         QVERIFY(store.add(older));
 
-        RecordsWindow window;
+        LocalStore local;
+        RecordsWindow window(local);
         window.show();
         window.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&window));
         auto *table = window.findChild<QTableView *>("tblRecords");
+        QTRY_COMPARE(table->model()->rowCount(), 6);
         for (int tabs = 0; tabs < 20 && QApplication::focusWidget() != table; ++tabs)
             QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &window, Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), table);
@@ -444,6 +449,7 @@ private slots:
         QTest::keyClick(table, Qt::Key_Delete);
         QCOMPARE(answers.asked().size(), 1);
         QCOMPARE(answers.asked().first().text, question);
+        QTRY_COMPARE(table->model()->rowCount(), 6 - removed.size());
 
         QStringList left;
         const auto kept = store.summaries();
@@ -478,6 +484,8 @@ private slots:
         QTRY_VERIFY(alive.isNull());
         QCOMPARE(answered.count(), 0);
         QVERIFY2(visited < RecordCount, qPrintable(QString::number(visited)));
+        // The store goes on answering.
+        QCOMPARE(answerOf(store.count({})), RecordCount);
     }
 
     // Calls made while another request holds the worker, and from inside an

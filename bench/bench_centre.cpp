@@ -12,8 +12,8 @@
 #include "../autotests/pgserver.h"
 
 #include "centre/centreclient.h"
-#include "centre/centrestore.h"
 #include "centre/serversession.h"
+#include "centre/serverstore.h"
 #include "records/recordexport.h"
 #include "records/recordstore.h"
 #include "recordwindows/recordswindow.h"
@@ -98,26 +98,33 @@ int main(int argc, char *argv[])
                                "WHERE seat_name = 'bulk'")
                     .arg(CounsellorRecords));
     setServerModule(QStringLiteral(ZENTROVA_SERVER_MODULE));
-    Centre counsellorCentre;
-    counsellorCentre.connection = server.conninfo("teacher");
-    counsellorCentre.role = Centre::Role::Counsellor;
-    CentreStore counsellor(counsellorCentre, {});
+    ServerStore counsellor(server.conninfo("teacher"));
     qsizetype listed = 0;
-    const double listing = medianMs(5, [&] { listed = counsellor.summaries().value_or(QList<RecordSummary>()).size(); });
+    const double listing = medianMs(5, [&] {
+        auto *reply = counsellor.summaries({});
+        reply->waitForDone();
+        listed = reply->error().isEmpty() ? reply->value().size() : 0;
+    });
 
     // Every record as CSV, each worked out again and with its origin columns.
     qint64 bytes = 0;
     const double exported = medianMs(3, [&] {
         bytes = 0;
-        writeCsv(counsellor, [&](const QByteArray &row) {
-            bytes += row.size();
-            return true;
-        });
+        QString error;
+        writeCsv(
+            counsellor,
+            [&](const QByteArray &row) {
+                bytes += row.size();
+                return true;
+            },
+            &error);
     });
 
-    // The counsellor's records window, its listing fetched off its thread.
-    useCentreStore(counsellorCentre, {}, true);
-    const double window = medianMs(3, [] { RecordsWindow opened; });
+    // The counsellor's records window, until its listing has come.
+    const double window = medianMs(3, [&] {
+        RecordsWindow opened(counsellor);
+        untilListed(opened.findChild<QTableView *>());
+    });
 
     // Of which the server's answer alone, as the listing asks for it.
     const auto raw = pg::connect(server.conninfo("teacher").toStdString());

@@ -13,6 +13,7 @@
 #include "benchfigures.h"
 #include "framework/questionbank.h"
 #include "records/recordexport.h"
+#include "records/localstore.h"
 #include "records/recordstore.h"
 #include "records/safesave.h"
 #include "records/statfiles.h"
@@ -107,7 +108,8 @@ int main(int argc, char *argv[])
     QString error;
     timer.restart();
     cpuBefore = cpuSeconds();
-    if (!exportCsv(store, csv, &error)) {
+    LocalStore local(records);
+    if (!exportCsv(local, csv, &error)) {
         std::fprintf(stderr, "bench_export: %s\n", qPrintable(error));
         return 1;
     }
@@ -156,7 +158,7 @@ int main(int argc, char *argv[])
         const QString path = dir.filePath(name);
         timer.restart();
         cpuBefore = cpuSeconds();
-        if (!exportStatFile(store, path, format, &error, {"你可断吗？", std::nullopt, {}}, true)) {
+        if (!exportStatFile(local, path, format, &error, {"你可断吗？", std::nullopt, {}}, true)) {
             std::fprintf(stderr, "bench_export: %s\n", qPrintable(error));
             return 1;
         }

@@ -12,6 +12,7 @@
 
 #include "framework/fonts.h"
 #include "reports/groupreport.h"
+#include "records/localstore.h"
 #include "records/recordstore.h"
 #include "recordwindows/recordswindow.h"
 #include "reports/reportpainter.h"
@@ -30,13 +31,15 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 using namespace zentrova;
 
 namespace {
 
-constexpr int Records = 100000;
+// How many records the file holds; fewer for the smoke run.
+int Records = 100000;
 
 // One record stored as the program stores it, then copied by SQL: adding
 // 100,000 records one call at a time would take minutes.
@@ -60,13 +63,14 @@ QString recordFile(const QTemporaryDir &disk)
         WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1)
         INSERT INTO records (window, caption, finished_ms, utc_offset, elapsed_minutes, verdict, person, program_version,
                              bank_sha256, person_group)
-            SELECT window, caption, finished_ms + i * 600000, utc_offset, elapsed_minutes, verdict, '学生' || (i % 2000),
+            SELECT window, caption, finished_ms + i * %2, utc_offset, elapsed_minutes, verdict, '学生' || (i % 2000),
                    program_version, bank_sha256, '班级' || (i % 50)
             FROM records, n WHERE records.id = 1;
         INSERT INTO figures SELECT id, 0, '总分', CAST((id * 37) % 100 AS TEXT) FROM records WHERE id > 1;
         INSERT INTO answers SELECT r.id, a.position, a.item, a.answer FROM records r, answers a WHERE a.record = 1 AND r.id > 1;
         COMMIT;)")
                                 .arg(Records - 1)
+                                .arg(60000000000LL / Records) // over the same days at any size: 10 minutes apart at 100,000
                                 .toUtf8();
     sqlite3 *db = nullptr;
     sqlite3_open(QFile::encodeName(path).constData(), &db);
@@ -84,6 +88,8 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     installFontSubstitutions();
     QTemporaryDir disk;
+    if (argc > 1)
+        Records = std::max(100, std::atoi(argv[1]));
     const QString path = recordFile(disk);
     if (path.isEmpty()) {
         std::fprintf(stderr, "bench_group_report: cannot fill the record file\n");
@@ -117,8 +123,10 @@ int main(int argc, char *argv[])
         writeGroupReport(*made, pdf, &error);
     });
 
-    RecordsWindow window;
+    LocalStore local;
+    RecordsWindow window(local);
     window.show();
+    untilListed(window.findChild<QTableView *>(QStringLiteral("tblRecords")));
     QApplication::processEvents();
     auto *group = window.findChild<QComboBox *>(QStringLiteral("cboGroup"));
     QElapsedTimer timer;

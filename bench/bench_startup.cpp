@@ -73,7 +73,7 @@ int startUp(int argc, char *argv[])
     setProgramFolder(QDir(QCoreApplication::applicationDirPath() + QStringLiteral("/..")).absolutePath());
     installFontSubstitutions();
     installFocusRings();
-    if (!useCentre(parseCommandLine({QCoreApplication::applicationFilePath()}), true).isEmpty())
+    if (!useCentre(parseCommandLine({QCoreApplication::applicationFilePath()})).isEmpty())
         return 1;
     // The self-control test shows its item in Label1 inside Frame1.
     const PaintWatch watch(

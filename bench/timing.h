@@ -4,11 +4,21 @@
 // The one way the record benchmarks time their work.
 #pragma once
 
+#include <QAbstractItemModel>
+#include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QTableView>
 
 #include <algorithm>
 #include <functional>
 #include <vector>
+
+// Lets a window's store answer: events until table lists a row.
+inline void untilListed(const QTableView *table)
+{
+    while (table->model()->rowCount() == 0)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
 
 // The median milliseconds of work over rounds.
 inline double medianMs(int rounds, const std::function<void()> &work)

@@ -76,7 +76,7 @@ int main(int argc, char *argv[])
     zentrova::installFontSubstitutions();
     zentrova::installFocusRings();
     // A computer meant to be a centre's seat never runs as a personal one.
-    const QString centreProblem = zentrova::useCentre(command, true);
+    const QString centreProblem = zentrova::useCentre(command);
     if (!centreProblem.isEmpty()) {
         std::fprintf(stderr, "zentrova: %s\n", qUtf8Printable(centreProblem));
         zentrova::showMessage(nullptr, centreProblem, QStringLiteral("测评中心"), zentrova::MessageButtons::Ok);

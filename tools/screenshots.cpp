@@ -25,6 +25,7 @@
 #include "framework/textwidgets.h"
 #include "framework/translations.h"
 #include "questionnaires/testwindows.h"
+#include "records/localstore.h"
 #include "records/recordstore.h"
 #include "recordwindows/recordswindow.h"
 #include "shell/mainwindow.h"
@@ -50,6 +51,7 @@
 #include <QTextEdit>
 
 #include <cstdio>
+#include <functional>
 #include <memory>
 
 using namespace zentrova;
@@ -421,10 +423,21 @@ void shootRecordsWindow()
     introversion.finished = start.addDays(37);
     store.add(introversion);
 
-    RecordsWindow window;
+    LocalStore local;
+    RecordsWindow window(local);
     window.resize(1000, 560);
     window.show();
-    window.findChild<QTableView *>(QStringLiteral("tblRecords"))->selectRow(1);
+    auto *table = window.findChild<QTableView *>(QStringLiteral("tblRecords"));
+    // The store answers in turn: the listing and the first row's record,
+    // then the record selected.
+    const auto until = [](const std::function<bool()> &done) {
+        while (!done())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    };
+    until([&] { return window.shownRecord().has_value(); });
+    const qint64 first = window.shownRecord()->id;
+    table->selectRow(1);
+    until([&] { return window.shownRecord()->id != first; });
     settle();
     reportTightTexts(&window, QStringLiteral("listing"));
     save(inFewColours(window.grab().toImage()), QStringLiteral("records-window"));

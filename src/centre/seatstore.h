@@ -70,8 +70,8 @@ public:
         const QString &group, const QStringList &tests, const QDateTime &opens, const QDateTime &closes) override;
     StoreReply<bool> *closeSitting(qint64 id) override;
 
-    // Results the service has not taken yet, held in memory only.
-    int pending() const { return int(m_pending.size()); }
+    // Results the service has not taken yet.
+    int pending() const override { return int(m_pending.size()); }
 
     // How long one hand-in waits for the service.
     static constexpr int AnswerWithinMs = 10000;

@@ -239,14 +239,38 @@ private:
 ServerStore::ServerStore(const QString &conninfo, const QString &password, bool insecureTransport, std::chrono::milliseconds deadline,
                          QObject *parent)
     : Store(parent)
+    , m_conninfo(conninfo)
+    , m_insecureTransport(insecureTransport)
+    , m_deadline(deadline)
     , m_rescorer(bankPath())
 {
+    open(password);
+}
+
+void ServerStore::open(const QString &password)
+{
     QString why;
-    m_session = openServerSession(conninfo, password, deadline, &why);
+    m_session = openServerSession(m_conninfo, password, m_deadline, &why);
     if (m_session)
-        why = m_session->transportProblem(insecureTransport);
+        why = m_session->transportProblem(m_insecureTransport);
     if (!why.isEmpty())
         m_session = std::make_unique<UnavailableSession>(why);
+}
+
+template<typename T> StoreReply<T> *ServerStore::post(std::function<T(RequestContext &)> work)
+{
+    return m_worker.post<T>([this, work = std::move(work)](RequestContext &context) {
+        T value = work(context);
+        const std::optional<QString> &failure = context.failure();
+        if (!failure || !failure->startsWith(ServerSession::passwordWanted()) || !m_ask || context.cancelled())
+            return value;
+        const std::optional<QString> password = m_ask(QStringLiteral("请输入测评中心服务器的密码（%1）：").arg(m_conninfo));
+        if (!password)
+            return value;
+        open(*password);
+        context.clearFailure();
+        return work(context);
+    });
 }
 
 ServerStore::~ServerStore() = default;
@@ -276,7 +300,7 @@ QString ServerStore::refusal(Action action) const
     case Action::Keep:
         return QStringLiteral("辅导员的电脑不保存测评结果：测评结果由测评室的座位送到测评中心的服务器。");
     case Action::RemoveAll:
-        return QStringLiteral("测评中心的记录只能选定后删除，不能一次全部删除。");
+        return QStringLiteral("测评中心的记录请在“查看测评记录”窗口中选中后删除。");
     case Action::Read:
     case Action::Remove:
     case Action::ReportResult:
@@ -289,7 +313,7 @@ QString ServerStore::refusal(Action action) const
 
 StoreReply<Kept> *ServerStore::keep(const Record &)
 {
-    return m_worker.post<Kept>([message = refusal(Action::Keep)](RequestContext &context) {
+    return post<Kept>([message = refusal(Action::Keep)](RequestContext &context) {
         context.fail(message);
         return Kept {};
     });
@@ -297,7 +321,7 @@ StoreReply<Kept> *ServerStore::keep(const Record &)
 
 StoreReply<int> *ServerStore::removeAll()
 {
-    return m_worker.post<int>([message = refusal(Action::RemoveAll)](RequestContext &context) {
+    return post<int>([message = refusal(Action::RemoveAll)](RequestContext &context) {
         context.fail(message);
         return 0;
     });
@@ -305,7 +329,7 @@ StoreReply<int> *ServerStore::removeAll()
 
 StoreReply<int> *ServerStore::count(const RecordFilter &filter)
 {
-    return m_worker.post<int>([this, filter](RequestContext &context) {
+    return post<int>([this, filter](RequestContext &context) {
         Statement statement;
         statement.sql = "SELECT count(*) FROM zentrova.record_list l WHERE " + where(statement, filter, false);
         const auto result = m_session->run(context, statement.sql, statement.parameters);
@@ -315,7 +339,7 @@ StoreReply<int> *ServerStore::count(const RecordFilter &filter)
 
 StoreReply<QList<RecordSummary>> *ServerStore::summaries(const SummaryQuery &query)
 {
-    return m_worker.post<QList<RecordSummary>>([this, query](RequestContext &context) {
+    return post<QList<RecordSummary>>([this, query](RequestContext &context) {
         Statement statement;
         const QByteArray key = sortKey(query.order);
         const QByteArray direction = query.direction == Qt::AscendingOrder ? " ASC" : " DESC";
@@ -375,7 +399,7 @@ StoreReply<QList<RecordSummary>> *ServerStore::summaries(const SummaryQuery &que
 
 StoreReply<QList<TotalPoint>> *ServerStore::totals(const RecordFilter &filter)
 {
-    return m_worker.post<QList<TotalPoint>>([this, filter](RequestContext &context) {
+    return post<QList<TotalPoint>>([this, filter](RequestContext &context) {
         Statement statement;
         statement.sql = QByteArray("SELECT ") + Columns
             + ", f.value FROM zentrova.record_list l JOIN zentrova.record_figures f ON f.record = l.id AND f.name = '总分' WHERE "
@@ -395,7 +419,7 @@ StoreReply<QList<TotalPoint>> *ServerStore::totals(const RecordFilter &filter)
 
 StoreReply<StoreFacets> *ServerStore::facets()
 {
-    return m_worker.post<StoreFacets>([this](RequestContext &context) {
+    return post<StoreFacets>([this](RequestContext &context) {
         StoreFacets facets;
         const auto tests = m_session->run(context,
             "SELECT test_window, caption FROM zentrova.record_list WHERE damaged IS NULL GROUP BY 1, 2 ORDER BY 1, 2");
@@ -424,7 +448,7 @@ StoreReply<StoreFacets> *ServerStore::facets()
 
 StoreReply<Record> *ServerStore::record(qint64 id)
 {
-    return m_worker.post<Record>([this, id](RequestContext &context) {
+    return post<Record>([this, id](RequestContext &context) {
         const auto rows = m_session->run(
             context, QByteArray("SELECT ") + Columns + " FROM zentrova.record_list l WHERE l.id = $1::bigint", {QByteArray::number(id)});
         if (!rows)
@@ -460,7 +484,7 @@ StoreReply<Record> *ServerStore::record(qint64 id)
 
 StoreReply<int> *ServerStore::remove(const QList<qint64> &ids)
 {
-    return m_worker.post<int>([this, ids](RequestContext &context) {
+    return post<int>([this, ids](RequestContext &context) {
         // Not repeated on a new connection: the first may have gone through.
         const auto result = m_session->run(context, "SELECT zentrova.delete_records_v1($1::bigint[])", {idArray(ids)}, false);
         return result ? int(result->integer(0, 0)) : 0;
@@ -469,7 +493,7 @@ StoreReply<int> *ServerStore::remove(const QList<qint64> &ids)
 
 StoreReply<qint64> *ServerStore::forEachRecord(const RecordFilter &filter, bool items, NamesVisitor names, RecordVisitor visit)
 {
-    return m_worker.post<qint64>([this, filter, items, names, visit](RequestContext &context) -> qint64 {
+    return post<qint64>([this, filter, items, names, visit](RequestContext &context) -> qint64 {
         // One snapshot for the whole walk, a page at a time through a cursor.
         if (!m_session->run(context, "BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY"))
             return 0;

@@ -17,7 +17,9 @@
 #include "records/store.h"
 
 #include <chrono>
+#include <functional>
 #include <memory>
+#include <optional>
 
 namespace zentrova {
 
@@ -39,6 +41,14 @@ public:
     // What a record whose 测评码 the roster lacks shows in place of a name.
     static QString unknownPerson(const QString &code);
     ~ServerStore() override;
+
+    // Asks the counsellor for the password where the server wants one that
+    // libpq's own sources (PGPASSWORD, the password file) did not give;
+    // nullopt where the counsellor declines. Called on the store's thread,
+    // once per request that needs it; the password given is used for the
+    // rest of the run and kept in memory only. Set before the first request.
+    using PasswordAsker = std::function<std::optional<QString>(const QString &prompt)>;
+    void setPasswordAsker(PasswordAsker ask) { m_ask = std::move(ask); }
 
     // Records a walk (forEachRecord) reads from the server at a time.
     static constexpr int PageSize = 1000;
@@ -68,7 +78,16 @@ public:
 private:
     // Marks a whole record whose figures do not follow from its answers.
     void addDoubt(Record &record);
+    // Opens the session (in place of the one there was) with password.
+    void open(const QString &password);
+    // Queues work; where it failed for want of a password, asks for one and
+    // makes it once more.
+    template<typename T> StoreReply<T> *post(std::function<T(RequestContext &)> work);
 
+    const QString m_conninfo;
+    const bool m_insecureTransport;
+    const std::chrono::milliseconds m_deadline;
+    PasswordAsker m_ask;
     std::unique_ptr<ServerSession> m_session; // touched on the worker only
     Rescorer m_rescorer; // likewise
     StoreWorker m_worker;

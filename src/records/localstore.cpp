@@ -127,4 +127,15 @@ StoreReply<bool> *LocalStore::closeSitting(qint64)
     return refused<bool>(Action::Sittings);
 }
 
+StoreReply<qint64> *LocalStore::csvFromOwnBytes(const RecordFilter &filter, bool itemColumns, ByteSink sink)
+{
+    return ask<qint64>([=](RecordStore &engine) -> std::optional<qint64> {
+        const auto written = engine.writeCsv(filter, itemColumns, sink);
+        // A sink that stopped the writing is no failure of the file.
+        if (!written && engine.error().isEmpty())
+            return 0;
+        return written;
+    });
+}
+
 } // namespace zentrova

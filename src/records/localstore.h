@@ -36,6 +36,7 @@ public:
     StoreReply<int> *remove(const QList<qint64> &ids) override;
     StoreReply<int> *removeAll() override;
     StoreReply<qint64> *forEachRecord(const RecordFilter &filter, bool items, NamesVisitor names, RecordVisitor visit) override;
+    StoreReply<qint64> *csvFromOwnBytes(const RecordFilter &filter, bool itemColumns, ByteSink sink) override;
     StoreReply<int> *accept(const QList<qint64> &ids) override;
     StoreReply<QList<Sitting>> *sittings() override;
     StoreReply<qint64> *openSitting(

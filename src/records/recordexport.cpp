@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <memory>
 
 namespace zentrova {
 
@@ -148,16 +149,26 @@ QString answerCode(const QString &answer)
     return text;
 }
 
-bool writeCsv(RecordSource &store, const std::function<bool(const QByteArray &)> &write, const RecordFilter &filter, bool itemColumns)
+StoreReply<qint64> *streamCsv(Store &store, std::function<bool(const QByteArray &)> write, const RecordFilter &filter, bool itemColumns)
+{
+    const auto bytes = [write](const char *data, size_t size) { return write(QByteArray::fromRawData(data, qsizetype(size))); };
+    if (StoreReply<qint64> *direct = store.csvFromOwnBytes(filter, itemColumns, bytes))
+        return direct;
+    return streamCsvByWalk(store, std::move(write), filter, itemColumns);
+}
+
+StoreReply<qint64> *streamCsvByWalk(Store &store, std::function<bool(const QByteArray &)> write, const RecordFilter &filter,
+                                    bool itemColumns)
 {
     // Oldest first, like a log: a later export of more records adds rows at
     // the bottom, and figure columns at the right in the order first shown.
-    QStringList figureNames, items;
-    // At a centre, where each record came from, before the item columns.
+    // The columns, named by the walk's first call and read by each row after
+    // it, on the store's thread. At a centre, where each record came from,
+    // before the item columns.
+    auto columns = std::make_shared<std::pair<QStringList, QStringList>>();
     const bool origin = store.keepsOrigin();
-    const auto header = [&](const QStringList &names, const QStringList &itemNumbers) {
-        figureNames = names;
-        items = itemNumbers;
+    const auto header = [columns, write, origin](const QStringList &names, const QStringList &itemNumbers) {
+        *columns = {names, itemNumbers};
         return write("\xEF\xBB\xBF"
             + csvRow(QStringList {QStringLiteral("编号"), QStringLiteral("完成时间"), QStringLiteral("受测者"), QStringLiteral("小组"),
                          QStringLiteral("测试"), QStringLiteral("用时（分钟）")}
@@ -167,7 +178,8 @@ bool writeCsv(RecordSource &store, const std::function<bool(const QByteArray &)>
                 + (origin ? OriginColumns : QStringList()) + itemNumbers)
                   .toUtf8());
     };
-    const auto row = [&](const Record &record) {
+    const auto row = [columns, write, filter, origin](const Record &record) {
+        const auto &[figureNames, items] = *columns;
         if (!filter.accepts(record))
             return true;
         // The program's own fields: plain numbers and times, never guarded.
@@ -201,16 +213,28 @@ bool writeCsv(RecordSource &store, const std::function<bool(const QByteArray &)>
         appendCsvRow(line, fields);
         return write(line.toUtf8());
     };
-    return store.forEachRecord(header, row, filter.test, itemColumns);
+    return store.forEachRecord(columnsOf(filter), itemColumns, header, row);
 }
 
-bool exportCsv(RecordSource &store, const QString &path, QString *error, const RecordFilter &filter, bool itemColumns)
+bool writeCsv(Store &store, const std::function<bool(const QByteArray &)> &write, QString *error, const RecordFilter &filter,
+              bool itemColumns)
+{
+    bool written = true;
+    StoreReply<qint64> *walk = streamCsv(store, [&](const QByteArray &bytes) { return written = write(bytes); }, filter, itemColumns);
+    walk->waitForDone();
+    *error = walk->error();
+    return written && error->isEmpty();
+}
+
+bool exportCsv(Store &store, const QString &path, QString *error, const RecordFilter &filter, bool itemColumns)
 {
     SafeSave file(path, QStringLiteral("导出文件"));
-    if (file.open() && writeCsv(store, [&](const QByteArray &bytes) { return file.write(bytes); }, filter, itemColumns) && file.commit())
+    QString storeError;
+    if (file.open() && writeCsv(store, [&](const QByteArray &bytes) { return file.write(bytes); }, &storeError, filter, itemColumns)
+        && file.commit())
         return true;
     // Either the file or the records failed; the other said nothing.
-    *error = store.error().isEmpty() ? file.error() : store.error() + QStringLiteral("没有导出。");
+    *error = storeError.isEmpty() ? file.error() : storeError + QStringLiteral("没有导出。");
     return false;
 }
 

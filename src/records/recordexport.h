@@ -7,6 +7,7 @@
 
 #include "groupstats.h"
 #include "recordstore.h"
+#include "store.h"
 
 #include <QByteArray>
 #include <QString>
@@ -35,15 +36,23 @@ extern const QStringList OriginColumns;
 // that filter takes are written. Text that a spreadsheet would take for a
 // formula (starting with =, +, -, @, a tab or a carriage return, and not a
 // number) gets a leading apostrophe. Where the store keeps each record's
-// origin, the OriginColumns come before the item columns. Handed to write a row at a time; false
-// when write or the store fails (then store.error() says why, if it was the
-// store).
-bool writeCsv(RecordSource &store, const std::function<bool(const QByteArray &)> &write, const RecordFilter &filter = {},
+// origin, the OriginColumns come before the item columns. Handed to write a
+// row at a time (or a large buffer at a time), on the store's thread, while
+// the reply waits; write returning false stops the walk.
+StoreReply<qint64> *streamCsv(Store &store, std::function<bool(const QByteArray &)> write, const RecordFilter &filter = {},
+                              bool itemColumns = false);
+// streamCsv() by a walk of whole records, whatever faster way the store has.
+StoreReply<qint64> *streamCsvByWalk(Store &store, std::function<bool(const QByteArray &)> write, const RecordFilter &filter = {},
+                                    bool itemColumns = false);
+
+// streamCsv(), waited for: for the command line. False when write or the
+// store fails (then error says why, if it was the store).
+bool writeCsv(Store &store, const std::function<bool(const QByteArray &)> &write, QString *error, const RecordFilter &filter = {},
               bool itemColumns = false);
 
 // writeCsv() into a file that is private to the user and appears whole or
 // not at all (see SafeSave): an existing file is replaced only on success.
-bool exportCsv(RecordSource &store, const QString &path, QString *error, const RecordFilter &filter = {}, bool itemColumns = false);
+bool exportCsv(Store &store, const QString &path, QString *error, const RecordFilter &filter = {}, bool itemColumns = false);
 
 // One CSV row of fields, formula-guarded and quoted as writeCsv() writes them.
 QString csvLine(const QStringList &fields);

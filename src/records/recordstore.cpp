@@ -11,11 +11,8 @@
 #include <QCollator>
 #include <QFile>
 #include <QFileInfo>
-#include <QFuture>
 #include <QHash>
-#include <QPromise>
 #include <QStandardPaths>
-#include <QThreadPool>
 #include <QUuid>
 #include <QtEndian>
 
@@ -1058,7 +1055,7 @@ private:
 class CsvWriter
 {
 public:
-    explicit CsvWriter(const RecordStore::CsvSink &sink)
+    explicit CsvWriter(const Store::ByteSink &sink)
         : m_sink(sink)
     {
         m_bytes.reserve(FlushAt + FlushAt / 4);
@@ -1175,27 +1172,11 @@ private:
         m_bytes.append(start, end);
     }
 
-    const RecordStore::CsvSink &m_sink;
+    const Store::ByteSink &m_sink;
     std::string m_bytes;
 };
 
 } // namespace
-
-static RecordSource::Opener &opener()
-{
-    static RecordSource::Opener open;
-    return open;
-}
-
-std::unique_ptr<RecordSource> RecordSource::open()
-{
-    return opener() ? opener()() : std::make_unique<RecordStore>();
-}
-
-void RecordSource::setOpener(Opener open)
-{
-    opener() = std::move(open);
-}
 
 void RecordSummary::setResult(const Record &shown)
 {
@@ -1256,25 +1237,6 @@ std::optional<qint64> RecordStore::add(const Record &record, const QUuid &outbox
         return std::nullopt;
     }
     return id;
-}
-
-void RecordStore::addInBackground(const Record &record, QObject *context,
-                                  std::function<void(std::optional<qint64> id, const QString &error)> done, const QUuid &outbox) const
-{
-    struct Outcome {
-        std::optional<qint64> id;
-        QString error;
-    };
-    auto promise = std::make_shared<QPromise<Outcome>>();
-    promise->future().then(context, [done = std::move(done)](const Outcome &outcome) { done(outcome.id, outcome.error); });
-    promise->start();
-    // The application waits for the pool before it quits, so a result being
-    // saved is kept.
-    QThreadPool::globalInstance()->start([promise, store = *this, record, outbox]() mutable {
-        const auto id = store.add(record, outbox);
-        promise->addResult(Outcome{id, store.error()});
-        promise->finish();
-    });
 }
 
 std::optional<QList<RecordSummary>> RecordStore::summaries()
@@ -1508,7 +1470,7 @@ std::optional<qint64> RecordStore::forEachRecord(const RecordFilter &filter, boo
     return visited;
 }
 
-std::optional<qint64> RecordStore::writeCsv(const RecordFilter &filter, bool itemColumns, const CsvSink &sink)
+std::optional<qint64> RecordStore::writeCsv(const RecordFilter &filter, bool itemColumns, const Store::ByteSink &sink)
 {
     m_error.clear();
     Connection db(m_path, m_busyTimeout, {m_checked.get(), &m_cancelled});

@@ -10,7 +10,6 @@
 #pragma once
 
 #include "record.h"
-#include "recordsource.h"
 #include "store.h"
 
 #include <QList>
@@ -23,11 +22,9 @@
 #include <mutex>
 #include <optional>
 
-class QObject;
-
 namespace zentrova {
 
-class RecordStore : public RecordSource
+class RecordStore
 {
 public:
     // The record file of this run: the one given to setDefaultPath(), or else
@@ -45,13 +42,6 @@ public:
     // its id. With an outbox uuid, the record waits there, in the same
     // transaction, to be sent to a centre's server.
     std::optional<qint64> add(const Record &record, const QUuid &outbox = {});
-    // add() on a worker thread, so that no window waits for the disk: a write
-    // that survives a power cut takes several flushes, each some milliseconds
-    // on a slow disk. done then runs on context's thread with the id, or with
-    // nullopt and what error() would say; not at all if context is gone.
-    void addInBackground(const Record &record, QObject *context,
-                         std::function<void(std::optional<qint64> id, const QString &error)> done, const QUuid &outbox = {}) const;
-
     // The records waiting to be sent to a centre's server, oldest first;
     // remove() takes one out once the server has it.
     struct Outgoing {
@@ -61,15 +51,15 @@ public:
     std::optional<QList<Outgoing>> outbox();
 
     // Every record's summary, newest first. A missing file holds no records.
-    std::optional<QList<RecordSummary>> summaries() override;
+    std::optional<QList<RecordSummary>> summaries();
     // Whole records, newest first.
     std::optional<QList<Record>> records();
     // One whole record; nullopt with error() when there is none of that id.
-    std::optional<Record> record(qint64 id) override;
+    std::optional<Record> record(qint64 id);
     bool forEachRecord(const std::function<bool(const QStringList &figureNames, const QStringList &items)> &names,
-                       const std::function<bool(const Record &)> &visit, const QString &test = {}, bool items = false) override;
+                       const std::function<bool(const Record &)> &visit, const QString &test = {}, bool items = false);
 
-    bool remove(const QList<qint64> &ids) override;
+    bool remove(const QList<qint64> &ids);
     // How many were removed; nullopt with error() when none could be.
     std::optional<int> removeRecords(const QList<qint64> &ids);
     std::optional<int> removeAll();
@@ -90,14 +80,13 @@ public:
     // file's own UTF-8 in one large buffer that goes to sink whenever it
     // fills. The number of records written; nullopt where the file failed
     // (error() says why) or sink returned false (error() empty).
-    using CsvSink = std::function<bool(const char *bytes, size_t size)>;
-    std::optional<qint64> writeCsv(const RecordFilter &filter, bool itemColumns, const CsvSink &sink);
+    std::optional<qint64> writeCsv(const RecordFilter &filter, bool itemColumns, const Store::ByteSink &sink);
 
     // Long work stops, failing, once this says so (SQLite's progress handler).
     void setCancelled(std::function<bool()> cancelled) { m_cancelled = std::move(cancelled); }
 
     // Why the last call failed, in a plain sentence naming the file.
-    const QString &error() const override { return m_error; }
+    const QString &error() const { return m_error; }
 
     // How long a call waits for another copy of the program to finish its
     // write before it gives up.

@@ -165,7 +165,7 @@ QString joinedMarks(const Record &record)
     return record.marks.join(QStringLiteral("；"));
 }
 
-bool readDictionary(RecordSource &store, const RecordFilter &filter, bool itemColumns, Dictionary *dictionary, QString *error)
+bool readDictionary(Store &store, const RecordFilter &filter, bool itemColumns, Dictionary *dictionary, QString *error)
 {
     dictionary->origin = store.keepsOrigin();
     QHash<QString, QString> captions;
@@ -198,9 +198,10 @@ bool readDictionary(RecordSource &store, const RecordFilter &filter, bool itemCo
         }
         return true;
     };
-    if (!store.forEachRecord(names, visit, filter.test, itemColumns)) {
+    // visit stops the walk only where it said why in error.
+    if (const QString failed = walkAndWait(store, columnsOf(filter), itemColumns, names, visit); !failed.isEmpty() || !error->isEmpty()) {
         if (error->isEmpty())
-            *error = store.error() + QStringLiteral("没有导出。");
+            *error = failed + QStringLiteral("没有导出。");
         return false;
     }
     numberBands(*dictionary, captions);
@@ -231,7 +232,7 @@ public:
     {
     }
 
-    readstat_error_t write(RecordSource &store, const RecordFilter &filter, bool itemColumns, SafeSave &file)
+    readstat_error_t write(Store &store, const RecordFilter &filter, bool itemColumns, SafeSave &file, QString *storeError)
     {
         readstat_writer_t *w = m_writer.writer;
         readstat_set_data_writer(w, &writeBytes);
@@ -252,8 +253,8 @@ public:
         };
         if (status != READSTAT_OK)
             return status;
-        if (!store.forEachRecord([](const QStringList &, const QStringList &) { return true; }, visit, filter.test, false)
-            && status == READSTAT_OK && written <= m_dictionary.rows)
+        *storeError = walkAndWait(store, columnsOf(filter), false, [](const QStringList &, const QStringList &) { return true; }, visit);
+        if (!storeError->isEmpty() && status == READSTAT_OK && written <= m_dictionary.rows)
             return READSTAT_ERROR_USER_ABORT; // the store failed: it says why
         if (written != m_dictionary.rows)
             return READSTAT_ERROR_ROW_COUNT_MISMATCH;
@@ -430,7 +431,7 @@ ExportFormat exportFormat(const QString &path)
 }
 
 bool exportStatFile(
-    RecordSource &store, const QString &path, ExportFormat format, QString *error, const RecordFilter &filter, bool itemColumns)
+    Store &store, const QString &path, ExportFormat format, QString *error, const RecordFilter &filter, bool itemColumns)
 {
     SafeSave file(path, What);
     Dictionary dictionary;
@@ -442,11 +443,12 @@ bool exportStatFile(
         return false;
     }
     StatFileWriter writer(dictionary, format);
-    const readstat_error_t status = writer.write(store, filter, itemColumns, file);
+    QString storeError;
+    const readstat_error_t status = writer.write(store, filter, itemColumns, file, &storeError);
     if (status == READSTAT_OK && file.commit())
         return true;
-    if (!store.error().isEmpty())
-        *error = store.error() + QStringLiteral("没有导出。");
+    if (!storeError.isEmpty())
+        *error = storeError + QStringLiteral("没有导出。");
     else if (!file.error().isEmpty())
         *error = file.error();
     else if (status == READSTAT_ERROR_ROW_COUNT_MISMATCH)
@@ -457,16 +459,18 @@ bool exportStatFile(
     return false;
 }
 
-bool exportRecordsFile(RecordSource &store, const QString &path, QString *error, const RecordFilter &filter, bool itemColumns)
+bool exportRecordsFile(Store &store, const QString &path, QString *error, const RecordFilter &filter, bool itemColumns)
 {
     const ExportFormat format = exportFormat(path);
     return format == ExportFormat::Csv ? exportCsv(store, path, error, filter, itemColumns)
                                        : exportStatFile(store, path, format, error, filter, itemColumns);
 }
 
-std::optional<QList<GroupItemAnalysis>> analyseItemsOf(RecordSource &store, const RecordFilter &filter, bool perGroup, QString *error)
-{
-    // The latest scored answers of each person, per test and group.
+namespace {
+
+// The latest scored answers of each person, per test and group, gathered
+// on the store's thread as its walk goes.
+struct ItemGathering {
     struct Sitting {
         QDateTime finished;
         qint64 id = 0;
@@ -476,19 +480,21 @@ std::optional<QList<GroupItemAnalysis>> analyseItemsOf(RecordSource &store, cons
         GroupItemAnalysis analysis;
         std::map<QString, Sitting> people; // nameless records under their id
     };
+
+    RecordFilter filter;
+    bool perGroup = false;
     std::map<std::pair<QString, QString>, Gathered> groups;
     QHash<QString, std::optional<ItemScores>> banks;
     QStringList allItems;
-    const auto names = [&](const QStringList &, const QStringList &items) {
-        allItems = items;
-        return true;
-    };
-    const auto visit = [&](const Record &record) {
+    QString error; // a bank that could not be read
+
+    bool visit(const Record &record)
+    {
         if (!filter.accepts(record))
             return true;
         auto bank = banks.find(record.window);
         if (bank == banks.end()) {
-            bank = banks.insert(record.window, ItemScores::read(record.window, error));
+            bank = banks.insert(record.window, ItemScores::read(record.window, &error));
             if (!*bank)
                 return false;
         }
@@ -511,43 +517,76 @@ std::optional<QList<GroupItemAnalysis>> analyseItemsOf(RecordSource &store, cons
                 sitting.scores.insert(answer.item, *score);
         }
         return true;
-    };
-    if (!store.forEachRecord(names, visit, filter.test, true)) {
-        if (error->isEmpty())
-            *error = store.error();
-        return std::nullopt;
     }
-    QList<GroupItemAnalysis> result;
-    for (auto &[key, gathered] : groups) {
-        GroupItemAnalysis &analysis = gathered.analysis;
-        const ItemScores &scores = **banks.constFind(analysis.window);
-        for (const QString &item : std::as_const(allItems)) {
-            if (std::any_of(
-                    gathered.people.begin(), gathered.people.end(), [&](const auto &p) { return p.second.scores.contains(item); })) {
-                analysis.items << item;
-                analysis.texts << scores.text(item);
+
+    QList<GroupItemAnalysis> analyses()
+    {
+        QList<GroupItemAnalysis> result;
+        for (auto &[key, gathered] : groups) {
+            GroupItemAnalysis &analysis = gathered.analysis;
+            const ItemScores &scores = **banks.constFind(analysis.window);
+            for (const QString &item : std::as_const(allItems)) {
+                if (std::any_of(
+                        gathered.people.begin(), gathered.people.end(), [&](const auto &p) { return p.second.scores.contains(item); })) {
+                    analysis.items << item;
+                    analysis.texts << scores.text(item);
+                }
             }
-        }
-        QList<QList<double>> rows;
-        for (const auto &[person, sitting] : gathered.people) {
-            QList<double> row;
-            for (const QString &item : std::as_const(analysis.items)) {
-                if (sitting.scores.contains(item))
-                    row << sitting.scores.value(item);
+            QList<QList<double>> rows;
+            for (const auto &[person, sitting] : gathered.people) {
+                QList<double> row;
+                for (const QString &item : std::as_const(analysis.items)) {
+                    if (sitting.scores.contains(item))
+                        row << sitting.scores.value(item);
+                }
+                if (row.size() == analysis.items.size())
+                    rows << row;
+                else
+                    ++analysis.incomplete;
             }
-            if (row.size() == analysis.items.size())
-                rows << row;
-            else
-                ++analysis.incomplete;
+            analysis.figures = analyseItems(rows);
+            analysis.figures.perItem.resize(analysis.items.size());
+            result << analysis;
         }
-        analysis.figures = analyseItems(rows);
-        analysis.figures.perItem.resize(analysis.items.size());
-        result << analysis;
+        return result;
     }
-    return result;
+};
+
+} // namespace
+
+ItemAnalysisRequest requestItemAnalysis(Store &store, const RecordFilter &filter, bool perGroup)
+{
+    auto gathering = std::make_shared<ItemGathering>();
+    gathering->filter = filter;
+    gathering->perGroup = perGroup;
+    StoreReply<qint64> *walk = store.forEachRecord(
+        columnsOf(filter), true,
+        [gathering](const QStringList &, const QStringList &items) {
+            gathering->allItems = items;
+            return true;
+        },
+        [gathering](const Record &record) { return gathering->visit(record); });
+    return {walk, [gathering](QString *error) -> std::optional<QList<GroupItemAnalysis>> {
+                if (!gathering->error.isEmpty()) {
+                    *error = gathering->error;
+                    return std::nullopt;
+                }
+                return gathering->analyses();
+            }};
 }
 
-bool exportItemAnalysis(RecordSource &store, const QString &path, const RecordFilter &filter, QString *error)
+std::optional<QList<GroupItemAnalysis>> analyseItemsOf(Store &store, const RecordFilter &filter, bool perGroup, QString *error)
+{
+    const ItemAnalysisRequest request = requestItemAnalysis(store, filter, perGroup);
+    request.walk->waitForDone();
+    if (const QString failed = request.walk->error(); !failed.isEmpty()) {
+        *error = failed;
+        return std::nullopt;
+    }
+    return request.result(error);
+}
+
+bool exportItemAnalysis(Store &store, const QString &path, const RecordFilter &filter, QString *error)
 {
     const auto analyses = analyseItemsOf(store, filter, true, error);
     if (!analyses) {

@@ -7,11 +7,12 @@
 #pragma once
 
 #include "groupstats.h"
-#include "recordsource.h"
+#include "store.h"
 
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
 namespace zentrova {
@@ -30,11 +31,11 @@ ExportFormat exportFormat(const QString &path);
 // answer's place among those given), the answers as value labels. Texts
 // are written as they are: no formula guard, statistics programs never run
 // a cell. Whole or not at all (see SafeSave).
-bool exportStatFile(RecordSource &store, const QString &path, ExportFormat format, QString *error, const RecordFilter &filter = {},
+bool exportStatFile(Store &store, const QString &path, ExportFormat format, QString *error, const RecordFilter &filter = {},
     bool itemColumns = false);
 
 // exportCsv() or exportStatFile(), by the file's suffix.
-bool exportRecordsFile(RecordSource &store, const QString &path, QString *error, const RecordFilter &filter = {}, bool itemColumns = false);
+bool exportRecordsFile(Store &store, const QString &path, QString *error, const RecordFilter &filter = {}, bool itemColumns = false);
 
 // The item analysis of one test in one group: the latest record of each
 // person in the filter's days, those with a score for every item counted.
@@ -48,13 +49,22 @@ struct GroupItemAnalysis {
     ItemAnalysis figures;
 };
 
-// Per test that scores its items and per group (or, without perGroup, all
-// the filter's groups as one); nullopt with error() of the store or the
-// bank in error.
-std::optional<QList<GroupItemAnalysis>> analyseItemsOf(RecordSource &store, const RecordFilter &filter, bool perGroup, QString *error);
+// The item analyses a walk of the store gathers, per test that scores its
+// items and per group (or, without perGroup, all the filter's groups as
+// one): a window waits for walk's finished() and, where it has no error,
+// takes result() once; nullopt with error where a bank could not be read.
+struct ItemAnalysisRequest {
+    StoreReply<qint64> *walk = nullptr;
+    std::function<std::optional<QList<GroupItemAnalysis>>(QString *error)> result;
+};
+ItemAnalysisRequest requestItemAnalysis(Store &store, const RecordFilter &filter, bool perGroup);
+
+// requestItemAnalysis(), waited for: for the command line. nullopt with the
+// error of the store or the bank.
+std::optional<QList<GroupItemAnalysis>> analyseItemsOf(Store &store, const RecordFilter &filter, bool perGroup, QString *error);
 
 // analyseItemsOf() per group as CSV (UTF-8 with a byte-order mark, formula
 // guard as the export's), a row per item; whole or not at all.
-bool exportItemAnalysis(RecordSource &store, const QString &path, const RecordFilter &filter, QString *error);
+bool exportItemAnalysis(Store &store, const QString &path, const RecordFilter &filter, QString *error);
 
 } // namespace zentrova

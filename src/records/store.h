@@ -163,6 +163,10 @@ public:
     enum class PersonRule { NameForRun, CodePerTest };
     virtual PersonRule personRule() const { return PersonRule::NameForRun; }
 
+    // Results kept in memory only, not yet handed on; lost when the program
+    // ends. None where keep() writes them down before it answers.
+    virtual int pending() const { return 0; }
+
     // Every request below returns a reply that emits finished() once, on the
     // thread that asked, and then deletes itself; see StoreRequest.
     virtual StoreReply<Kept> *keep(const Record &record) = 0;
@@ -201,9 +205,33 @@ public:
                                               RecordVisitor visit)
         = 0;
 
+    // The export's CSV of what filter takes (see streamCsv()), made by the
+    // store from its own bytes where it has a faster way than a walk of whole
+    // records; nullptr where it has none. sink gets the bytes on the store's
+    // thread; its returning false stops the writing without an error.
+    using ByteSink = std::function<bool(const char *bytes, size_t size)>;
+    virtual StoreReply<qint64> *csvFromOwnBytes(const RecordFilter &, bool /*itemColumns*/, ByteSink) { return nullptr; }
+
 protected:
     using QObject::QObject;
 };
+
+// What an export walks for filter: the whole of its test, so that the
+// columns are the test's whatever groups or days the rows are taken from.
+inline RecordFilter columnsOf(const RecordFilter &filter)
+{
+    return {filter.test, std::nullopt, {}};
+}
+
+// Walks the store and waits for the walk to end: for the command line, never
+// in a window. Why the store failed; empty where the walk went through or
+// names or visit stopped it.
+inline QString walkAndWait(Store &store, const RecordFilter &filter, bool items, Store::NamesVisitor names, Store::RecordVisitor visit)
+{
+    StoreReply<qint64> *walk = store.forEachRecord(filter, items, std::move(names), std::move(visit));
+    walk->waitForDone();
+    return walk->error();
+}
 
 } // namespace zentrova
 

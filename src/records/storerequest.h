@@ -108,6 +108,9 @@ public:
     // Ends the request with this error; the work's value is then ignored.
     void fail(const QString &error) { m_failed = error; }
     const std::optional<QString> &failure() const { return m_failed; }
+    // Forgets a failure, for work that is made once more (with a password
+    // asked for in the meantime).
+    void clearFailure() { m_failed.reset(); }
 
 private:
     detail::RequestState &m_state;

@@ -86,8 +86,9 @@ private:
 };
 
 GroupReportWindow::GroupReportWindow(
-    QList<RecordSummary> records, const QString &test, const std::optional<QString> &group, QWidget *parent)
+    Store &store, QList<RecordSummary> records, const QString &test, const std::optional<QString> &group, QWidget *parent)
     : QMainWindow(parent, Qt::Window)
+    , m_store(store)
     , m_records(std::move(records))
     , m_test(test)
     , m_group(group)
@@ -227,7 +228,12 @@ void GroupReportWindow::compareLatestSittings(bool on)
     refresh();
 }
 
-GroupReportWindow::~GroupReportWindow() = default;
+GroupReportWindow::~GroupReportWindow()
+{
+    // A walk of every record for a page nobody will see stops.
+    if (m_analysing)
+        m_analysing->cancel();
+}
 
 const std::optional<GroupReport> &GroupReportWindow::report() const
 {
@@ -243,8 +249,28 @@ void GroupReportWindow::refresh()
         request.earlier = DateRange{m_earlierSince->date(), m_earlierUntil->date()};
     QString error;
     std::optional<GroupReport> report = makeGroupReport(m_records, request, &error);
-    if (report && m_itemAnalysis && m_itemAnalysis->isChecked())
-        error = addItemAnalysisTo(*report);
+    if (m_analysing)
+        m_analysing->cancel();
+    if (!report || !m_itemAnalysis || !m_itemAnalysis->isChecked()) {
+        showReport(std::move(report), error);
+        return;
+    }
+    // The analysis needs every answer of the test's records: the report
+    // shows once the store has walked them.
+    const ItemAnalysisRequest analysis = requestItemAnalysis(m_store, itemAnalysisFilter(*report), false);
+    m_analysing = analysis.walk->then(this, [this, made = *report, result = analysis.result](const StoreReply<qint64> &walk) {
+        QString error = walk.error();
+        std::optional<GroupReport> shown;
+        if (const auto analyses = error.isEmpty() ? result(&error) : std::nullopt) {
+            shown = made;
+            setItemAnalysis(*shown, *analyses);
+        }
+        showReport(std::move(shown), error);
+    });
+}
+
+void GroupReportWindow::showReport(std::optional<GroupReport> report, QString error)
+{
     if (!error.isEmpty()) {
         report.reset(); // the analysis needs answers the store could not give
         if (!error.endsWith(u'。'))
@@ -267,14 +293,6 @@ void GroupReportWindow::addItemAnalysisSwitch(QBoxLayout *row)
     m_itemAnalysis->setToolTip(QStringLiteral("克隆巴赫 α 及其置信区间，每题的校正题总相关和删除该题后的 α"));
     row->addWidget(m_itemAnalysis);
     connect(m_itemAnalysis, &QCheckBox::toggled, this, &GroupReportWindow::refresh);
-}
-
-// Empty where the analysis was added; otherwise why not.
-QString GroupReportWindow::addItemAnalysisTo(GroupReport &report)
-{
-    const auto store = RecordSource::open();
-    QString error;
-    return addItemAnalysis(report, *store, &error) ? QString() : error;
 }
 
 // A checkable entry per band of the test (or verdict met in its records),

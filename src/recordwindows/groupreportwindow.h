@@ -10,6 +10,7 @@
 #include "reports/groupreport.h"
 
 #include <QMainWindow>
+#include <QPointer>
 
 class QBoxLayout;
 class QCheckBox;
@@ -26,9 +27,9 @@ class GroupReportWindow : public QMainWindow
     Q_OBJECT
 
 public:
-    // records: those of the records window; test and group as its filters
-    // name them (no group: every group).
-    GroupReportWindow(QList<RecordSummary> records, const QString &test, const std::optional<QString> &group,
+    // records: those of the records window, from store; test and group as
+    // its filters name them (no group: every group).
+    GroupReportWindow(Store &store, QList<RecordSummary> records, const QString &test, const std::optional<QString> &group,
                       QWidget *parent = nullptr);
     ~GroupReportWindow() override;
 
@@ -43,8 +44,10 @@ private:
     void fillBandMenu();
     void compareLatestSittings(bool on);
     void addItemAnalysisSwitch(QBoxLayout *row);
-    QString addItemAnalysisTo(GroupReport &report);
+    void showReport(std::optional<GroupReport> report, QString error);
 
+    Store &m_store;
+    QPointer<StoreRequest> m_analysing; // the item analysis waited for
     QList<RecordSummary> m_records;
     QString m_test;
     std::optional<QString> m_group;

@@ -308,9 +308,10 @@ private:
     QString m_note;
 };
 
-RecordsWindow::RecordsWindow(QWidget *parent, const QStringList &testOrder)
+RecordsWindow::RecordsWindow(Store &store, QWidget *parent, const QStringList &testOrder)
     : QMainWindow(parent, Qt::Window)
     , m_testOrder(testOrder)
+    , m_store(store)
     , m_model(new RecordsModel(this))
     , m_filter(new RecordsFilter(m_model, this))
     , m_table(new RecordsTable(this))
@@ -478,7 +479,14 @@ RecordsWindow::RecordsWindow(QWidget *parent, const QStringList &testOrder)
     reload();
 }
 
-RecordsWindow::~RecordsWindow() = default;
+RecordsWindow::~RecordsWindow()
+{
+    // Answers nobody will read are not worked out.
+    for (StoreRequest *request : {m_loading.data(), m_reading.data()}) {
+        if (request)
+            request->cancel();
+    }
+}
 
 const std::optional<Record> &RecordsWindow::shownRecord() const
 {
@@ -487,12 +495,15 @@ const std::optional<Record> &RecordsWindow::shownRecord() const
 
 void RecordsWindow::reload()
 {
-    std::optional<QList<RecordSummary>> summaries = m_store->summaries();
-    if (!summaries)
-        showMessage(this, m_store->error(), Title, MessageButtons::Ok);
-    m_model->setSummaries(summaries.value_or(QList<RecordSummary>()));
-    fillFilters();
-    applyFilters();
+    if (m_loading)
+        m_loading->cancel();
+    m_loading = m_store.summaries({})->then(this, [this](const StoreReply<QList<RecordSummary>> &reply) {
+        if (!reply.error().isEmpty())
+            showMessage(this, reply.error(), Title, MessageButtons::Ok);
+        m_model->setSummaries(reply.error().isEmpty() ? reply.value() : QList<RecordSummary>());
+        fillFilters();
+        applyFilters();
+    });
 }
 
 // The tests and people that have records, keeping what was chosen; tests in
@@ -562,18 +573,28 @@ void RecordsWindow::showCurrentRecord()
             note = QStringLiteral("还没有测评记录。");
         else if (!m_filter->rowCount())
             note = QStringLiteral("没有符合所选测评、受测者和小组的记录。");
-        m_report->setRecord(std::nullopt, note);
+        if (m_reading)
+            m_reading->cancel();
+        showRecord(std::nullopt, note);
     } else {
         const qint64 id = current.data(IdRole).toLongLong();
         if (!m_report->record() || m_report->record()->id != id) {
-            std::optional<Record> record = m_store->record(id);
-            m_report->setRecord(record, record ? QString() : m_store->error());
+            if (m_reading)
+                m_reading->cancel();
+            m_reading = m_store.record(id)->then(this, [this](const StoreReply<Record> &reply) {
+                showRecord(reply.error().isEmpty() ? std::optional(reply.value()) : std::nullopt, reply.error());
+            });
         }
     }
+    updateCharts();
+}
+
+void RecordsWindow::showRecord(const std::optional<Record> &record, const QString &note)
+{
+    m_report->setRecord(record, note);
     m_actions->setEnabled(m_report->record().has_value());
     m_open->setEnabled(m_report->record().has_value());
     m_area->fit();
-    updateCharts();
 }
 
 void RecordsWindow::updateDeleteEnabled()
@@ -639,7 +660,7 @@ GroupReportWindow *RecordsWindow::showGroupReport()
         return nullptr;
     }
     const QVariant group = m_groupChoice->currentData();
-    auto *window = new GroupReportWindow(m_model->summaries(), test, group.isValid() ? std::optional(group.toString()) : std::nullopt, this);
+    auto *window = new GroupReportWindow(m_store, m_model->summaries(), test, group.isValid() ? std::optional(group.toString()) : std::nullopt, this);
     window->show();
     return window;
 }
@@ -668,13 +689,14 @@ void RecordsWindow::deleteSelected()
         : QStringLiteral("删除这%1条记录？\n%2%3").arg(ids.size()).arg(named.mid(0, NamedAtMost).join(u'\n'), ids.size() > NamedAtMost ? QStringLiteral("\n……") : QString());
     if (showMessage(this, question, QStringLiteral("删除测评记录"), MessageButtons::YesNo, MessageAnswer::No) != MessageAnswer::Yes)
         return;
-    const bool removed = m_store->remove(ids);
-    if (!removed)
-        showMessage(this, m_store->error(), Title, MessageButtons::Ok);
-    m_report->setRecord(std::nullopt);
-    reload();
-    if (removed)
-        statusBar()->showMessage(QStringLiteral("已删除%1条记录").arg(ids.size()));
+    m_store.remove(ids)->then(this, [this, count = ids.size()](const StoreReply<int> &reply) {
+        if (!reply.error().isEmpty())
+            showMessage(this, reply.error(), Title, MessageButtons::Ok);
+        m_report->setRecord(std::nullopt);
+        reload();
+        if (reply.error().isEmpty())
+            statusBar()->showMessage(QStringLiteral("已删除%1条记录").arg(count));
+    });
 }
 
 void RecordsWindow::openReport()

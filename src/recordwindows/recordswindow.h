@@ -6,9 +6,10 @@
 // chosen test's totals over time and across its bands.
 #pragma once
 
-#include "records/recordstore.h"
+#include "records/store.h"
 
 #include <QMainWindow>
+#include <QPointer>
 
 #include <memory>
 #include <optional>
@@ -35,17 +36,17 @@ class RecordsWindow : public QMainWindow
     Q_OBJECT
 
 public:
-    // A top-level window over the record file of this run. testOrder lists
-    // the tests' windows in the order the filter offers them (the menu's);
-    // tests not in it follow by caption.
-    explicit RecordsWindow(QWidget *parent = nullptr, const QStringList &testOrder = {});
+    // A top-level window over the store of this run. testOrder lists the
+    // tests' windows in the order the filter offers them (the menu's); tests
+    // not in it follow by caption. The records come when the store answers.
+    explicit RecordsWindow(Store &store, QWidget *parent = nullptr, const QStringList &testOrder = {});
     ~RecordsWindow() override;
 
-    // Reads the records again, keeping the filters; a record file that cannot
-    // be read is said in a message box and leaves the table empty.
+    // Reads the records again, keeping the filters; a store that cannot be
+    // read is said in a message box and leaves the table empty.
     void reload();
 
-    // Asks, then deletes the records selected in the table.
+    // Asks, then has the store delete the records selected in the table.
     void deleteSelected();
 
     // Opens the group report of the test and group the filters choose (the
@@ -63,13 +64,16 @@ private:
     void fillGroupChoice();
     void applyFilters();
     void showCurrentRecord();
+    void showRecord(const std::optional<Record> &record, const QString &note);
     void updateCharts();
     QString chartedTest() const;
     void updateDeleteEnabled();
 
     QStringList m_testOrder;
-    // The record file, or a counsellor's centre: whichever serves the run.
-    std::unique_ptr<RecordSource> m_store = RecordSource::open();
+    Store &m_store;
+    // The answers waited for; one asked again lets the earlier go.
+    QPointer<StoreRequest> m_loading;
+    QPointer<StoreRequest> m_reading;
     RecordsModel *m_model;
     RecordsFilter *m_filter;
     QTableView *m_table;

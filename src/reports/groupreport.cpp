@@ -463,15 +463,25 @@ QList<qsizetype> followUpShares(const GroupReport &report)
 }
 } // namespace
 
-bool addItemAnalysis(GroupReport &report, RecordSource &store, QString *error)
+RecordFilter itemAnalysisFilter(const GroupReport &report)
 {
-    const auto analyses = analyseItemsOf(store, {report.window, report.request.group, report.request.range}, false, error);
+    return {report.window, report.request.group, report.request.range};
+}
+
+void setItemAnalysis(GroupReport &report, const QList<GroupItemAnalysis> &analyses)
+{
+    report.itemAnalysis.reset();
+    if (!analyses.isEmpty())
+        report.itemAnalysis = analyses.first();
+    report.request.itemAnalysis = true;
+}
+
+bool addItemAnalysis(GroupReport &report, Store &store, QString *error)
+{
+    const auto analyses = analyseItemsOf(store, itemAnalysisFilter(report), false, error);
     if (!analyses)
         return false;
-    report.itemAnalysis.reset();
-    if (!analyses->isEmpty())
-        report.itemAnalysis = analyses->first();
-    report.request.itemAnalysis = true;
+    setItemAnalysis(report, *analyses);
     return true;
 }
 

@@ -62,8 +62,12 @@ int groupReportPages(const GroupReport &report);
 // Adds the item analysis of the report's test, group and days, from the
 // whole records of store (the page's records carry no answers); a test whose
 // items the bank does not score gets none. False with why in error when the
-// store or the bank cannot be read.
-bool addItemAnalysis(GroupReport &report, RecordSource &store, QString *error);
+// store or the bank cannot be read. Waits for the store: for the command
+// line; a window asks requestItemAnalysis() for itemAnalysisFilter() and
+// hands the answer to setItemAnalysis().
+bool addItemAnalysis(GroupReport &report, Store &store, QString *error);
+RecordFilter itemAnalysisFilter(const GroupReport &report);
+void setItemAnalysis(GroupReport &report, const QList<GroupItemAnalysis> &analyses);
 
 // Paints page number page (from 0) fitted into target, centred; the white
 // is the caller's.

@@ -4,8 +4,6 @@
 #include "commandline.h"
 
 #include "centre/centrefile.h"
-#include "centre/centrestore.h"
-#include "centre/personcode.h"
 #include "framework/bankcatalog.h"
 #include "framework/questionbank.h"
 #include "framework/strings.h"
@@ -16,6 +14,7 @@
 #include "centre/seatstore.h"
 #include "reports/reportpainter.h"
 #include "records/safesave.h"
+#include "shell/runstore.h"
 #include "shell/subject.h"
 #include "shell/testcatalog.h"
 
@@ -25,7 +24,6 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QInputDialog>
 #include <QProcess>
 #include <QRegularExpression>
 
@@ -520,7 +518,7 @@ void useFiles(const CommandLine &command)
         currentSubject().group = *command.group;
 }
 
-QString useCentre(const CommandLine &command, bool gui)
+QString useCentre(const CommandLine &command)
 {
     const CentreSetting setting = readCentreFile(command.centreFile);
     setCurrentCentre(setting);
@@ -528,53 +526,45 @@ QString useCentre(const CommandLine &command, bool gui)
         return setting.problem;
     if (!setting.notice.isEmpty())
         print(stderr, QCoreApplication::applicationName() + QStringLiteral(": ") + setting.notice);
-    if (isCounsellor()) {
-        useCentreStore(
-            *setting.centre,
-            [gui](const QString &prompt) -> std::optional<QString> {
-                if (!gui)
-                    return askPasswordOnTerminal(prompt);
-                // Asked for by the store's worker; the dialog belongs on the
-                // application's thread, which waits for it meanwhile.
-                std::optional<QString> password;
-                QMetaObject::invokeMethod(
-                    QCoreApplication::instance(),
-                    [&] {
-                        bool ok = false;
-                        const QString given = QInputDialog::getText(QApplication::activeWindow(), QStringLiteral("测评中心"), prompt,
-                                                                    QLineEdit::Password, {}, &ok);
-                        if (ok)
-                            password = given;
-                    },
-                    Qt::BlockingQueuedConnection);
-                return password;
-            },
-            gui);
-    }
-    if (isSeat() && command.person) {
-        // As the question at a seat takes it: 11010519491231002x is filed as …X.
-        const QString code = QString::fromStdString(normalPersonCode(command.person->toStdString()));
-        if (!isPersonCode(code.toStdString()))
-            return QStringLiteral("“%1”不是有效的测评码：测评码由数字和最后一位校验码（0–9 或 X）组成。").arg(*command.person);
-        currentSubject().person = code;
+    if (command.person) {
+        QString person;
+        if (const QString problem = personOfRun(*command.person, &person); !problem.isEmpty())
+            return problem;
+        currentSubject().person = person;
     }
     return {};
 }
 
 namespace {
 
+// The commands that read kept results, given the run's store.
+int answerFromStore(const CommandLine &command, Store &store)
+{
+    if (const QString refusal = store.refusal(Store::Action::Read); !refusal.isEmpty())
+        return printFailure(refusal);
+    switch (command.action) {
+    case CommandLine::Action::ListRecords:
+        return listRecords(store);
+    case CommandLine::Action::ExportRecords:
+        return exportRecords(store, command.exportFile, command.filter, command.itemColumns);
+    case CommandLine::Action::Report:
+        return writeRecordReport(store, command.reportId, command.reportFile);
+    case CommandLine::Action::GroupReport:
+        return writeGroupReportFile(store, command.filter, command.earlier, command.reportFile, command.itemAnalysis);
+    case CommandLine::Action::ItemAnalysis:
+        return writeItemAnalysisFile(store, command.filter, command.itemAnalysisFile);
+    default:
+        return 0;
+    }
+}
+
 int answer(const CommandLine &command)
 {
     if (command.action != CommandLine::Action::Help && command.action != CommandLine::Action::Version
         && command.action != CommandLine::Action::Error) {
-        const QString problem = useCentre(command, false);
+        const QString problem = useCentre(command);
         if (!problem.isEmpty())
             return printFailure(problem);
-        const bool readsRecords = command.action == CommandLine::Action::ListRecords
-            || command.action == CommandLine::Action::ExportRecords || command.action == CommandLine::Action::Report
-            || command.action == CommandLine::Action::GroupReport || command.action == CommandLine::Action::ItemAnalysis;
-        if (isSeat() && readsRecords)
-            return printFailure(seatRefusal());
     }
     switch (command.action) {
     case CommandLine::Action::Run:
@@ -582,15 +572,11 @@ int answer(const CommandLine &command)
     case CommandLine::Action::CheckBank:
         return checkBank();
     case CommandLine::Action::ListRecords:
-        return listRecords();
     case CommandLine::Action::ExportRecords:
-        return exportRecords(command.exportFile, command.filter, command.itemColumns);
     case CommandLine::Action::Report:
-        return writeRecordReport(command.reportId, command.reportFile);
     case CommandLine::Action::GroupReport:
-        return writeGroupReportFile(command.filter, command.earlier, command.reportFile, command.itemAnalysis);
     case CommandLine::Action::ItemAnalysis:
-        return writeItemAnalysisFile(command.filter, command.itemAnalysisFile);
+        return answerFromStore(command, *openRunStore(PasswordPrompt::Terminal));
     case CommandLine::Action::SyncRecords:
         return syncRecords();
     case CommandLine::Action::Help:
@@ -656,14 +642,34 @@ int checkBank()
     return 0;
 }
 
-int listRecords()
+namespace {
+
+// The store's answer, waited for; nullopt where it failed, said in error.
+template<typename T> std::optional<T> waitFor(StoreReply<T> *reply, QString *error)
 {
-    const auto store = RecordSource::open();
-    const auto summaries = store->summaries();
+    reply->waitForDone();
+    *error = reply->error();
+    if (!error->isEmpty())
+        return std::nullopt;
+    return reply->value();
+}
+
+// Every record's summary, newest first.
+std::optional<QList<RecordSummary>> allSummaries(Store &store, QString *error)
+{
+    return waitFor(store.summaries({}), error);
+}
+
+} // namespace
+
+int listRecords(Store &store)
+{
+    QString error;
+    const auto summaries = allSummaries(store, &error);
     if (!summaries)
-        return printFailure(store->error());
+        return printFailure(error);
     for (const RecordSummary &summary : *summaries)
-        print(stdout, listingLine(summary, store->keepsOrigin()));
+        print(stdout, listingLine(summary, store.keepsOrigin()));
     return 0;
 }
 
@@ -713,14 +719,15 @@ QString filterText(const RecordFilter &filter)
 
 // Checks an export's filter against the store: the refusal of unknown names,
 // if any; takesNone tells whether known names take no record at all.
-QString checkFilter(RecordSource &store, const RecordFilter &filter, bool *takesNone)
+QString checkFilter(Store &store, const RecordFilter &filter, bool *takesNone)
 {
     *takesNone = false;
     if (filter.test.isEmpty() && !filter.group && filter.range.isOpen())
         return {};
-    const auto summaries = store.summaries();
+    QString error;
+    const auto summaries = allSummaries(store, &error);
     if (!summaries)
-        return store.error();
+        return error;
     const QString unknown = unknownNames(*summaries, filter);
     *takesNone = unknown.isEmpty()
         && std::none_of(summaries->begin(), summaries->end(), [&](const RecordSummary &r) { return filter.accepts(r); });
@@ -729,19 +736,17 @@ QString checkFilter(RecordSource &store, const RecordFilter &filter, bool *takes
 
 } // namespace
 
-int exportRecords(const QString &file, const RecordFilter &filter, bool itemColumns)
+int exportRecords(Store &store, const QString &file, const RecordFilter &filter, bool itemColumns)
 {
-    const auto store = RecordSource::open();
     bool takesNone = false;
-    if (const QString refusal = checkFilter(*store, filter, &takesNone); !refusal.isEmpty())
+    if (const QString refusal = checkFilter(store, filter, &takesNone); !refusal.isEmpty())
         return printFailure(refusal);
     QString error;
     if (file != QLatin1String("-")) {
-        if (!exportRecordsFile(*store, file, &error, filter, itemColumns))
+        if (!exportRecordsFile(store, file, &error, filter, itemColumns))
             return printFailure(error);
-    } else if (!writeCsv(*store, [](const QByteArray &bytes) { return writeOut(stdout, bytes); }, filter, itemColumns)) {
-        return printFailure(
-            store->error().isEmpty() ? QStringLiteral("无法写入标准输出：%1，导出不完整。").arg(systemCause(stdoutError())) : store->error());
+    } else if (!writeCsv(store, [](const QByteArray &bytes) { return writeOut(stdout, bytes); }, &error, filter, itemColumns)) {
+        return printFailure(error.isEmpty() ? QStringLiteral("无法写入标准输出：%1，导出不完整。").arg(systemCause(stdoutError())) : error);
     }
     // Known names, but nothing in the days asked for: the header alone, said.
     if (takesNone)
@@ -750,39 +755,37 @@ int exportRecords(const QString &file, const RecordFilter &filter, bool itemColu
     return 0;
 }
 
-int writeRecordReport(qint64 id, const QString &file)
+int writeRecordReport(Store &store, qint64 id, const QString &file)
 {
-    const auto store = RecordSource::open();
-    const std::optional<Record> record = store->record(id);
-    if (!record)
-        return printFailure(store->error());
     QString error;
+    const std::optional<Record> record = waitFor(store.record(id), &error);
+    if (!record)
+        return printFailure(error);
     return writeReport(*record, file, &error) ? 0 : printFailure(error);
 }
 
-int writeGroupReportFile(const RecordFilter &filter, const std::optional<DateRange> &earlier, const QString &file, bool itemAnalysis)
+int writeGroupReportFile(
+    Store &store, const RecordFilter &filter, const std::optional<DateRange> &earlier, const QString &file, bool itemAnalysis)
 {
-    const auto store = RecordSource::open();
-    const auto summaries = store->summaries();
+    QString error;
+    const auto summaries = allSummaries(store, &error);
     if (!summaries)
-        return printFailure(store->error());
+        return printFailure(error);
     if (const QString unknown = unknownNames(*summaries, filter); !unknown.isEmpty())
         return printFailure(unknown);
     const bool followUp = followUpEnabled();
     const GroupReportRequest request{filter.test, filter.group, filter.range, earlier, followUp,
                                      followUp ? followUpBands(testWindow(*summaries, filter.test)) : QStringList()};
-    QString error;
     std::optional<GroupReport> report = makeGroupReport(*summaries, request, &error);
-    if (!report || (itemAnalysis && !addItemAnalysis(*report, *store, &error)))
+    if (!report || (itemAnalysis && !addItemAnalysis(*report, store, &error)))
         return printFailure(error);
     return writeGroupReport(*report, file, &error) ? 0 : printFailure(error);
 }
 
-int writeItemAnalysisFile(const RecordFilter &filter, const QString &file)
+int writeItemAnalysisFile(Store &store, const RecordFilter &filter, const QString &file)
 {
-    const auto store = RecordSource::open();
     QString error;
-    return exportItemAnalysis(*store, file, filter, &error) ? 0 : printFailure(error);
+    return exportItemAnalysis(store, file, filter, &error) ? 0 : printFailure(error);
 }
 
 int syncRecords()

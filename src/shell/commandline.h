@@ -7,6 +7,7 @@
 #pragma once
 
 #include "records/groupstats.h"
+#include "records/store.h"
 
 #include <QString>
 #include <QStringList>
@@ -73,10 +74,9 @@ void useFiles(const CommandLine &command);
 QString helpText(bool withQtOptions);
 
 // Decides the centre setting of the run from the centre file (--centre,
-// or the usual places); gui says whether a counsellor's password is asked
-// in a dialog or on the terminal. Returns the sentence that forbids running,
-// if any: a centre file that cannot serve, or a bad --person at a seat.
-QString useCentre(const CommandLine &command, bool gui);
+// or the usual places). Returns the sentence that forbids running, if any:
+// a centre file that cannot serve, or a bad --person at a seat.
+QString useCentre(const CommandLine &command);
 
 // Carries out every action but Run, without any window or display, and
 // returns the exit code: 1 also when standard output could not be written
@@ -88,26 +88,29 @@ int answerCommandLine(const CommandLine &command);
 // open, 1 otherwise.
 int checkBank();
 
-// Prints a line per record of the record file, newest first (see
-// listingLine()). 0 when the file could be read (a missing one holds none).
-int listRecords();
+// The commands below read the run's store, waiting for each answer (the
+// command line has no window to keep painting).
 
-// Writes the records of the record file that filter takes to file as CSV,
+// Prints a line per record of the store, newest first (see listingLine()).
+// 0 when it could be read (a missing record file holds none).
+int listRecords(Store &store);
+
+// Writes the records of the store that filter takes to file as CSV,
 // or as an SPSS (.sav) or Stata (.dta) file by its suffix, with a column per
 // item where itemColumns is set, or as CSV to standard output when file is
 // "-"; 0 on success.
-int exportRecords(const QString &file, const RecordFilter &filter = {}, bool itemColumns = false);
+int exportRecords(Store &store, const QString &file, const RecordFilter &filter = {}, bool itemColumns = false);
 
 // Writes the report of a group on a test (as the filter names them) to file
 // (.pdf or .png), with the follow-up list where the settings switch it on
 // and the item analysis where itemAnalysis asks for it; 0 on success. Needs
 // a QGuiApplication: text is drawn.
-int writeGroupReportFile(
+int writeGroupReportFile(Store &store,
     const RecordFilter &filter, const std::optional<DateRange> &earlier, const QString &file, bool itemAnalysis = false);
 
 // Writes the item analysis of each test and group the filter takes to file
 // as CSV; 0 on success.
-int writeItemAnalysisFile(const RecordFilter &filter, const QString &file);
+int writeItemAnalysisFile(Store &store, const RecordFilter &filter, const QString &file);
 
 // Sends a seat's waiting results to the centre's server and says how many
 // went; 0 when none is left waiting.
@@ -115,6 +118,6 @@ int syncRecords();
 
 // Writes the report of one record to file (.pdf or .png); 0 on success.
 // Needs a QGuiApplication: text is drawn.
-int writeRecordReport(qint64 id, const QString &file);
+int writeRecordReport(Store &store, qint64 id, const QString &file);
 
 } // namespace zentrova

@@ -3,18 +3,17 @@
 
 #include "recordkeeping.h"
 
-#include "centre/centrefile.h"
 #include "centre/personcode.h"
 #include "framework/messages.h"
 #include "framework/questionbank.h"
 #include "framework/strings.h"
 #include "framework/testwindow.h"
-#include "records/recordstore.h"
-#include "centre/seatstore.h"
 #include "recordwindows/recordswindow.h"
 #include "reports/reportactions.h"
 #include "records/safesave.h"
+#include "records/store.h"
 #include "shell/persondialog.h"
+#include "shell/runstore.h"
 #include "shell/subject.h"
 #include "testcatalog.h"
 
@@ -52,8 +51,9 @@ RecordKeeping::RecordKeeping(QMainWindow *main)
     : QObject(main)
     , m_main(main)
     , m_quietWait(new QTimer(this))
-    , m_seat(isSeat() ? new SeatStore(this) : nullptr)
+    , m_store(openRunStore(PasswordPrompt::Dialog).release())
 {
+    m_store->setParent(this);
     auto *menu = new QMenu(Title + QStringLiteral("(&R)"), main);
     menu->setObjectName(QStringLiteral("mnuRecords"));
     menu->menuAction()->setObjectName(QStringLiteral("mnuRecords"));
@@ -110,7 +110,7 @@ void RecordKeeping::setPerson(const QString &person)
     QString shown = metrics.elidedText(m_person, Qt::ElideRight, 16 * metrics.horizontalAdvance(u'中'));
     shown.replace(u'&', QLatin1String("&&"));
     // A seat's next student must not see the last one's code.
-    m_personAction->setText(m_person.isEmpty() || m_seat ? QStringLiteral("当前受测者(&P)…") : QStringLiteral("当前受测者(&P)：%1…").arg(shown));
+    m_personAction->setText(m_person.isEmpty() || codePerTest() ? QStringLiteral("当前受测者(&P)…") : QStringLiteral("当前受测者(&P)：%1…").arg(shown));
 }
 
 QString RecordKeeping::group() const
@@ -128,9 +128,14 @@ bool RecordKeeping::autoSave() const
     return settings().value(AutoSaveKey, true).toBool();
 }
 
+bool RecordKeeping::codePerTest() const
+{
+    return m_store->personRule() == Store::PersonRule::CodePerTest;
+}
+
 bool RecordKeeping::watch(TestWindow *window, const QString &caption)
 {
-    if (m_seat) {
+    if (codePerTest()) {
         // A code per test: asked before it, and forgotten when the test
         // window closes, whether a result came or not.
         if (person().isEmpty())
@@ -146,69 +151,64 @@ bool RecordKeeping::watch(TestWindow *window, const QString &caption)
 void RecordKeeping::keep(TestWindow *window, const QString &caption, const ShownResult &shown)
 {
     auto record = std::make_shared<Record>(Record::fromShown(shown, caption, person(), bankSha256(), group()));
-    if (m_seat) {
-        handIn(window, *record);
+    // The result view offers the report of this result, kept or not; where
+    // it does, keeping it is the user's choice.
+    const bool reported = m_store->refusal(Store::Action::ReportResult).isEmpty();
+    if (reported)
+        (new ReportActions(window, [record] { return std::optional<Record>(*record); }))->offerInMenus();
+    if (reported && !autoSave())
         return;
-    }
-    // The result view offers the report of this result, kept or not.
-    auto *actions = new ReportActions(window, [record] { return std::optional<Record>(*record); });
-    actions->offerInMenus();
-    if (!autoSave())
-        return;
-    // Written off the user-interface thread; a failure is told over the test
+    // Kept off the user-interface thread; a failure (a store that keeps no
+    // results says so), or what the store has to say, is told over the test
     // window, or over the main window once the test has been left.
     ++m_saving;
-    recordFile().addInBackground(
-        *record, this,
-        [this, record, shownIn = QPointer<QWidget>(window)](std::optional<qint64> id, const QString &error) {
-            --m_saving;
-            if (id) {
-                record->id = *id;
-                if (m_recordsWindow)
-                    m_recordsWindow->reload();
-            } else if (shownIn) {
-                showMessage(shownIn, QStringLiteral("%1\n结果仍显示在测评窗口中，可单击右键选择“保存报告…”或按Ctrl+S另行保存。").arg(error),
-                    Title, MessageButtons::Ok);
-            } else {
-                showMessage(m_main, QStringLiteral("%1\n测评窗口已经关闭，这次的测评结果没能保存。").arg(error), Title, MessageButtons::Ok);
-            }
-            quitWhenSaved();
-        });
-}
-
-// At a seat the result goes to the seat's hand-in service, and nothing of
-// it stays here but in memory until the service has it.
-void RecordKeeping::handIn(TestWindow *window, const Record &record)
-{
-    m_seat->keep(record)->then(this, [this, shownIn = QPointer<QWidget>(window)](const StoreReply<Kept> &reply) {
-        const QString said = reply.error().isEmpty() ? reply.value().notice : reply.error();
-        showMessage(shownIn ? shownIn.data() : m_main, said, Title, MessageButtons::Ok);
+    m_store->keep(*record)->then(this, [this, record, reported, shownIn = QPointer<QWidget>(window)](const StoreReply<Kept> &reply) {
+        --m_saving;
+        const QString error = reply.error();
+        if (error.isEmpty() && reply.value().id) {
+            record->id = reply.value().id;
+            if (m_recordsWindow)
+                m_recordsWindow->reload();
+        }
+        if (!error.isEmpty() && reported && shownIn) {
+            showMessage(shownIn, QStringLiteral("%1\n结果仍显示在测评窗口中，可单击右键选择“保存报告…”或按Ctrl+S另行保存。").arg(error),
+                Title, MessageButtons::Ok);
+        } else if (!error.isEmpty() && reported) {
+            showMessage(m_main, QStringLiteral("%1\n测评窗口已经关闭，这次的测评结果没能保存。").arg(error), Title, MessageButtons::Ok);
+        } else if (const QString said = error.isEmpty() ? reply.value().notice : error; !said.isEmpty()) {
+            showMessage(shownIn ? shownIn.data() : m_main, said, Title, MessageButtons::Ok);
+        }
+        quitWhenSaved();
     });
 }
 
+// Results the store holds in memory only (a seat's, not yet taken by its
+// hand-in service) are lost on quitting: the user is asked first.
 bool RecordKeeping::mayQuitWithPending()
 {
-    if (!m_seat || m_seat->pending() == 0)
+    const int pending = m_store->pending();
+    if (pending == 0)
         return true;
     const QString question = QStringLiteral("还有 %1 份测评结果没能交给本机的发送服务，退出程序后它们就会丢失。\n确实要退出吗？")
-                                 .arg(m_seat->pending());
+                                 .arg(pending);
     return showMessage(m_main, question, Title, MessageButtons::YesNo, MessageAnswer::No) == MessageAnswer::Yes;
 }
 
 bool RecordKeeping::eventFilter(QObject *watched, QEvent *event)
 {
     // The program ends when the main window closes: not before a result on
-    // its way to the file is kept, or its failure told.
-    if (watched == m_main && event->type() == QEvent::Close && !mayQuitWithPending()) {
-        event->ignore();
-        return true;
-    }
+    // its way to the store is kept, or its failure told, and not before the
+    // user agrees to lose what the store could not take.
     if (watched == m_main && event->type() == QEvent::Close && m_saving > 0) {
         event->ignore();
         if (!m_quitting) {
             m_quitting = true;
             m_quietWait->start();
         }
+        return true;
+    }
+    if (watched == m_main && event->type() == QEvent::Close && !mayQuitWithPending()) {
+        event->ignore();
         return true;
     }
     return QObject::eventFilter(watched, event);
@@ -230,15 +230,15 @@ RecordsWindow *RecordKeeping::recordsWindow() const
 
 void RecordKeeping::showRecords()
 {
-    if (isSeat()) {
-        showMessage(m_main, seatRefusal(), Title, MessageButtons::Ok);
+    if (const QString refusal = m_store->refusal(Store::Action::Read); !refusal.isEmpty()) {
+        showMessage(m_main, refusal, Title, MessageButtons::Ok);
         return;
     }
     if (!m_recordsWindow) {
         QStringList tests;
         for (std::string_view window : testWindows())
             tests << toQString(window);
-        m_recordsWindow = new RecordsWindow(m_main, tests);
+        m_recordsWindow = new RecordsWindow(*m_store, m_main, tests);
     } else
         m_recordsWindow->reload();
     m_recordsWindow->show();
@@ -248,7 +248,7 @@ void RecordKeeping::showRecords()
 
 void RecordKeeping::askPerson()
 {
-    if (isSeat()) {
+    if (codePerTest()) {
         askPersonCode();
         return;
     }
@@ -282,32 +282,19 @@ void RecordKeeping::askPersonCode()
 
 void RecordKeeping::deleteAll()
 {
-    if (isSeat()) {
-        showMessage(m_main, seatRefusal(), Title, MessageButtons::Ok);
-        return;
-    }
-    // A centre's records go one by one, each noted in its deletion log.
-    if (isCounsellor()) {
-        showMessage(m_main, QStringLiteral("测评中心的记录请在“查看测评记录”窗口中选中后删除。"), Title, MessageButtons::Ok);
+    if (const QString refusal = m_store->refusal(Store::Action::RemoveAll); !refusal.isEmpty()) {
+        showMessage(m_main, refusal, Title, MessageButtons::Ok);
         return;
     }
     const QString question = QStringLiteral("确实要删除全部测评记录吗？删除后不能恢复。");
     if (showMessage(m_main, question, QStringLiteral("删除全部记录"), MessageButtons::YesNo, MessageAnswer::No) != MessageAnswer::Yes)
         return;
-    RecordStore &store = recordFile();
-    if (!store.removeAll())
-        showMessage(m_main, store.error(), Title, MessageButtons::Ok);
-    if (m_recordsWindow)
-        m_recordsWindow->reload();
-}
-
-RecordStore &RecordKeeping::recordFile()
-{
-    // One for the run, made once --records has named the file: it checks the
-    // file whole once, and each save after costs only its own writing.
-    if (!m_recordFile || m_recordFile->path() != RecordStore::defaultPath())
-        m_recordFile = std::make_unique<RecordStore>();
-    return *m_recordFile;
+    m_store->removeAll()->then(this, [this](const StoreReply<int> &reply) {
+        if (!reply.error().isEmpty())
+            showMessage(m_main, reply.error(), Title, MessageButtons::Ok);
+        if (m_recordsWindow)
+            m_recordsWindow->reload();
+    });
 }
 
 // The bank does not change while the program runs: hashed once.

@@ -3,7 +3,8 @@
 
 // The 测评记录 menu and what it governs: who is taking the tests, whether
 // results are kept, the records window; and the keeping of every result a
-// test window shows.
+// test window shows. It holds the store of the run and asks it what the
+// computer's role allows.
 #pragma once
 
 #include "framework/shownresult.h"
@@ -21,9 +22,8 @@ class QTimer;
 
 namespace zentrova {
 
-class RecordStore;
 class RecordsWindow;
-class SeatStore;
+class Store;
 class TestWindow;
 
 class RecordKeeping : public QObject
@@ -31,15 +31,17 @@ class RecordKeeping : public QObject
     Q_OBJECT
 
 public:
-    // Adds the menu to the main window's menu bar, before 帮助.
+    // Adds the menu to the main window's menu bar, before 帮助, and opens
+    // the store of the run.
     explicit RecordKeeping(QMainWindow *main);
     ~RecordKeeping() override;
 
     // Keeps the result the window shows as a record of the test named
-    // caption, when saving is on; and gives the result view the report's
-    // actions (right-click menu, Ctrl+S, Ctrl+P), saved or not. At a
-    // centre's seat, asks the 测评码 first, hands the result in and offers no
-    // report; false where the question was cancelled: the test is not to open.
+    // caption, when saving is on (always where the store offers no report of
+    // it); and gives the result view the report's actions (right-click menu,
+    // Ctrl+S, Ctrl+P), saved or not, where the store allows them. Where the
+    // store wants a 测评码 per test, asks it first; false where the question
+    // was cancelled: the test is not to open.
     bool watch(TestWindow *window, const QString &caption);
 
     // The name (at a centre's seat, the 测评码) and group kept with each new
@@ -51,6 +53,9 @@ public:
     QString group() const;
     void setGroup(const QString &group);
     bool autoSave() const;
+
+    // The store of the run.
+    Store &store() const { return *m_store; }
 
     // The records window, once opened.
     RecordsWindow *recordsWindow() const;
@@ -71,8 +76,7 @@ private:
     void askPersonCode();
     void deleteAll();
     const QString &bankSha256();
-    RecordStore &recordFile();
-    void handIn(TestWindow *window, const Record &record);
+    bool codePerTest() const;
     bool mayQuitWithPending();
 
     QMainWindow *m_main;
@@ -83,10 +87,9 @@ private:
     bool m_quitting = false;
     bool m_telling = false; // a box about the wait is open
     QTimer *m_quietWait;
+    Store *m_store; // a child, so that it goes with the menu
     QPointer<RecordsWindow> m_recordsWindow;
-    std::unique_ptr<RecordStore> m_recordFile;
     std::optional<QString> m_bankSha256;
-    SeatStore *m_seat = nullptr; // at a centre's seat
 };
 
 } // namespace zentrova
