@@ -6,6 +6,7 @@
 #include "framework/strings.h"
 #include "questionnaires/testwindows.h"
 #include "records/recordstore.h"
+#include "records/localstore.h"
 #include "recordwindows/recordswindow.h"
 #include "testsupport.h"
 
@@ -131,10 +132,12 @@ private slots:
             record.verdict = day == 1 ? QStringLiteral("25－49") : QStringLiteral("50－74"); // the band, as a result view hands it over
             QVERIFY(RecordStore().add(record));
         }
-        RecordsWindow window;
+        LocalStore store;
+        RecordsWindow window(store);
         window.show();
         window.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&window));
+        QVERIFY(settled(window));
 
         // In layout order; a control that takes no focus is left out.
         QList<QWidget *> expected;

@@ -515,9 +515,10 @@ private slots:
         centre.connection = m_server.conninfo(QStringLiteral("teacher"));
         centre.role = Centre::Role::Counsellor;
         setCurrentCentre({centre, {}, {}});
-        useCentreStore(centre, {}, true);
         {
-            RecordsWindow window;
+            ServerStore server(centre.connection);
+            RecordsWindow window(server);
+            QVERIFY(settled(window));
             auto *table = window.findChild<QTableView *>();
             int row = -1;
             for (int i = 0; i < table->model()->rowCount(); ++i) {
@@ -528,12 +529,13 @@ private slots:
             }
             QVERIFY(row >= 0);
             table->selectRow(row);
+            QVERIFY(settled(window));
             QCOMPARE(window.shownRecord()->figures.first().value, QStringLiteral("33"));
             ScriptedAnswers answers({MessageAnswer::Yes});
             window.deleteSelected();
+            QVERIFY(settled(window));
             QCOMPARE(answers.asked().size(), 1);
         }
-        RecordSource::setOpener({});
         setCurrentCentre({});
         QCOMPARE(scalar(QStringLiteral("SELECT deleted_by FROM zentrova.deletion_log WHERE record_uuid = '%1'")
                             .arg(uuid.toString(QUuid::WithoutBraces))),

@@ -3,6 +3,7 @@
 
 #include "framework/bankcatalog.h"
 #include "questionnaires/testwindows.h"
+#include "records/localstore.h"
 #include "recordwindows/recordswindow.h"
 #include "shell/layoutscaler.h"
 #include "shell/mainwindow.h"
@@ -239,7 +240,9 @@ private slots:
             });
         }
         QTest::newRow("records window") << TextsShown([] {
-            RecordsWindow window;
+            LocalStore store;
+            RecordsWindow window(store);
+            [&] { QVERIFY(settled(window)); }();
             return readableTexts(&window);
         });
         QTest::newRow("line edit and text box menus") << TextsShown([] {

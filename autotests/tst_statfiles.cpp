@@ -6,6 +6,7 @@
 // psych::alpha; and a cut file that leaves the old one as it was.
 
 #include "records/groupstats.h"
+#include "records/localstore.h"
 #include "records/recordstore.h"
 #include "recordwindows/groupreportwindow.h"
 #include "testsupport.h"
@@ -420,7 +421,9 @@ private slots:
         const QString page = run("pdftotext", {"-raw", pdf, "-"}).remove(QRegularExpression("\\s"));
         QVERIFY2(page.contains("题目分析") && page.contains("α=" + QString::number(psych[1].toDouble(), 'f', 2)), qPrintable(page));
         RecordStore::setDefaultPath(records);
-        GroupReportWindow window(*store.summaries(), Anxiety, Class3);
+        LocalStore local(records);
+        GroupReportWindow window(local, Anxiety, Class3);
+        QTRY_VERIFY(!window.isLoading());
         QVERIFY(window.report() && !window.report()->itemAnalysis);
         auto *itemAnalysis = window.findChild<QCheckBox *>("chkItemAnalysis");
         QVERIFY(itemAnalysis);

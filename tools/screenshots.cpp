@@ -25,6 +25,7 @@
 #include "framework/textwidgets.h"
 #include "framework/translations.h"
 #include "questionnaires/testwindows.h"
+#include "records/localstore.h"
 #include "records/recordstore.h"
 #include "recordwindows/recordswindow.h"
 #include "shell/mainwindow.h"
@@ -46,6 +47,7 @@
 #include <QScrollBar>
 #include <QTableView>
 #include <QTemporaryDir>
+#include <QtCore/qtestsupport_core.h>
 #include <QTextBlock>
 #include <QTextEdit>
 
@@ -421,10 +423,14 @@ void shootRecordsWindow()
     introversion.finished = start.addDays(37);
     store.add(introversion);
 
-    RecordsWindow window;
+    LocalStore local;
+    RecordsWindow window(local);
     window.resize(1000, 560);
     window.show();
+    const auto answered = [&] { return QTest::qWaitFor([&] { return !window.isBusy(); }); };
+    answered();
     window.findChild<QTableView *>(QStringLiteral("tblRecords"))->selectRow(1);
+    answered();
     settle();
     reportTightTexts(&window, QStringLiteral("listing"));
     save(inFewColours(window.grab().toImage()), QStringLiteral("records-window"));

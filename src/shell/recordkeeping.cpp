@@ -9,6 +9,7 @@
 #include "framework/questionbank.h"
 #include "framework/strings.h"
 #include "framework/testwindow.h"
+#include "records/localstore.h"
 #include "records/recordstore.h"
 #include "centre/seatstore.h"
 #include "recordwindows/recordswindow.h"
@@ -94,7 +95,11 @@ RecordKeeping::RecordKeeping(QMainWindow *main)
 
 }
 
-RecordKeeping::~RecordKeeping() = default;
+// The records window goes first: it asks the store until it is gone.
+RecordKeeping::~RecordKeeping()
+{
+    delete m_recordsWindow;
+}
 
 QString RecordKeeping::person() const
 {
@@ -238,7 +243,9 @@ void RecordKeeping::showRecords()
         QStringList tests;
         for (std::string_view window : testWindows())
             tests << toQString(window);
-        m_recordsWindow = new RecordsWindow(m_main, tests);
+        if (!m_recordsStore)
+            m_recordsStore = std::make_unique<LocalStore>();
+        m_recordsWindow = new RecordsWindow(*m_recordsStore, m_main, tests);
     } else
         m_recordsWindow->reload();
     m_recordsWindow->show();

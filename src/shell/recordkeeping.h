@@ -21,6 +21,7 @@ class QTimer;
 
 namespace zentrova {
 
+class LocalStore;
 class RecordStore;
 class RecordsWindow;
 class SeatStore;
@@ -84,6 +85,7 @@ private:
     bool m_telling = false; // a box about the wait is open
     QTimer *m_quietWait;
     QPointer<RecordsWindow> m_recordsWindow;
+    std::unique_ptr<LocalStore> m_recordsStore; // what the records window asks
     std::unique_ptr<RecordStore> m_recordFile;
     std::optional<QString> m_bankSha256;
     SeatStore *m_seat = nullptr; // at a centre's seat
