@@ -19,6 +19,7 @@
 #include "framework/questionbank.h"
 #include "records/groupstats.h"
 #include "reports/groupreport.h"
+#include "recordwindows/recordsmodel.h"
 #include "recordwindows/recordswindow.h"
 #include "shell/mainwindow.h"
 #include "shell/recordkeeping.h"
@@ -528,6 +529,12 @@ private slots:
                 }
             }
             QVERIFY(row >= 0);
+            // Marked in the table, and in its tooltip why and whence.
+            const QModelIndex result = table->model()->index(row, RecordsModel::Result);
+            QVERIFY2(result.data().toString().startsWith(u'※'), qPrintable(result.data().toString()));
+            const QString note = result.data(Qt::ToolTipRole).toString();
+            QVERIFY2(note.contains(QStringLiteral("存疑：") + ServerStore::markSentence("outside_sitting")) && note.contains("seat11"),
+                     qPrintable(note));
             table->selectRow(row);
             QVERIFY(settled(window));
             QCOMPARE(window.shownRecord()->figures.first().value, QStringLiteral("33"));

@@ -372,6 +372,9 @@ private slots:
             QVERIFY2(description.contains(said) && description.contains(point.person), qPrintable(said + " in " + description));
         }
         QCOMPARE(chart.focusPolicy(), Qt::StrongFocus);
+        // Whom the legend has no room for, its tooltip names.
+        for (const TotalsChart::Point &point : points)
+            QVERIFY2(chart.everyone().contains(point.person), qPrintable(point.person + " not in " + chart.everyone()));
 
         // A person keeps a colour from one test's chart to the next.
         TotalsChart other;
