@@ -12,6 +12,7 @@
 #include "testsupport.h"
 
 #include <QAbstractItemModelTester>
+#include <QDateEdit>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
@@ -147,6 +148,8 @@ private slots:
 
         RecordFilter group;
         group.group = "班级2";
+        RecordFilter twoDays;
+        twoDays.range = {QDate(2026, 5, 30), QDate(2026, 5, 31)};
         RecordFilter unnamedOneTest;
         unnamedOneTest.person = QString();
         unnamedOneTest.test = "frmW1";
@@ -157,6 +160,7 @@ private slots:
         QTest::newRow("by test") << int(RecordsModel::Test) << Qt::AscendingOrder << RecordFilter();
         QTest::newRow("by result, some without a total") << int(RecordsModel::Result) << Qt::DescendingOrder << RecordFilter();
         QTest::newRow("by time taken, some without") << int(RecordsModel::Elapsed) << Qt::AscendingOrder << group;
+        QTest::newRow("two days, by test") << int(RecordsModel::Test) << Qt::DescendingOrder << twoDays;
         QTest::newRow("the unnamed of one test, by person") << int(RecordsModel::Person) << Qt::DescendingOrder << unnamedOneTest;
     }
     void pagesAddUp()
@@ -282,6 +286,19 @@ private slots:
         QCOMPARE(header->sortIndicatorSection(), int(RecordsModel::Person));
         const QList<qint64> expected = fullListing(store, {}, SummaryOrder::Person, Qt::DescendingOrder).mid(0, model->rowCount());
         QCOMPARE(idsOf(*model), expected);
+
+        // The days chosen above the table read the table again, counted.
+        window.findChild<QDateEdit *>("dtpSince")->setDate(QDate(2026, 5, 30));
+        window.findChild<QDateEdit *>("dtpUntil")->setDate(QDate(2026, 5, 31));
+        QVERIFY(settled(window));
+        RecordFilter twoDays;
+        twoDays.range = {QDate(2026, 5, 30), QDate(2026, 5, 31)};
+        const int inTwoDays = answerOf(store.count(twoDays));
+        QVERIFY(inTwoDays > 0 && inTwoDays < RecordCount);
+        QCOMPARE(window.findChild<QLabel *>("lblCount")->text(), QString("共%1条记录").arg(inTwoDays));
+        QCOMPARE(model->filter().range, twoDays.range);
+        for (int row = 0; row < model->rowCount(); ++row)
+            QVERIFY(twoDays.range.holds(model->summary(row).finished));
     }
 };
 

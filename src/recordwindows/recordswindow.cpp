@@ -17,6 +17,7 @@
 #include <QAction>
 #include <QBoxLayout>
 #include <QComboBox>
+#include <QDateEdit>
 #include <QDialog>
 #include <QHeaderView>
 #include <QLabel>
@@ -45,6 +46,8 @@ using Column = RecordsModel::Column;
 constexpr int IdRole = RecordsModel::IdRole;
 
 const QString Title = QStringLiteral("测评记录");
+// The date a day field shows as 不限.
+const QDate Unbounded(2000, 1, 1);
 
 // Selection and focus that can be seen (WCAG 2.1): white text on a blue of
 // 6.6:1, the same whether or not the window is active.
@@ -132,6 +135,25 @@ public:
         painter->setPen(QPen(option.state & QStyle::State_Selected ? QColor(Qt::white) : SelectionBlue, 2));
         painter->drawRect(QRectF(option.rect).adjusted(1, 1, -1, -1));
         painter->restore();
+    }
+};
+
+// A day to filter by. Tab leaves it, as it leaves every other control,
+// also while it reads 不限 (where Qt's date field keeps it); the arrow keys
+// move between its year, month and day.
+class DayField : public QDateEdit
+{
+public:
+    using QDateEdit::QDateEdit;
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override
+    {
+        if ((event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab) && !(event->modifiers() & Qt::ControlModifier)) {
+            QWidget::focusNextPrevChild(event->key() == Qt::Key_Tab && !(event->modifiers() & Qt::ShiftModifier));
+            return;
+        }
+        QDateEdit::keyPressEvent(event);
     }
 };
 
@@ -230,6 +252,8 @@ RecordsWindow::RecordsWindow(Store &store, QWidget *parent, const QStringList &t
     , m_testChoice(new QComboBox(this))
     , m_personChoice(new QComboBox(this))
     , m_groupChoice(new QComboBox(this))
+    , m_since(new DayField(this))
+    , m_until(new DayField(this))
     , m_report(new ReportView(this))
     , m_totals(new TotalsChart(this))
     , m_bands(new BandCountChart(this))
@@ -321,6 +345,33 @@ RecordsWindow::RecordsWindow(Store &store, QWidget *parent, const QStringList &t
     bar->addWidget(m_groupReport);
     bar->addWidget(m_delete);
     QList<QWidget *> tabOrder = {m_testChoice, m_personChoice, m_groupChoice, m_groupReport, m_delete};
+
+    // The days a record was finished in, above the table; the earliest date
+    // a field offers reads 不限, no bound on that side.
+    auto *days = new QWidget(this);
+    auto *dayRow = new QHBoxLayout(days);
+    dayRow->setContentsMargins(0, 0, 0, 0);
+    for (const auto &[edit, name, label] : {std::tuple {m_since, "dtpSince", QStringLiteral("日期(&A)：")}, {m_until, "dtpUntil", QStringLiteral("至(&U)")}}) {
+        edit->setObjectName(QString::fromLatin1(name));
+        edit->setCalendarPopup(true);
+        edit->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+        edit->setMinimumDate(Unbounded);
+        edit->setSpecialValueText(QStringLiteral("不限"));
+        edit->setDate(Unbounded);
+        auto *caption = new QLabel(label, this);
+        caption->setBuddy(edit);
+        dayRow->addWidget(caption);
+        dayRow->addWidget(edit);
+        connect(edit, &QDateEdit::dateChanged, this, &RecordsWindow::applyFilters);
+    }
+    m_since->setAccessibleName(QStringLiteral("最早完成日期"));
+    m_until->setAccessibleName(QStringLiteral("最晚完成日期"));
+    dayRow->addStretch();
+    auto *listing = new QWidget(this);
+    auto *listingColumn = new QVBoxLayout(listing);
+    listingColumn->setContentsMargins(0, 0, 0, 0);
+    listingColumn->addWidget(days);
+    listingColumn->addWidget(m_table, 1);
     for (QToolButton *button : m_actions->makeButtons(this)) {
         bar->addWidget(button);
         tabOrder << button;
@@ -337,7 +388,7 @@ RecordsWindow::RecordsWindow(Store &store, QWidget *parent, const QStringList &t
     m_charts->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
 
     auto *left = new QSplitter(Qt::Vertical, this);
-    left->addWidget(m_table);
+    left->addWidget(listing);
     left->addWidget(m_charts);
     left->setStretchFactor(0, 3);
     left->setStretchFactor(1, 2);
@@ -385,7 +436,7 @@ RecordsWindow::RecordsWindow(Store &store, QWidget *parent, const QStringList &t
     layout->addWidget(split, 1);
     setCentralWidget(central);
 
-    tabOrder << m_table << m_totals << m_bands << m_zoom << open << m_report;
+    tabOrder << m_since << m_until << m_table << m_totals << m_bands << m_zoom << open << m_report;
     for (qsizetype i = 1; i < tabOrder.size(); ++i)
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
 
@@ -468,8 +519,9 @@ void RecordsWindow::reload()
     m_failureTold = false;
     m_failure.clear();
     m_charted.reset();
-    ask(m_facetsReply, m_store.facets(), [this](const StoreFacets &facets) { fillFilters(facets); });
+    // The first page first: the store answers in the order asked.
     m_model->setFilter(chosenFilter());
+    ask(m_facetsReply, m_store.facets(), [this](const StoreFacets &facets) { fillFilters(facets); });
 }
 
 // The tests, people and groups that have records, keeping what was chosen;
@@ -522,6 +574,10 @@ RecordFilter RecordsWindow::chosenFilter() const
         filter.person = person.toString();
     if (const QVariant group = m_groupChoice->currentData(); group.isValid())
         filter.group = group.toString();
+    if (m_since->date() != Unbounded)
+        filter.range.since = m_since->date();
+    if (m_until->date() != Unbounded)
+        filter.range.until = m_until->date();
     return filter;
 }
 

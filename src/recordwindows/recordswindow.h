@@ -17,6 +17,7 @@
 #include <optional>
 
 class QComboBox;
+class QDateEdit;
 class QLabel;
 class QPushButton;
 class QTableView;
@@ -103,6 +104,8 @@ private:
     QComboBox *m_testChoice;
     QComboBox *m_personChoice;
     QComboBox *m_groupChoice;
+    QDateEdit *m_since;
+    QDateEdit *m_until;
     PageArea *m_area;
     ReportView *m_report;
     QComboBox *m_zoom;
