@@ -137,6 +137,11 @@ int main(int argc, char *argv[])
             window.repaint();
         });
     };
+    const double listing = medianMs(3, [&] {
+        auto *reply = local.summaries({RecordFilter {QStringLiteral("考试焦虑度测试"), std::nullopt, {}}, SummaryOrder::Finished,
+                                       Qt::AscendingOrder, std::nullopt, 0});
+        reply->waitForDone();
+    });
     const double oneGroup = windowMs(QStringLiteral("班级7"));
     const double everyGroup = windowMs(std::nullopt);
 
@@ -145,6 +150,7 @@ int main(int argc, char *argv[])
     std::printf("draw its page (1240 px wide):               %7.1f ms\n", draw);
     std::printf("write it as a PDF (%lld bytes):             %7.1f ms\n", qlonglong(QFileInfo(pdf).size()), write);
     std::printf("all of it, from the file to the PDF:        %7.1f ms  (target 1000 ms)\n", whole);
+    std::printf("the store's listing of the test's %d records:  %6.1f ms\n", Records, listing);
     std::printf("group report window, one class of 40 in %d records: %6.1f ms  (target 200 ms)\n", Records, oneGroup);
     std::printf("group report window, all %d records:             %6.1f ms  (target 1000 ms)\n", Records, everyGroup);
     if (!error.isEmpty())
