@@ -1355,7 +1355,7 @@ std::optional<QList<RecordSummary>> RecordStore::summaries(const SummaryQuery &q
         if (figures.failed())
             return fail(figures);
         summary.setResult(shown);
-        page.append(summary);
+        page.append(std::move(summary));
     }
     if (rows.failed())
         return fail(rows);
