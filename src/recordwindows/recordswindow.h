@@ -2,8 +2,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 // The records window: the kept results of the run's store in a table, newest
-// first, filtered by test, person and group; the selected record's report
-// beside it; and charts of the chosen test's totals over time and across its
+// first, filtered by test, person, group and days; the selected record's
+// report beside it; and charts of the chosen test's totals over time and across its
 // bands. Everything it shows it asks of the store and draws when answered:
 // the window never waits.
 #pragma once
