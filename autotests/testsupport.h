@@ -79,6 +79,13 @@ extern const char *const AsFirstReleaseLeftIt;
 // each hides a fault that no assertion sees. Every suite calls it in init().
 void failOnThreadWarnings();
 
+// Waits (events running) until a window that asks a store has every answer;
+// false where it has not within a generous while.
+template<typename Window> [[nodiscard]] bool settled(const Window &window)
+{
+    return QTest::qWaitFor([&] { return !window.isBusy(); }, 20000);
+}
+
 // Runs action inside the next modal loop (a window's exec()) from a zero-delay timer.
 void whenModal(std::function<void(QWidget *modal)> action);
 

@@ -22,6 +22,7 @@
 #include "records/recordexport.h"
 #include "records/recordstore.h"
 #include "records/statfiles.h"
+#include "recordwindows/recordsmodel.h"
 #include "recordwindows/recordswindow.h"
 #include "recordwindows/sittingswindow.h"
 #include "reports/groupreport.h"
@@ -601,6 +602,7 @@ private slots:
         {
             ServerStore store(m_server.conninfo(QStringLiteral("teacher")));
             RecordsWindow window(store);
+            QVERIFY(settled(window));
             auto *table = window.findChild<QTableView *>();
             QTRY_VERIFY(table->model()->rowCount() > 0);
             int row = -1;
@@ -611,13 +613,21 @@ private slots:
                 }
             }
             QVERIFY(row >= 0);
+            // Marked in the table, and in its tooltip why and whence.
+            const QModelIndex result = table->model()->index(row, RecordsModel::Result);
+            QVERIFY2(result.data().toString().startsWith(u'※'), qPrintable(result.data().toString()));
+            const QString note = result.data(Qt::ToolTipRole).toString();
+            QVERIFY2(note.contains(QStringLiteral("存疑：") + ServerStore::markSentence("outside_sitting")) && note.contains("seat11"),
+                     qPrintable(note));
             table->selectRow(row);
-            QTRY_VERIFY(window.shownRecord() && window.shownRecord()->person == QStringLiteral("李雷"));
+            QVERIFY(settled(window));
             QCOMPARE(window.shownRecord()->figures.first().value, QStringLiteral("33"));
+            const qint64 deleted = window.shownRecord()->id;
             ScriptedAnswers answers({MessageAnswer::Yes});
             window.deleteSelected();
+            QVERIFY(settled(window));
             QCOMPARE(answers.asked().size(), 1);
-            QTRY_VERIFY(!window.shownRecord());
+            QVERIFY(!window.shownRecord() || window.shownRecord()->id != deleted);
         }
         QCOMPARE(scalar(QStringLiteral("SELECT deleted_by FROM zentrova.deletion_log WHERE record_uuid = '%1'")
                             .arg(uuid.toString(QUuid::WithoutBraces))),

@@ -9,6 +9,7 @@
 #include "recordwindows/groupreportwindow.h"
 #include "records/localstore.h"
 #include "records/recordstore.h"
+#include "records/localstore.h"
 #include "recordwindows/recordswindow.h"
 #include "reports/reportactions.h"
 #include "shell/commandline.h"
@@ -356,12 +357,16 @@ private slots:
         addExamRecords(RecordStore::defaultPath(), "初二（4）班", {"孙八@12=95"});
         LocalStore store;
         RecordsWindow records(store);
+        QVERIFY(settled(records));
         auto *group = records.findChild<QComboBox *>("cboGroup");
         QTRY_VERIFY(group->findText("初二（3）班") >= 0);
         group->setCurrentIndex(group->findText("初二（3）班"));
+        QVERIFY(settled(records));
         QCOMPARE(records.findChild<QTableView *>("tblRecords")->model()->rowCount(), 4);
         GroupReportWindow *report = records.showGroupReport();
-        QVERIFY(report && report->report());
+        QVERIFY(report);
+        QTRY_VERIFY(!report->isLoading());
+        QVERIFY(report->report());
         QCOMPARE(report->report()->request.group, std::optional<QString>("初二（3）班"));
         QCOMPARE(report->report()->tested, 3);
         QVERIFY(!report->report()->compared);
@@ -392,11 +397,15 @@ private slots:
         addExamRecords(RecordStore::defaultPath(), "初二（3）班", {"张三@1=10", "李四@2=40", "张三@40=30", "李四@41=60", "王五@41=90"});
         LocalStore store;
         RecordsWindow records(store);
+        QVERIFY(settled(records));
         auto *group = records.findChild<QComboBox *>("cboGroup");
         QTRY_VERIFY(group->findText("初二（3）班") >= 0);
         group->setCurrentIndex(group->findText("初二（3）班"));
+        QVERIFY(settled(records));
         GroupReportWindow *report = records.showGroupReport();
-        QVERIFY(report && report->report());
+        QVERIFY(report);
+        QTRY_VERIFY(!report->isLoading());
+        QVERIFY(report->report());
         QVERIFY(report->width() <= 1366 && report->height() <= 768);
         report->findChild<QCheckBox *>("chkCompare")->setChecked(true);
         QVERIFY(report->report() && report->report()->compared);
@@ -450,7 +459,8 @@ private slots:
 
         // A test this group has no record of, by its caption.
         addExamRecords(RecordStore::defaultPath(), "初二（4）班", {"孙八@1=20"});
-        GroupReportWindow none(store, RecordStore().summaries().value(), "frm考试焦虑", QStringLiteral("初二（5）班"));
+        GroupReportWindow none(store, "frm考试焦虑", QStringLiteral("初二（5）班"));
+        QTRY_VERIFY(!none.isLoading());
         QVERIFY(!none.report());
         QVERIFY2(none.findChild<QStatusBar *>("statusLine")->currentMessage().contains("“考试焦虑度测试”"),
             qPrintable(none.findChild<QStatusBar *>("statusLine")->currentMessage()));

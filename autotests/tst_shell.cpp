@@ -242,6 +242,7 @@ private slots:
         QTest::newRow("records window") << TextsShown([] {
             LocalStore store;
             RecordsWindow window(store);
+            [&] { QVERIFY(settled(window)); }();
             return readableTexts(&window);
         });
         QTest::newRow("line edit and text box menus") << TextsShown([] {

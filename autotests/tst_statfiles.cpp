@@ -7,6 +7,7 @@
 
 #include "records/localstore.h"
 #include "records/groupstats.h"
+#include "records/localstore.h"
 #include "records/recordstore.h"
 #include "recordwindows/groupreportwindow.h"
 #include "testsupport.h"
@@ -422,7 +423,8 @@ private slots:
         QVERIFY2(page.contains("题目分析") && page.contains("α=" + QString::number(psych[1].toDouble(), 'f', 2)), qPrintable(page));
         RecordStore::setDefaultPath(records);
         LocalStore local(records);
-        GroupReportWindow window(local, *store.summaries(), Anxiety, Class3);
+        GroupReportWindow window(local, Anxiety, Class3);
+        QTRY_VERIFY(!window.isLoading());
         QVERIFY(window.report() && !window.report()->itemAnalysis);
         auto *itemAnalysis = window.findChild<QCheckBox *>("chkItemAnalysis");
         QVERIFY(itemAnalysis);

@@ -47,11 +47,11 @@
 #include <QScrollBar>
 #include <QTableView>
 #include <QTemporaryDir>
+#include <QtCore/qtestsupport_core.h>
 #include <QTextBlock>
 #include <QTextEdit>
 
 #include <cstdio>
-#include <functional>
 #include <memory>
 
 using namespace zentrova;
@@ -427,17 +427,10 @@ void shootRecordsWindow()
     RecordsWindow window(local);
     window.resize(1000, 560);
     window.show();
-    auto *table = window.findChild<QTableView *>(QStringLiteral("tblRecords"));
-    // The store answers in turn: the listing and the first row's record,
-    // then the record selected.
-    const auto until = [](const std::function<bool()> &done) {
-        while (!done())
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    };
-    until([&] { return window.shownRecord().has_value(); });
-    const qint64 first = window.shownRecord()->id;
-    table->selectRow(1);
-    until([&] { return window.shownRecord()->id != first; });
+    const auto answered = [&] { return QTest::qWaitFor([&] { return !window.isBusy(); }); };
+    answered();
+    window.findChild<QTableView *>(QStringLiteral("tblRecords"))->selectRow(1);
+    answered();
     settle();
     reportTightTexts(&window, QStringLiteral("listing"));
     save(inFewColours(window.grab().toImage()), QStringLiteral("records-window"));

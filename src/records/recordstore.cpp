@@ -1700,7 +1700,7 @@ std::optional<QList<RecordSummary>> RecordStore::summaries(const SummaryQuery &q
         if (figures.failed())
             return fail(figures);
         summary.setResult(shown);
-        page.append(summary);
+        page.append(std::move(summary));
     }
     if (rows.failed())
         return fail(rows);
@@ -1722,6 +1722,7 @@ std::optional<QList<TotalPoint>> RecordStore::totals(const RecordFilter &filter)
         " AND figures.name = :totalName" + where.where() + " ORDER BY finished_ms, id");
     where.bind(rows);
     rows.bind(":totalName", Record::TotalName);
+    QHash<QString, QString> names;
     while (rows.next()) {
         const auto total = Record::numberShown(rows.text(4));
         if (!total)
@@ -1732,8 +1733,11 @@ std::optional<QList<TotalPoint>> RecordStore::totals(const RecordFilter &filter)
             m_error = told(db, NotRead);
             return std::nullopt;
         }
-        const QString person = rows.text(1);
-        points.append({rows.integer(0), person, person, *finished, *total});
+        // One copy of each name, however many totals are theirs.
+        auto person = names.constFind(rows.text(1));
+        if (person == names.constEnd())
+            person = names.insert(rows.text(1), rows.text(1));
+        points.append({rows.integer(0), *person, *person, *finished, *total});
     }
     if (rows.failed()) {
         db.failed(rows);

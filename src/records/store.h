@@ -35,6 +35,7 @@ struct DateRange {
 
     bool holds(const QDateTime &finished) const;
     bool isOpen() const { return !since && !until; }
+    friend bool operator==(const DateRange &, const DateRange &) = default;
 };
 
 // Which records a request takes.
@@ -49,6 +50,7 @@ struct RecordFilter {
     {
         return accepts(record.window, record.caption, record.group, record.finished);
     }
+    friend bool operator==(const RecordFilter &, const RecordFilter &) = default;
 };
 
 // A record's line in a listing: what the records window's table shows.

@@ -85,11 +85,9 @@ private:
     QString m_note;
 };
 
-GroupReportWindow::GroupReportWindow(
-    Store &store, QList<RecordSummary> records, const QString &test, const std::optional<QString> &group, QWidget *parent)
+GroupReportWindow::GroupReportWindow(Store &store, const QString &test, const std::optional<QString> &group, QWidget *parent)
     : QMainWindow(parent, Qt::Window)
     , m_store(store)
-    , m_records(std::move(records))
     , m_test(test)
     , m_group(group)
     , m_since(new QDateEdit(this))
@@ -107,25 +105,11 @@ GroupReportWindow::GroupReportWindow(
     setWindowTitle(Title);
     setAttribute(Qt::WA_DeleteOnClose);
 
-    // The sittings: the test's records of the group, by day, split where
-    // more than a week passes without one.
-    const RecordFilter filter{m_test, m_group, {}};
-    QList<QDate> days;
-    for (const RecordSummary &record : std::as_const(m_records)) {
-        if (filter.accepts(record))
-            days << record.finished.date();
-    }
-    std::sort(days.begin(), days.end());
-    for (const QDate &day : std::as_const(days)) {
-        if (m_sittings.isEmpty() || m_sittings.last().second.daysTo(day) > 7)
-            m_sittings.append({day, day});
-        else
-            m_sittings.last().second = day;
-    }
     const QDate today = QDate::currentDate();
     for (QDateEdit *edit : {m_since, m_until, m_earlierSince, m_earlierUntil}) {
         edit->setCalendarPopup(true);
         edit->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+        edit->setDate(today);
     }
     m_since->setObjectName(QStringLiteral("dtpSince"));
     m_until->setObjectName(QStringLiteral("dtpUntil"));
@@ -138,13 +122,6 @@ GroupReportWindow::GroupReportWindow(
     m_compare->setObjectName(QStringLiteral("chkCompare"));
     m_followUp->setObjectName(QStringLiteral("chkFollowUp"));
     m_bands->setObjectName(QStringLiteral("cmdFollowUpBands"));
-    // Every day of the test's records to begin with; compared, the latest
-    // sitting with the one before.
-    m_since->setDate(days.isEmpty() ? today : days.first());
-    m_until->setDate(days.isEmpty() ? today : days.last());
-    const bool twoSittings = m_sittings.size() >= 2;
-    m_earlierSince->setDate(twoSittings ? m_sittings[m_sittings.size() - 2].first : m_since->date().addMonths(-6));
-    m_earlierUntil->setDate(twoSittings ? m_sittings[m_sittings.size() - 2].second : m_since->date().addDays(-1));
     m_earlierSince->setEnabled(false);
     m_earlierUntil->setEnabled(false);
     m_followUp->setChecked(followUpEnabled());
@@ -207,11 +184,67 @@ GroupReportWindow::GroupReportWindow(
     });
     connect(save, &QPushButton::clicked, this, &GroupReportWindow::saveAsPdf);
     connect(print, &QPushButton::clicked, this, &GroupReportWindow::print);
-    refresh();
-    fillBandMenu();
+    m_page->setReport(std::nullopt, QStringLiteral("正在读取记录…"));
+    // The test's records of the group alone, whatever the records window
+    // has read: the store picks them on its indexes.
+    SummaryQuery query {RecordFilter {m_test, m_group, {}}, SummaryOrder::Finished, Qt::AscendingOrder, std::nullopt, 0};
+    auto *reading = store.summaries(query);
+    m_reading = reading;
+    reading->then(this, [this, store = &store](StoreReply<QList<RecordSummary>> &reply) {
+        if (!reply.error().isEmpty()) {
+            m_records.emplace();
+            m_page->setReport(std::nullopt, reply.error());
+            statusBar()->showMessage(reply.error());
+            Q_EMIT loaded();
+        } else if (reply.value().isEmpty()) {
+            // None to take the test's caption from: the store's list of
+            // tests has it, for the sentence that says there are none.
+            auto *tests = store->facets();
+            m_reading = tests;
+            tests->then(this, [this](StoreReply<StoreFacets> &facets) {
+                for (const StoreFacets::Test &test : facets.error().isEmpty() ? facets.value().tests : QList<StoreFacets::Test>()) {
+                    if (test.window == m_test)
+                        m_test = test.caption;
+                }
+                recordsRead({});
+                Q_EMIT loaded();
+            });
+        } else {
+            recordsRead(reply.value());
+            Q_EMIT loaded();
+        }
+    });
     // Within a 1366×768 screen, the page's whole width at the least.
     const QRect screen = this->screen() ? this->screen()->availableGeometry() : QRect(0, 0, 1366, 768);
     resize(std::min(900, screen.width()), std::min(860, screen.height() - 40));
+}
+
+// The sittings: the test's records of the group, by day, split where more
+// than a week passes without one. Every day of them is reported to begin
+// with; compared, the latest sitting with the one before.
+void GroupReportWindow::recordsRead(const QList<RecordSummary> &records)
+{
+    m_records = records;
+    QList<QDate> days;
+    for (const RecordSummary &record : records)
+        days << record.finished.date();
+    std::sort(days.begin(), days.end());
+    for (const QDate &day : std::as_const(days)) {
+        if (m_sittings.isEmpty() || m_sittings.last().second.daysTo(day) > 7)
+            m_sittings.append({day, day});
+        else
+            m_sittings.last().second = day;
+    }
+    const QDate today = QDate::currentDate();
+    const QSignalBlocker blockers[] = {QSignalBlocker(m_since), QSignalBlocker(m_until), QSignalBlocker(m_earlierSince),
+                                       QSignalBlocker(m_earlierUntil)};
+    m_since->setDate(days.isEmpty() ? today : days.first());
+    m_until->setDate(days.isEmpty() ? today : days.last());
+    const bool twoSittings = m_sittings.size() >= 2;
+    m_earlierSince->setDate(twoSittings ? m_sittings[m_sittings.size() - 2].first : m_since->date().addMonths(-6));
+    m_earlierUntil->setDate(twoSittings ? m_sittings[m_sittings.size() - 2].second : m_since->date().addDays(-1));
+    refresh();
+    fillBandMenu();
 }
 
 // Switched on while the reported days are still every day of the records,
@@ -230,6 +263,8 @@ void GroupReportWindow::compareLatestSittings(bool on)
 
 GroupReportWindow::~GroupReportWindow()
 {
+    if (m_reading)
+        m_reading->cancel();
     // A walk of every record for a page nobody will see stops.
     if (m_analysing)
         m_analysing->cancel();
@@ -242,13 +277,15 @@ const std::optional<GroupReport> &GroupReportWindow::report() const
 
 void GroupReportWindow::refresh()
 {
-    const QString window = testWindow(m_records, m_test);
+    if (!m_records)
+        return; // shown once read
+    const QString window = testWindow(*m_records, m_test);
     GroupReportRequest request{m_test, m_group, DateRange{m_since->date(), m_until->date()}, std::nullopt, m_followUp->isChecked(),
                                followUpBands(window)};
     if (m_compare->isChecked())
         request.earlier = DateRange{m_earlierSince->date(), m_earlierUntil->date()};
     QString error;
-    std::optional<GroupReport> report = makeGroupReport(m_records, request, &error);
+    std::optional<GroupReport> report = makeGroupReport(*m_records, request, &error);
     if (m_analysing)
         m_analysing->cancel();
     if (!report || !m_itemAnalysis || !m_itemAnalysis->isChecked()) {

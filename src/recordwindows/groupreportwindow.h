@@ -7,6 +7,7 @@
 // printed as the page shows.
 #pragma once
 
+#include "records/store.h"
 #include "reports/groupreport.h"
 
 #include <QMainWindow>
@@ -27,19 +28,27 @@ class GroupReportWindow : public QMainWindow
     Q_OBJECT
 
 public:
-    // records: those of the records window, from store; test and group as
-    // its filters name them (no group: every group).
-    GroupReportWindow(Store &store, QList<RecordSummary> records, const QString &test, const std::optional<QString> &group,
-                      QWidget *parent = nullptr);
+    // The report of test and group (none: every group) as the store, which
+    // must outlive the window, lists their records; asked at once, shown
+    // when answered.
+    GroupReportWindow(Store &store, const QString &test, const std::optional<QString> &group, QWidget *parent = nullptr);
     ~GroupReportWindow() override;
 
-    // The report on show; none where the choices leave no record.
+    // The report on show; none where the choices leave no record, or while
+    // the records are still being read.
     const std::optional<GroupReport> &report() const;
+    // Whether the records are still being read.
+    bool isLoading() const { return !m_records; }
 
     void saveAsPdf();
     void print();
 
+Q_SIGNALS:
+    // The records were read (or could not be) and the report is on show.
+    void loaded();
+
 private:
+    void recordsRead(const QList<RecordSummary> &records);
     void refresh();
     void fillBandMenu();
     void compareLatestSittings(bool on);
@@ -47,8 +56,9 @@ private:
     void showReport(std::optional<GroupReport> report, QString error);
 
     Store &m_store;
+    std::optional<QList<RecordSummary>> m_records; // none until the store answers
+    QPointer<StoreRequest> m_reading;
     QPointer<StoreRequest> m_analysing; // the item analysis waited for
-    QList<RecordSummary> m_records;
     QString m_test;
     std::optional<QString> m_group;
     QDateEdit *m_since;

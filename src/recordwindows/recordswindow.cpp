@@ -7,19 +7,21 @@
 #include "framework/messages.h"
 #include "framework/strings.h"
 #include "groupreportwindow.h"
+#include "recordsmodel.h"
 #include "pagearea.h"
 #include "reports/recordcharts.h"
 #include "reports/reportactions.h"
 #include "reports/reportpainter.h"
 
-#include <QAbstractTableModel>
 #include <QAccessible>
 #include <QAction>
 #include <QBoxLayout>
 #include <QComboBox>
+#include <QDateEdit>
 #include <QDialog>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
@@ -27,7 +29,6 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QShortcut>
-#include <QSortFilterProxyModel>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStyledItemDelegate>
@@ -41,17 +42,12 @@ namespace zentrova {
 
 namespace {
 
-enum Column { Finished, Person, Group, Test, Result, Elapsed, ColumnCount };
-
-constexpr int SortRole = Qt::UserRole;
-constexpr int IdRole = Qt::UserRole + 1;
+using Column = RecordsModel::Column;
+constexpr int IdRole = RecordsModel::IdRole;
 
 const QString Title = QStringLiteral("测评记录");
-
-QString personText(const QString &person)
-{
-    return person.isEmpty() ? QStringLiteral("（未填写）") : displayedName(person);
-}
+// The date a day field shows as 不限.
+const QDate Unbounded(2000, 1, 1);
 
 // Selection and focus that can be seen (WCAG 2.1): white text on a blue of
 // 6.6:1, the same whether or not the window is active.
@@ -67,75 +63,6 @@ QPalette readablePalette(QPalette palette)
 }
 
 } // namespace
-
-// The store's summaries as table rows. The view asks only for the rows on
-// screen, so that ten thousand records open as quickly as ten.
-class RecordsModel : public QAbstractTableModel
-{
-public:
-    using QAbstractTableModel::QAbstractTableModel;
-
-    void setSummaries(QList<RecordSummary> summaries)
-    {
-        beginResetModel();
-        m_summaries = std::move(summaries);
-        endResetModel();
-    }
-    const QList<RecordSummary> &summaries() const { return m_summaries; }
-
-    int rowCount(const QModelIndex &parent = {}) const override { return parent.isValid() ? 0 : int(m_summaries.size()); }
-    int columnCount(const QModelIndex &parent = {}) const override { return parent.isValid() ? 0 : ColumnCount; }
-
-    // Views ask with indexes that are not there (Ctrl+C on an empty table):
-    // those have no data.
-    QVariant data(const QModelIndex &index, int role) const override
-    {
-        if (!index.isValid() || index.model() != this || index.row() >= m_summaries.size() || index.column() >= ColumnCount)
-            return {};
-        const RecordSummary &summary = m_summaries.at(index.row());
-        if (role == IdRole)
-            return summary.id;
-        if (role == SortRole) {
-            switch (index.column()) {
-            case Finished:
-                return summary.finished.toMSecsSinceEpoch();
-            case Elapsed:
-                return summary.elapsedMinutes.value_or(-1);
-            default:
-                return data(index, Qt::DisplayRole);
-            }
-        }
-        if (role != Qt::DisplayRole)
-            return {};
-        switch (index.column()) {
-        case Finished:
-            return summary.finished.toString(QStringLiteral("yyyy-MM-dd HH:mm"));
-        case Person:
-            return personText(summary.person);
-        case Group:
-            return displayedName(summary.group);
-        case Test:
-            return summary.caption;
-        case Result:
-            return summary.resultLine;
-        case Elapsed:
-            return summary.elapsedMinutes ? QStringLiteral("%1分钟").arg(*summary.elapsedMinutes) : QString();
-        }
-        return {};
-    }
-
-    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
-    {
-        if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= ColumnCount)
-            return {};
-        static const QString captions[] = {
-            QStringLiteral("完成时间"), QStringLiteral("受测者"), QStringLiteral("小组"), QStringLiteral("测评"), QStringLiteral("结果"), QStringLiteral("用时")};
-        return captions[section];
-    }
-
-private:
-    QList<RecordSummary> m_summaries;
-};
 
 // The records table. Qt's table view tells a screen reader that its current
 // cell has the focus whenever the cell changes, also while a filter has the
@@ -153,6 +80,40 @@ protected:
             QTableView::currentChanged(current, previous);
         else
             QAbstractItemView::currentChanged(current, previous); // NOLINT(bugprone-parent-virtual-call)
+    }
+
+    // The row the keyboard moves to is selected, also with Ctrl held
+    // (Ctrl+Home, Ctrl+End), so that the rows highlighted are never other
+    // than the record the preview shows. Shift still extends, and Ctrl+Space
+    // and Ctrl+click still pick rows one by one.
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex &index, const QEvent *event) const override
+    {
+        if (event && event->type() == QEvent::KeyPress) {
+            const auto *key = static_cast<const QKeyEvent *>(event);
+            if ((key->modifiers() & Qt::ControlModifier) && !(key->modifiers() & Qt::ShiftModifier) && key->key() != Qt::Key_Space)
+                return QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows;
+        }
+        return QTableView::selectionCommand(index, event);
+    }
+
+    // The header takes no focus: its sorting is offered here too, for the
+    // current cell's column, with the window's own actions.
+    void contextMenuEvent(QContextMenuEvent *event) override
+    {
+        QMenu menu(this);
+        const int column = std::max(0, currentIndex().column());
+        const QString caption = model()->headerData(column, Qt::Horizontal).toString();
+        const auto sortBy = [this, column](Qt::SortOrder order) { sortByColumn(column, order); };
+        connect(menu.addAction(QStringLiteral("按“%1”升序排列(&A)").arg(caption)), &QAction::triggered, this,
+                [sortBy] { sortBy(Qt::AscendingOrder); });
+        connect(menu.addAction(QStringLiteral("按“%1”降序排列(&S)").arg(caption)), &QAction::triggered, this,
+                [sortBy] { sortBy(Qt::DescendingOrder); });
+        menu.addSeparator();
+        menu.addActions(window()->actions());
+        const QPoint at = event->reason() == QContextMenuEvent::Keyboard && currentIndex().isValid()
+            ? viewport()->mapToGlobal(visualRect(currentIndex()).center())
+            : event->globalPos();
+        menu.exec(at);
     }
 };
 
@@ -177,50 +138,23 @@ public:
     }
 };
 
-// Rows of one test and one person, or of all; read straight from the
-// summaries rather than through the model's texts.
-class RecordsFilter : public QSortFilterProxyModel
+// A day to filter by. Tab leaves it, as it leaves every other control,
+// also while it reads 不限 (where Qt's date field keeps it); the arrow keys
+// move between its year, month and day.
+class DayField : public QDateEdit
 {
 public:
-    explicit RecordsFilter(RecordsModel *model, QObject *parent)
-        : QSortFilterProxyModel(parent)
-        , m_model(model)
-    {
-        setSourceModel(model);
-        setSortRole(SortRole);
-    }
-
-    void setFilters(const QString &window, const std::optional<QString> &person, const std::optional<QString> &group = {})
-    {
-        m_window = window;
-        m_person = person;
-        m_group = group;
-        invalidate();
-    }
+    using QDateEdit::QDateEdit;
 
 protected:
-    // The usual order, by time finished, read without a QVariant per
-    // comparison: sorting 100,000 rows makes two million of them.
-    bool lessThan(const QModelIndex &left, const QModelIndex &right) const override
+    void keyPressEvent(QKeyEvent *event) override
     {
-        if (left.column() != Finished || right.column() != Finished)
-            return QSortFilterProxyModel::lessThan(left, right);
-        const QList<RecordSummary> &summaries = m_model->summaries();
-        return summaries.at(left.row()).finished < summaries.at(right.row()).finished;
+        if ((event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab) && !(event->modifiers() & Qt::ControlModifier)) {
+            QWidget::focusNextPrevChild(event->key() == Qt::Key_Tab && !(event->modifiers() & Qt::ShiftModifier));
+            return;
+        }
+        QDateEdit::keyPressEvent(event);
     }
-
-    bool filterAcceptsRow(int row, const QModelIndex &) const override
-    {
-        const RecordSummary &summary = m_model->summaries().at(row);
-        return (m_window.isEmpty() || summary.window == m_window) && (!m_person || summary.person == *m_person)
-            && (!m_group || summary.group == *m_group);
-    }
-
-private:
-    RecordsModel *m_model;
-    QString m_window; // empty: every test
-    std::optional<QString> m_person; // none: everyone
-    std::optional<QString> m_group; // none: every group
 };
 
 // What the report says, in a sentence for a screen reader: the test, the
@@ -310,14 +244,16 @@ private:
 
 RecordsWindow::RecordsWindow(Store &store, QWidget *parent, const QStringList &testOrder)
     : QMainWindow(parent, Qt::Window)
-    , m_testOrder(testOrder)
     , m_store(store)
-    , m_model(new RecordsModel(this))
-    , m_filter(new RecordsFilter(m_model, this))
+    , m_testOrder(testOrder)
+    , m_model(new RecordsModel(store, this))
     , m_table(new RecordsTable(this))
+    , m_count(new QLabel(this))
     , m_testChoice(new QComboBox(this))
     , m_personChoice(new QComboBox(this))
     , m_groupChoice(new QComboBox(this))
+    , m_since(new DayField(this))
+    , m_until(new DayField(this))
     , m_report(new ReportView(this))
     , m_totals(new TotalsChart(this))
     , m_bands(new BandCountChart(this))
@@ -340,7 +276,7 @@ RecordsWindow::RecordsWindow(Store &store, QWidget *parent, const QStringList &t
 
     m_table->setObjectName(QStringLiteral("tblRecords"));
     m_table->setAccessibleName(Title);
-    m_table->setModel(m_filter);
+    m_table->setModel(m_model);
     m_table->setItemDelegate(new FocusFrameDelegate(m_table));
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -352,12 +288,22 @@ RecordsWindow::RecordsWindow(Store &store, QWidget *parent, const QStringList &t
     m_table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     m_table->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 8);
     m_table->horizontalHeader()->setStretchLastSection(false);
-    const int em = fontMetrics().horizontalAdvance(u'中');
-    for (const auto &[column, width] : {std::pair {Finished, 9}, {Person, 6}, {Group, 6}, {Test, 13}, {Result, 14}, {Elapsed, 5}})
-        m_table->setColumnWidth(column, width * em + 12);
-    m_table->horizontalHeader()->setSectionResizeMode(Result, QHeaderView::Stretch);
-    m_table->sortByColumn(Finished, Qt::DescendingOrder);
+    // What matters in sight at the window's size: the result and the time
+    // taken beside the short columns, the result taking what room is left.
+    const QFontMetrics metrics = fontMetrics();
+    const int em = metrics.horizontalAdvance(u'中');
+    m_table->setColumnWidth(Column::Finished, metrics.horizontalAdvance(QStringLiteral("2026-12-07 14:30")) + 14);
+    m_table->setColumnWidth(Column::Person, 4 * em + 14);
+    m_table->setColumnWidth(Column::Group, 4 * em + 14);
+    m_table->setColumnWidth(Column::Test, 6 * em + 14);
+    m_table->setColumnWidth(Column::Elapsed, metrics.horizontalAdvance(QStringLiteral("120分钟")) + 14);
+    m_table->horizontalHeader()->setSectionResizeMode(Column::Result, QHeaderView::Stretch);
+    m_table->horizontalHeader()->setMinimumSectionSize(3 * em);
+    // Sorted by the store: the header's indicator first set as the model
+    // starts, so that enabling sorting asks for no second reading.
+    m_table->horizontalHeader()->setSortIndicator(Column::Finished, Qt::DescendingOrder);
     m_table->setSortingEnabled(true);
+    m_count->setObjectName(QStringLiteral("lblCount"));
 
     m_delete = new QPushButton(QStringLiteral("删除所选(&D)…"), this);
     m_delete->setObjectName(QStringLiteral("cmdDelete"));
@@ -377,6 +323,7 @@ RecordsWindow::RecordsWindow(Store &store, QWidget *parent, const QStringList &t
     m_actions = new ReportActions(this, [this] { return m_report->record(); });
     m_actions->offerInMenus(statusBar());
     statusBar()->setObjectName(QStringLiteral("statusLine"));
+    statusBar()->addPermanentWidget(m_count);
     addAction(m_deleteAction); // in the window's right-click menu too
 
     auto *testLabel = new QLabel(QStringLiteral("测评(&T)："), this);
@@ -398,6 +345,33 @@ RecordsWindow::RecordsWindow(Store &store, QWidget *parent, const QStringList &t
     bar->addWidget(m_groupReport);
     bar->addWidget(m_delete);
     QList<QWidget *> tabOrder = {m_testChoice, m_personChoice, m_groupChoice, m_groupReport, m_delete};
+
+    // The days a record was finished in, above the table; the earliest date
+    // a field offers reads 不限, no bound on that side.
+    auto *days = new QWidget(this);
+    auto *dayRow = new QHBoxLayout(days);
+    dayRow->setContentsMargins(0, 0, 0, 0);
+    for (const auto &[edit, name, label] : {std::tuple {m_since, "dtpSince", QStringLiteral("日期(&A)：")}, {m_until, "dtpUntil", QStringLiteral("至(&U)")}}) {
+        edit->setObjectName(QString::fromLatin1(name));
+        edit->setCalendarPopup(true);
+        edit->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+        edit->setMinimumDate(Unbounded);
+        edit->setSpecialValueText(QStringLiteral("不限"));
+        edit->setDate(Unbounded);
+        auto *caption = new QLabel(label, this);
+        caption->setBuddy(edit);
+        dayRow->addWidget(caption);
+        dayRow->addWidget(edit);
+        connect(edit, &QDateEdit::dateChanged, this, &RecordsWindow::applyFilters);
+    }
+    m_since->setAccessibleName(QStringLiteral("最早完成日期"));
+    m_until->setAccessibleName(QStringLiteral("最晚完成日期"));
+    dayRow->addStretch();
+    auto *listing = new QWidget(this);
+    auto *listingColumn = new QVBoxLayout(listing);
+    listingColumn->setContentsMargins(0, 0, 0, 0);
+    listingColumn->addWidget(days);
+    listingColumn->addWidget(m_table, 1);
     for (QToolButton *button : m_actions->makeButtons(this)) {
         bar->addWidget(button);
         tabOrder << button;
@@ -414,7 +388,7 @@ RecordsWindow::RecordsWindow(Store &store, QWidget *parent, const QStringList &t
     m_charts->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
 
     auto *left = new QSplitter(Qt::Vertical, this);
-    left->addWidget(m_table);
+    left->addWidget(listing);
     left->addWidget(m_charts);
     left->setStretchFactor(0, 3);
     left->setStretchFactor(1, 2);
@@ -454,7 +428,7 @@ RecordsWindow::RecordsWindow(Store &store, QWidget *parent, const QStringList &t
     split->setStretchFactor(0, 0);
     split->setStretchFactor(1, 1);
     split->setChildrenCollapsible(false);
-    split->setSizes({520, 640});
+    split->setSizes({570, 590});
 
     auto *central = new QWidget(this);
     auto *layout = new QVBoxLayout(central);
@@ -462,7 +436,7 @@ RecordsWindow::RecordsWindow(Store &store, QWidget *parent, const QStringList &t
     layout->addWidget(split, 1);
     setCentralWidget(central);
 
-    tabOrder << m_table << m_totals << m_bands << m_zoom << open << m_report;
+    tabOrder << m_since << m_until << m_table << m_totals << m_bands << m_zoom << open << m_report;
     for (qsizetype i = 1; i < tabOrder.size(); ++i)
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
 
@@ -475,16 +449,25 @@ RecordsWindow::RecordsWindow(Store &store, QWidget *parent, const QStringList &t
     connect(m_groupChoice, &QComboBox::currentIndexChanged, this, &RecordsWindow::applyFilters);
     connect(m_table->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &RecordsWindow::showCurrentRecord);
     connect(m_table->selectionModel(), &QItemSelectionModel::selectionChanged, this, &RecordsWindow::updateDeleteEnabled);
+    connect(m_model, &RecordsModel::pageArrived, this, &RecordsWindow::pageArrived);
+    connect(m_model, &RecordsModel::recordCountChanged, this, &RecordsWindow::showCount);
+    connect(m_model, &RecordsModel::failed, this, &RecordsWindow::tellFailure);
+    connect(m_model, &QAbstractItemModel::modelReset, this, [this] {
+        showCurrentRecord();
+        updateDeleteEnabled();
+    });
 
+    // The focus where the keyboard works at once, framed on the first row
+    // as soon as it is read.
+    m_table->setFocus();
     reload();
 }
 
 RecordsWindow::~RecordsWindow()
 {
-    // Answers nobody will read are not worked out.
-    for (StoreRequest *request : {m_loading.data(), m_reading.data()}) {
-        if (request)
-            request->cancel();
+    for (QPointer<StoreRequest> *reply : {&m_facetsReply, &m_recordReply, &m_totalsReply, &m_removeReply}) {
+        if (*reply)
+            (*reply)->cancel();
     }
 }
 
@@ -493,33 +476,69 @@ const std::optional<Record> &RecordsWindow::shownRecord() const
     return m_report->record();
 }
 
-void RecordsWindow::reload()
+template<typename T, typename Done> void RecordsWindow::ask(QPointer<StoreRequest> &slot, StoreReply<T> *reply, Done done)
 {
-    if (m_loading)
-        m_loading->cancel();
-    m_loading = m_store.summaries({})->then(this, [this](const StoreReply<QList<RecordSummary>> &reply) {
-        if (!reply.error().isEmpty())
-            showMessage(this, reply.error(), Title, MessageButtons::Ok);
-        m_model->setSummaries(reply.error().isEmpty() ? reply.value() : QList<RecordSummary>());
-        fillFilters();
-        applyFilters();
+    if (slot)
+        slot->cancel();
+    slot = reply;
+    reply->then(this, [this, &slot, done](StoreReply<T> &answered) {
+        slot = nullptr;
+        if (answered.error().isEmpty())
+            done(answered.value());
+        else
+            tellFailure(answered.error());
+        checkSettled();
     });
 }
 
-// The tests and people that have records, keeping what was chosen; tests in
-// the menu's order.
-void RecordsWindow::fillFilters()
+bool RecordsWindow::isBusy() const
 {
+    return m_model->isLoading() || m_facetsReply || m_recordReply || m_totalsReply || m_removeReply;
+}
+
+void RecordsWindow::checkSettled()
+{
+    if (!isBusy())
+        Q_EMIT settled();
+}
+
+// A store that cannot be read is said once in a box, then on the status line.
+void RecordsWindow::tellFailure(const QString &error)
+{
+    m_failure = error;
+    if (m_failureTold) {
+        statusBar()->showMessage(error);
+        return;
+    }
+    m_failureTold = true;
+    showMessage(this, error, Title, MessageButtons::Ok);
+}
+
+void RecordsWindow::reload()
+{
+    m_failureTold = false;
+    m_failure.clear();
+    m_charted.reset();
+    // The first page first: the store answers in the order asked.
+    m_model->setFilter(chosenFilter());
+    ask(m_facetsReply, m_store.facets(), [this](const StoreFacets &facets) { fillFilters(facets); });
+}
+
+// The tests, people and groups that have records, keeping what was chosen;
+// tests in the menu's order, people and groups in pinyin order.
+void RecordsWindow::fillFilters(const StoreFacets &facets)
+{
+    m_tests = facets.tests;
+    m_anyRecords = !facets.tests.isEmpty();
     const QVariant test = m_testChoice->currentData();
     const QVariant person = m_personChoice->currentData();
+    const QVariant group = m_groupChoice->currentData();
     std::map<std::pair<qsizetype, QString>, QString> tests; // (place in the menu, caption) → window
-    std::map<QString, bool> people;
-    for (const RecordSummary &summary : m_model->summaries()) {
-        const qsizetype place = m_testOrder.indexOf(summary.window);
-        tests.emplace(std::pair(place < 0 ? m_testOrder.size() : place, summary.caption), summary.window);
-        people.emplace(summary.person, true);
+    for (const StoreFacets::Test &each : facets.tests) {
+        const qsizetype place = m_testOrder.indexOf(each.window);
+        tests.emplace(std::pair(place < 0 ? m_testOrder.size() : place, each.caption), each.window);
     }
-    const QSignalBlocker testBlocker(m_testChoice), personBlocker(m_personChoice);
+    const QSignalBlocker testBlocker(m_testChoice), personBlocker(m_personChoice), groupBlocker(m_groupChoice);
     m_testChoice->clear();
     m_testChoice->addItem(QStringLiteral("全部测评"), QString());
     for (const auto &[key, window] : tests)
@@ -527,79 +546,109 @@ void RecordsWindow::fillFilters()
     m_testChoice->setCurrentIndex(std::max(0, m_testChoice->findData(test)));
     m_personChoice->clear();
     m_personChoice->addItem(QStringLiteral("全部受测者"));
-    for (const auto &[name, _] : people)
+    if (facets.unnamed)
+        m_personChoice->addItem(personText({}), QString());
+    for (const QString &name : facets.people)
         m_personChoice->addItem(personText(name), name);
     m_personChoice->setCurrentIndex(person.isValid() ? std::max(0, m_personChoice->findData(person)) : 0);
-    fillGroupChoice();
-}
-
-void RecordsWindow::fillGroupChoice()
-{
-    const QVariant group = m_groupChoice->currentData();
-    std::map<QString, bool> groups;
-    for (const RecordSummary &summary : m_model->summaries())
-        groups.emplace(summary.group, true);
-    const QSignalBlocker blocker(m_groupChoice);
     m_groupChoice->clear();
     m_groupChoice->addItem(QStringLiteral("全部小组"));
-    for (const auto &[name, _] : groups)
-        m_groupChoice->addItem(name.isEmpty() ? QStringLiteral("（未分组）") : displayedName(name), name);
+    if (facets.ungrouped)
+        m_groupChoice->addItem(QStringLiteral("（未分组）"), QString());
+    for (const QString &name : facets.groups)
+        m_groupChoice->addItem(displayedName(name), name);
     m_groupChoice->setCurrentIndex(group.isValid() ? std::max(0, m_groupChoice->findData(group)) : 0);
+    // A choice that has no records left (the last of them deleted) goes
+    // back to all.
+    if (chosenFilter() != m_model->filter())
+        applyFilters();
+    else if (!m_model->rowCount())
+        showCurrentRecord(); // its note says whether there are any records
+}
+
+RecordFilter RecordsWindow::chosenFilter() const
+{
+    RecordFilter filter;
+    filter.test = m_testChoice->currentData().toString();
+    if (const QVariant person = m_personChoice->currentData(); person.isValid())
+        filter.person = person.toString();
+    if (const QVariant group = m_groupChoice->currentData(); group.isValid())
+        filter.group = group.toString();
+    if (m_since->date() != Unbounded)
+        filter.range.since = m_since->date();
+    if (m_until->date() != Unbounded)
+        filter.range.until = m_until->date();
+    return filter;
 }
 
 void RecordsWindow::applyFilters()
 {
-    const QVariant person = m_personChoice->currentData();
-    const QVariant group = m_groupChoice->currentData();
-    m_filter->setFilters(m_testChoice->currentData().toString(), person.isValid() ? std::optional(person.toString()) : std::nullopt,
-                         group.isValid() ? std::optional(group.toString()) : std::nullopt);
-    // The record on show is the one selected, so that 删除所选 deletes what
-    // the user sees, also when filtering moved the current row.
+    m_model->setFilter(chosenFilter());
+}
+
+// The first page in: the record that was on show stays so where it is
+// still listed, else the first row is chosen.
+void RecordsWindow::pageArrived()
+{
     QItemSelectionModel *selection = m_table->selectionModel();
-    if (!selection->currentIndex().isValid() && m_filter->rowCount() > 0)
-        m_table->selectRow(0);
-    else if (selection->currentIndex().isValid() && !selection->isRowSelected(selection->currentIndex().row()))
-        selection->select(selection->currentIndex(), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    showCurrentRecord();
+    if (!selection->currentIndex().isValid() && m_model->rowCount() > 0) {
+        const int shown = m_report->record() ? m_model->rowOf(m_report->record()->id) : -1;
+        const QModelIndex row = m_model->index(std::max(0, shown), Column::Finished);
+        selection->setCurrentIndex(row, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    } else if (!m_model->rowCount()) {
+        showCurrentRecord();
+    }
     updateDeleteEnabled();
+    checkSettled();
+}
+
+void RecordsWindow::showCount()
+{
+    const std::optional<int> count = m_model->recordCount();
+    m_count->setText(count ? QStringLiteral("共%1条记录").arg(*count) : QStringLiteral("正在计数…"));
+    checkSettled();
 }
 
 void RecordsWindow::showCurrentRecord()
 {
     const QModelIndex current = m_table->selectionModel()->currentIndex();
     if (!current.isValid()) {
+        if (m_recordReply)
+            m_recordReply->cancel();
+        m_recordReply = nullptr;
+        m_asked = 0;
         QString note;
-        if (!m_model->rowCount())
+        if (!m_failure.isEmpty())
+            note = m_failure;
+        else if (!m_model->isComplete())
+            note = QStringLiteral("正在读取记录…");
+        else if (!m_anyRecords)
             note = QStringLiteral("还没有测评记录。");
-        else if (!m_filter->rowCount())
+        else
             note = QStringLiteral("没有符合所选测评、受测者和小组的记录。");
-        if (m_reading)
-            m_reading->cancel();
-        showRecord(std::nullopt, note);
+        m_report->setRecord(std::nullopt, note);
     } else {
         const qint64 id = current.data(IdRole).toLongLong();
-        if (!m_report->record() || m_report->record()->id != id) {
-            if (m_reading)
-                m_reading->cancel();
-            m_reading = m_store.record(id)->then(this, [this](const StoreReply<Record> &reply) {
-                showRecord(reply.error().isEmpty() ? std::optional(reply.value()) : std::nullopt, reply.error());
+        if ((!m_report->record() || m_report->record()->id != id) && m_asked != id) {
+            m_asked = id;
+            ask(m_recordReply, m_store.record(id), [this](const Record &record) {
+                m_asked = 0;
+                m_report->setRecord(record);
+                m_actions->setEnabled(true);
+                m_open->setEnabled(true);
+                m_area->fit();
             });
         }
     }
-    updateCharts();
-}
-
-void RecordsWindow::showRecord(const std::optional<Record> &record, const QString &note)
-{
-    m_report->setRecord(record, note);
     m_actions->setEnabled(m_report->record().has_value());
     m_open->setEnabled(m_report->record().has_value());
     m_area->fit();
+    updateCharts();
 }
 
 void RecordsWindow::updateDeleteEnabled()
 {
-    const bool any = m_table->selectionModel()->hasSelection();
+    const bool any = m_table->selectionModel()->hasSelection() && !m_removeReply;
     m_delete->setEnabled(any);
     m_deleteAction->setEnabled(any);
 }
@@ -611,45 +660,58 @@ QString RecordsWindow::chartedTest() const
     if (!chosen.isEmpty())
         return chosen;
     const QModelIndex current = m_table->selectionModel()->currentIndex();
-    return current.isValid() ? m_model->summaries().at(m_filter->mapToSource(current).row()).window : QString();
+    return current.isValid() ? m_model->summary(current.row()).window : QString();
 }
 
+// The charted test's totals under the filters, as the store sums them up:
+// asked again only where the test or the filters changed.
 void RecordsWindow::updateCharts()
 {
-    const QString test = chartedTest();
-    const QVariant person = m_personChoice->currentData();
-    const QVariant group = m_groupChoice->currentData();
-    QList<TotalsChart::Point> points;
-    QString caption;
-    for (const RecordSummary &summary : m_model->summaries()) {
-        if (summary.window == test)
-            caption = summary.caption;
-        if (summary.window == test && summary.total && (!person.isValid() || summary.person == person.toString())
-            && (!group.isValid() || summary.group == group.toString()))
-            points.append({summary.finished.toMSecsSinceEpoch(), summary.person, *summary.total});
+    RecordFilter filter = chosenFilter();
+    filter.test = chartedTest();
+    if (m_charted == filter)
+        return;
+    m_charted = filter;
+    const QString test = filter.test;
+    if (test.isEmpty()) {
+        if (m_totalsReply)
+            m_totalsReply->cancel();
+        m_totalsReply = nullptr;
+        m_charts->hide();
+        return;
     }
-    QList<BandCountChart::Bar> bars;
-    if (const BankTable *table = bankTableForWindow(test.toStdString())) {
-        // From the lowest totals up, as the report's band scale.
-        std::vector<ScoreBand> bands = table->scoring.bands;
-        std::stable_sort(bands.begin(), bands.end(), [](const ScoreBand &a, const ScoreBand &b) {
-            return a.low.value_or(std::numeric_limits<int>::min()) < b.low.value_or(std::numeric_limits<int>::min());
-        });
-        for (const ScoreBand &band : bands) {
-            const auto count
-                = std::count_if(points.begin(), points.end(), [&](const TotalsChart::Point &p) { return band.holds(p.total); });
-            bars.append({toQString(band.text), int(count)});
+    ask(m_totalsReply, m_store.totals(filter), [this, test](const QList<TotalPoint> &totals) {
+        QString caption;
+        for (const StoreFacets::Test &each : std::as_const(m_tests)) {
+            if (each.window == test)
+                caption = each.caption;
         }
-    }
-    m_totals->setTest(caption, test);
-    m_bands->setTest(caption);
-    const bool showTotals = !points.isEmpty();
-    const bool showBands = !points.isEmpty() && !bars.isEmpty();
-    m_totals->setPoints(showTotals ? points : QList<TotalsChart::Point>());
-    m_bands->setBars(showBands ? bars : QList<BandCountChart::Bar>());
-    m_totals->setVisible(showTotals);
-    m_bands->setVisible(showBands);
-    m_charts->setVisible(showTotals || showBands);
+        QList<TotalsChart::Point> points;
+        points.reserve(totals.size());
+        for (const TotalPoint &total : totals)
+            points.append({total.finished.toMSecsSinceEpoch(), total.person, total.total, total.finished.offsetFromUtc()});
+        QList<BandCountChart::Bar> bars;
+        if (const BankTable *table = bankTableForWindow(test.toStdString())) {
+            // From the lowest totals up, as the report's band scale.
+            std::vector<ScoreBand> bands = table->scoring.bands;
+            std::stable_sort(bands.begin(), bands.end(), [](const ScoreBand &a, const ScoreBand &b) {
+                return a.low.value_or(std::numeric_limits<int>::min()) < b.low.value_or(std::numeric_limits<int>::min());
+            });
+            for (const ScoreBand &band : bands) {
+                const auto count = std::count_if(points.begin(), points.end(), [&](const TotalsChart::Point &p) { return band.holds(p.total); });
+                bars.append({toQString(band.text), int(count)});
+            }
+        }
+        m_totals->setTest(caption, test);
+        m_bands->setTest(caption);
+        const bool showTotals = !points.isEmpty();
+        const bool showBands = showTotals && !bars.isEmpty();
+        m_totals->setPoints(showTotals ? points : QList<TotalsChart::Point>());
+        m_bands->setBars(showBands ? bars : QList<BandCountChart::Bar>());
+        m_totals->setVisible(showTotals);
+        m_bands->setVisible(showBands);
+        m_charts->setVisible(showTotals || showBands);
+    });
 }
 
 GroupReportWindow *RecordsWindow::showGroupReport()
@@ -659,44 +721,42 @@ GroupReportWindow *RecordsWindow::showGroupReport()
         showMessage(this, QStringLiteral("请先选择一项测评。"), Title, MessageButtons::Ok);
         return nullptr;
     }
-    const QVariant group = m_groupChoice->currentData();
-    auto *window = new GroupReportWindow(m_store, m_model->summaries(), test, group.isValid() ? std::optional(group.toString()) : std::nullopt, this);
+    auto *window = new GroupReportWindow(m_store, test, chosenFilter().group, this);
     window->show();
     return window;
 }
 
 void RecordsWindow::deleteSelected()
 {
+    if (m_removeReply)
+        return;
     // The selection where it holds the record on show, else that record
     // alone: never rows that only look chosen.
     const QItemSelectionModel *selection = m_table->selectionModel();
     const QModelIndex current = selection->currentIndex();
     const QModelIndexList rows = current.isValid() && !selection->isRowSelected(current.row()) ? QModelIndexList {current}
                                                                                                  : selection->selectedRows();
+    QList<RecordSummary> chosen;
+    for (const QModelIndex &row : rows)
+        chosen << m_model->summary(row.row());
+    if (chosen.isEmpty())
+        return;
+    if (showMessage(this, deleteQuestion(chosen), QStringLiteral("删除测评记录"), MessageButtons::YesNo, MessageAnswer::No)
+        != MessageAnswer::Yes)
+        return;
     QList<qint64> ids;
-    QStringList named;
-    for (const QModelIndex &row : rows) {
-        ids << row.data(IdRole).toLongLong();
-        const RecordSummary &summary = m_model->summaries().at(m_filter->mapToSource(row).row());
-        named << QStringLiteral("%1 %2 %3").arg(personText(summary.person), summary.finished.date().toString(QStringLiteral("yyyy年M月d日")),
-                                                summary.caption);
-    }
-    if (ids.isEmpty())
-        return;
-    constexpr int NamedAtMost = 3;
-    const QString question = ids.size() == 1
-        ? QStringLiteral("删除%1的记录？").arg(named.first())
-        : QStringLiteral("删除这%1条记录？\n%2%3").arg(ids.size()).arg(named.mid(0, NamedAtMost).join(u'\n'), ids.size() > NamedAtMost ? QStringLiteral("\n……") : QString());
-    if (showMessage(this, question, QStringLiteral("删除测评记录"), MessageButtons::YesNo, MessageAnswer::No) != MessageAnswer::Yes)
-        return;
-    m_store.remove(ids)->then(this, [this, count = ids.size()](const StoreReply<int> &reply) {
-        if (!reply.error().isEmpty())
-            showMessage(this, reply.error(), Title, MessageButtons::Ok);
+    for (const RecordSummary &summary : std::as_const(chosen))
+        ids << summary.id;
+    m_failureTold = false; // a failed delete is said in a box
+    ask(m_removeReply, m_store.remove(ids), [this](int removed) {
+        statusBar()->showMessage(QStringLiteral("已删除%1条记录").arg(removed));
         m_report->setRecord(std::nullopt);
         reload();
-        if (reply.error().isEmpty())
-            statusBar()->showMessage(QStringLiteral("已删除%1条记录").arg(count));
     });
+    // The table as it is until the store has answered; a failure is said
+    // and leaves it so.
+    connect(m_removeReply, &QObject::destroyed, this, &RecordsWindow::updateDeleteEnabled);
+    updateDeleteEnabled();
 }
 
 void RecordsWindow::openReport()

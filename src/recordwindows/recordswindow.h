@@ -1,9 +1,11 @@
 // SPDX-FileCopyrightText: 2026 The Zentrova developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// The records window: every kept result in a table, newest first, filtered by
-// test and person; the selected record's report beside it; and charts of the
-// chosen test's totals over time and across its bands.
+// The records window: the kept results of the run's store in a table, newest
+// first, filtered by test, person, group and days; the selected record's
+// report beside it; and charts of the chosen test's totals over time and across its
+// bands. Everything it shows it asks of the store and draws when answered:
+// the window never waits.
 #pragma once
 
 #include "records/store.h"
@@ -15,6 +17,8 @@
 #include <optional>
 
 class QComboBox;
+class QDateEdit;
+class QLabel;
 class QPushButton;
 class QTableView;
 
@@ -22,7 +26,6 @@ namespace zentrova {
 
 class BandCountChart;
 class GroupReportWindow;
-class RecordsFilter;
 class RecordsModel;
 class ReportActions;
 class PageArea;
@@ -36,18 +39,22 @@ class RecordsWindow : public QMainWindow
     Q_OBJECT
 
 public:
-    // A top-level window over the store of this run. testOrder lists the
-    // tests' windows in the order the filter offers them (the menu's); tests
-    // not in it follow by caption. The records come when the store answers.
+    // A top-level window over the run's store, which must outlive it.
+    // testOrder lists the tests' windows in the order the filter offers them
+    // (the menu's); tests not in it follow by caption.
     explicit RecordsWindow(Store &store, QWidget *parent = nullptr, const QStringList &testOrder = {});
     ~RecordsWindow() override;
 
     // Reads the records again, keeping the filters; a store that cannot be
-    // read is said in a message box and leaves the table empty.
+    // read is said once in a message box and leaves the table empty.
     void reload();
 
-    // Asks, then has the store delete the records selected in the table.
+    // Asks, then deletes the records selected in the table (the record on
+    // show where it is not among them).
     void deleteSelected();
+
+    // Whether anything asked of the store is still unanswered.
+    bool isBusy() const;
 
     // Opens the group report of the test and group the filters choose (the
     // selected record's test where none is chosen).
@@ -59,27 +66,46 @@ public:
     // The shown report in a window of its own, at full size.
     void openReport();
 
+Q_SIGNALS:
+    // Nothing asked of the store is unanswered any more.
+    void settled();
+
 private:
-    void fillFilters();
-    void fillGroupChoice();
+    void fillFilters(const StoreFacets &facets);
+    RecordFilter chosenFilter() const;
     void applyFilters();
+    void pageArrived();
     void showCurrentRecord();
-    void showRecord(const std::optional<Record> &record, const QString &note);
     void updateCharts();
+    void showCount();
     QString chartedTest() const;
     void updateDeleteEnabled();
+    void tellFailure(const QString &error);
+    void checkSettled();
+    // Keeps a request's reply, so that it is cancelled when the window goes
+    // or asks again, and the window knows when it has settled.
+    template<typename T, typename Done> void ask(QPointer<StoreRequest> &slot, StoreReply<T> *reply, Done done);
 
-    QStringList m_testOrder;
     Store &m_store;
-    // The answers waited for; one asked again lets the earlier go.
-    QPointer<StoreRequest> m_loading;
-    QPointer<StoreRequest> m_reading;
+    QStringList m_testOrder;
+    QList<StoreFacets::Test> m_tests;
+    bool m_anyRecords = false;
+    bool m_failureTold = false; // said once per reading
+    QString m_failure; // the last thing the store could not do
+    QPointer<StoreRequest> m_facetsReply;
+    QPointer<StoreRequest> m_recordReply;
+    QPointer<StoreRequest> m_totalsReply;
+    QPointer<StoreRequest> m_removeReply;
+    qint64 m_asked = 0; // the record whose report is being read
+    std::optional<RecordFilter> m_charted; // what the charts show
     RecordsModel *m_model;
-    RecordsFilter *m_filter;
     QTableView *m_table;
+    QLabel *m_count;
     QComboBox *m_testChoice;
     QComboBox *m_personChoice;
     QComboBox *m_groupChoice;
+    QDateEdit *m_since;
+    QDateEdit *m_until;
     PageArea *m_area;
     ReportView *m_report;
     QComboBox *m_zoom;

@@ -13,6 +13,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QSet>
+#include <QToolTip>
 
 #include <algorithm>
 #include <cmath>
@@ -36,13 +37,47 @@ const QColor FocusColour(0x0b, 0x5c, 0xad);
 constexpr int Marker = 7;
 constexpr int LegendRows = 2;
 
-// A screen reader hears the charts as charts, not as empty fillers.
+QString chartTitle(const QString &what, const QString &caption)
+{
+    return caption.isEmpty() ? what : what + QStringLiteral("：") + caption;
+}
+
+// A screen reader hears the charts as charts, not as empty fillers, and
+// their descriptions are worded only when it asks.
+template<typename Chart> class ChartAccessible : public QAccessibleWidget
+{
+public:
+    explicit ChartAccessible(Chart *chart)
+        : QAccessibleWidget(chart, QAccessible::Chart)
+    {
+    }
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Description)
+            return static_cast<const Chart *>(widget())->description();
+        return QAccessibleWidget::text(t);
+    }
+};
+
 QAccessibleInterface *chartAccessible(const QString &className, QObject *object)
 {
-    if (object->isWidgetType()
-        && (className == QLatin1String("zentrova::TotalsChart") || className == QLatin1String("zentrova::BandCountChart")))
-        return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::Chart);
+    if (!object->isWidgetType())
+        return nullptr;
+    if (className == QLatin1String("zentrova::TotalsChart"))
+        return new ChartAccessible<TotalsChart>(static_cast<TotalsChart *>(object));
+    if (className == QLatin1String("zentrova::BandCountChart"))
+        return new ChartAccessible<BandCountChart>(static_cast<BandCountChart *>(object));
     return nullptr;
+}
+
+// Tells a screen reader, where one listens, that the chart shows another thing.
+void announceChange(QWidget *chart, const QString &name)
+{
+    chart->setAccessibleName(name);
+    if (!QAccessible::isActive())
+        return;
+    QAccessibleEvent changed(chart, QAccessible::DescriptionChanged);
+    QAccessible::updateAccessibility(&changed);
 }
 
 void beAccessible(QWidget *chart)
@@ -151,11 +186,6 @@ void drawFocus(QPainter &painter, const QWidget *chart)
     painter.restore();
 }
 
-QString chartTitle(const QString &what, const QString &caption)
-{
-    return caption.isEmpty() ? what : what + QStringLiteral("：") + caption;
-}
-
 // About count steps of 1, 2 or 5 times a power of ten across span.
 double niceStep(double span, int count)
 {
@@ -240,6 +270,13 @@ QString dateText(qint64 msecs, const QString &format)
     return QDateTime::fromMSecsSinceEpoch(msecs).toString(format);
 }
 
+// A point's date as read where it was finished: plain arithmetic on UTC,
+// never the local time zone's rules for each of thousands of dates.
+QString pointDate(const TotalsChart::Point &point, const QString &format)
+{
+    return QDateTime::fromMSecsSinceEpoch(point.finished + qint64(point.utcOffset) * 1000, Qt::UTC).toString(format);
+}
+
 } // namespace
 
 struct TotalsChart::Scale {
@@ -254,7 +291,7 @@ TotalsChart::TotalsChart(QWidget *parent)
 {
     setMinimumSize(220, 150);
     beAccessible(this);
-    describe();
+    announceChange(this, chartTitle(QStringLiteral("总分变化"), m_caption));
 }
 
 void TotalsChart::setTest(const QString &caption, const QString &window)
@@ -269,15 +306,36 @@ void TotalsChart::setTest(const QString &caption, const QString &window)
         }
     }
     std::sort(m_bandEdges.begin(), m_bandEdges.end());
-    describe();
+    announceChange(this, chartTitle(QStringLiteral("总分变化"), m_caption));
     update();
 }
 
 void TotalsChart::setPoints(QList<Point> points)
 {
     m_points = std::move(points);
-    describe();
+    announceChange(this, chartTitle(QStringLiteral("总分变化"), m_caption));
     update();
+}
+
+QString TotalsChart::everyone() const
+{
+    QStringList names;
+    for (const QString &person : peopleOf(m_points))
+        names << personName(person);
+    return names.isEmpty() ? QString() : QStringLiteral("受测者（%1人）：%2").arg(names.size()).arg(names.join(QStringLiteral("、")));
+}
+
+bool TotalsChart::event(QEvent *event)
+{
+    if (event->type() == QEvent::ToolTip) {
+        const QString names = everyone();
+        if (names.isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(static_cast<QHelpEvent *>(event)->globalPos(), names, this);
+        return true;
+    }
+    return QWidget::event(event);
 }
 
 QRect TotalsChart::legendArea() const
@@ -463,15 +521,10 @@ void TotalsChart::paintEvent(QPaintEvent *)
     }
 }
 
-// What a screen reader says of the chart: the test, and each person's totals
-// with their dates, the latest fifty of each.
-void TotalsChart::describe()
+QString TotalsChart::description() const
 {
-    setAccessibleName(chartTitle(QStringLiteral("总分变化"), m_caption));
-    if (m_points.isEmpty()) {
-        setAccessibleDescription(QStringLiteral("没有可画的总分。"));
-        return;
-    }
+    if (m_points.isEmpty())
+        return QStringLiteral("没有可画的总分。");
     QStringList people;
     const QHash<QString, QList<Point>> points = byPerson(m_points);
     for (const QString &person : peopleOf(m_points)) {
@@ -479,13 +532,13 @@ void TotalsChart::describe()
         QStringList totals;
         const qsizetype from = std::max<qsizetype>(0, own.size() - 50);
         for (qsizetype i = from; i < own.size(); ++i)
-            totals << dateText(own[i].finished, QStringLiteral("yyyy年M月d日 HH:mm")) + QStringLiteral(" 总分") + plainNumber(own[i].total);
+            totals << pointDate(own[i], QStringLiteral("yyyy年M月d日 HH:mm")) + QStringLiteral(" 总分") + plainNumber(own[i].total);
         QString line = personName(person) + QStringLiteral("（%1条）：").arg(own.size());
         if (from > 0)
             line += QStringLiteral("最近50条，");
         people << line + totals.join(QStringLiteral("，"));
     }
-    setAccessibleDescription(people.join(QStringLiteral("；")) + QStringLiteral("。"));
+    return people.join(QStringLiteral("；")) + QStringLiteral("。");
 }
 
 BandCountChart::BandCountChart(QWidget *parent)
@@ -493,20 +546,20 @@ BandCountChart::BandCountChart(QWidget *parent)
 {
     setMinimumSize(220, 150);
     beAccessible(this);
-    describe();
+    announceChange(this, chartTitle(QStringLiteral("各分数段人次"), m_caption));
 }
 
 void BandCountChart::setTest(const QString &caption)
 {
     m_caption = caption;
-    describe();
+    announceChange(this, chartTitle(QStringLiteral("各分数段人次"), m_caption));
     update();
 }
 
 void BandCountChart::setBars(QList<Bar> bars)
 {
     m_bars = std::move(bars);
-    describe();
+    announceChange(this, chartTitle(QStringLiteral("各分数段人次"), m_caption));
     update();
 }
 
@@ -541,15 +594,12 @@ void BandCountChart::paintEvent(QPaintEvent *)
     painter.drawLine(plot.bottomLeft() + QPoint(0, 1), plot.bottomRight() + QPoint(0, 1));
 }
 
-// What a screen reader says: the test, and each band's count.
-void BandCountChart::describe()
+QString BandCountChart::description() const
 {
-    setAccessibleName(chartTitle(QStringLiteral("各分数段人次"), m_caption));
     QStringList bands;
     for (const Bar &bar : m_bars)
         bands << QStringLiteral("%1：%2人次").arg(bar.band).arg(bar.count);
-    setAccessibleDescription(
-        bands.isEmpty() ? QStringLiteral("没有可数的总分。") : bands.join(QStringLiteral("；")) + QStringLiteral("。"));
+    return bands.isEmpty() ? QStringLiteral("没有可数的总分。") : bands.join(QStringLiteral("；")) + QStringLiteral("。");
 }
 
 } // namespace zentrova

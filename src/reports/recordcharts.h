@@ -4,7 +4,8 @@
 // Two small charts of one test's records, drawn with QPainter: every record's
 // total over time, a line and a marker shape per person, and how many records
 // fall in each band. Each names its test, takes the keyboard focus and tells
-// a screen reader what it shows.
+// a screen reader what it shows: worded when the reader asks, not on every
+// change, for a chart of thousands of records.
 #pragma once
 
 #include <QList>
@@ -21,6 +22,7 @@ public:
         qint64 finished; // milliseconds since the epoch
         QString person; // empty when no name was set
         double total;
+        int utcOffset = 0; // seconds east of UTC where it was finished: its dates are read there
     };
     // Where the parts of the chart go, for the widget's present size.
     struct Layout {
@@ -40,14 +42,21 @@ public:
     // The centre of a point's marker, where the chart draws it.
     QPointF position(const Point &point) const;
 
+    // What a screen reader says of the chart: each person's totals with
+    // their dates, the latest fifty of each.
+    QString description() const;
+    // Everyone charted, the legend's order: the tooltip names them all where
+    // the legend has no room.
+    QString everyone() const;
+
 protected:
     void paintEvent(QPaintEvent *event) override;
+    bool event(QEvent *event) override;
 
 private:
     struct Scale;
     Scale scale() const;
     QRect legendArea() const;
-    void describe();
 
     QList<Point> m_points;
     QString m_caption;
@@ -71,11 +80,13 @@ public:
     void setBars(QList<Bar> bars);
     const QList<Bar> &bars() const { return m_bars; }
 
+    // What a screen reader says: each band's count.
+    QString description() const;
+
 protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    void describe();
 
     QList<Bar> m_bars;
     QString m_caption;

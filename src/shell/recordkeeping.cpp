@@ -94,7 +94,11 @@ RecordKeeping::RecordKeeping(QMainWindow *main)
 
 }
 
-RecordKeeping::~RecordKeeping() = default;
+// The records window goes first: it asks the store until it is gone.
+RecordKeeping::~RecordKeeping()
+{
+    delete m_recordsWindow;
+}
 
 QString RecordKeeping::person() const
 {
