@@ -623,6 +623,29 @@ private slots:
             QVERIFY(settled(window));
             QCOMPARE(window.shownRecord()->figures.first().value, QStringLiteral("33"));
             const qint64 deleted = window.shownRecord()->id;
+
+            // Accepted, it counts as it stands: the mark goes, from the
+            // table and from the record on show.
+            {
+                ScriptedAnswers accepting({MessageAnswer::Yes});
+                window.acceptSelected();
+                QVERIFY(settled(window));
+                QCOMPARE(accepting.asked().size(), 1);
+            }
+            const auto rowOf = [&](qint64 id) {
+                for (int i = 0; i < table->model()->rowCount(); ++i) {
+                    if (table->model()->index(i, 0).data(RecordsModel::IdRole).toLongLong() == id)
+                        return i;
+                }
+                return -1;
+            };
+            QVERIFY(rowOf(deleted) >= 0);
+            QVERIFY(!table->model()->index(rowOf(deleted), RecordsModel::Result).data().toString().startsWith(u'※'));
+            table->selectRow(rowOf(deleted));
+            QVERIFY(settled(window));
+            QCOMPARE(window.shownRecord()->id, deleted);
+            QVERIFY(window.shownRecord()->marks.isEmpty());
+            QVERIFY(window.showSittings());
             ScriptedAnswers answers({MessageAnswer::Yes});
             window.deleteSelected();
             QVERIFY(settled(window));

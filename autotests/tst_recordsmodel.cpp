@@ -16,6 +16,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
+#include <QPushButton>
 #include <QTableView>
 #include <QTimer>
 #include <QtTest>
@@ -267,6 +268,8 @@ private slots:
         }
         QVERIFY(header->sectionSize(RecordsModel::Result) >= 8 * table->fontMetrics().horizontalAdvance(u'中'));
         QCOMPARE(window.findChild<QLabel *>("lblCount")->text(), QString("共%1条记录").arg(RecordCount));
+        // One's own file has no doubts to accept and no sittings.
+        QVERIFY(!window.findChild<QPushButton *>("cmdAccept") && !window.findChild<QPushButton *>("cmdSittings"));
 
         // On the first cell, then on the person's.
         QCOMPARE(table->currentIndex().column(), 0);

@@ -8,6 +8,7 @@
 #include "framework/strings.h"
 #include "groupreportwindow.h"
 #include "recordsmodel.h"
+#include "sittingswindow.h"
 #include "pagearea.h"
 #include "reports/recordcharts.h"
 #include "reports/reportactions.h"
@@ -37,6 +38,8 @@
 
 #include <limits>
 #include <map>
+
+#include <algorithm>
 
 namespace zentrova {
 
@@ -319,12 +322,30 @@ RecordsWindow::RecordsWindow(Store &store, QWidget *parent, const QStringList &t
     m_groupReport->setObjectName(QStringLiteral("cmdGroupReport"));
     m_groupReport->setToolTip(QStringLiteral("所选测评在所选小组中的统计报告：各分数段人数、总分和两次测评的比较"));
     connect(m_groupReport, &QPushButton::clicked, this, &RecordsWindow::showGroupReport);
+    if (m_store.refusal(Store::Action::Accept).isEmpty()) {
+        m_accept = new QPushButton(QStringLiteral("认可所选(&A)…"), this);
+        m_accept->setObjectName(QStringLiteral("cmdAccept"));
+        m_accept->setToolTip(QStringLiteral("认可选中的存疑记录，使它们照原样计入小组报告（认可由服务器记录在案）"));
+        connect(m_accept, &QPushButton::clicked, this, &RecordsWindow::acceptSelected);
+        m_acceptAction = new QAction(QStringLiteral("认可所选…"), this);
+        m_acceptAction->setObjectName(QStringLiteral("actAcceptSelected"));
+        m_table->addAction(m_acceptAction);
+        connect(m_acceptAction, &QAction::triggered, this, &RecordsWindow::acceptSelected);
+    }
+    if (m_store.refusal(Store::Action::Sittings).isEmpty()) {
+        m_sittings = new QPushButton(QStringLiteral("测评场次(&S)…"), this);
+        m_sittings->setObjectName(QStringLiteral("cmdSittings"));
+        m_sittings->setToolTip(QStringLiteral("为班级开设或关闭测评场次"));
+        connect(m_sittings, &QPushButton::clicked, this, &RecordsWindow::showSittings);
+    }
 
     m_actions = new ReportActions(this, [this] { return m_report->record(); });
     m_actions->offerInMenus(statusBar());
     statusBar()->setObjectName(QStringLiteral("statusLine"));
     statusBar()->addPermanentWidget(m_count);
     addAction(m_deleteAction); // in the window's right-click menu too
+    if (m_acceptAction)
+        addAction(m_acceptAction);
 
     auto *testLabel = new QLabel(QStringLiteral("测评(&T)："), this);
     testLabel->setBuddy(m_testChoice);
@@ -343,8 +364,13 @@ RecordsWindow::RecordsWindow(Store &store, QWidget *parent, const QStringList &t
     bar->addWidget(m_groupChoice);
     bar->addStretch();
     bar->addWidget(m_groupReport);
-    bar->addWidget(m_delete);
-    QList<QWidget *> tabOrder = {m_testChoice, m_personChoice, m_groupChoice, m_groupReport, m_delete};
+    QList<QWidget *> tabOrder = {m_testChoice, m_personChoice, m_groupChoice, m_groupReport};
+    for (QPushButton *button : {m_sittings, m_accept, m_delete}) {
+        if (button) {
+            bar->addWidget(button);
+            tabOrder << button;
+        }
+    }
 
     // The days a record was finished in, above the table; the earliest date
     // a field offers reads 不限, no bound on that side.
@@ -465,7 +491,7 @@ RecordsWindow::RecordsWindow(Store &store, QWidget *parent, const QStringList &t
 
 RecordsWindow::~RecordsWindow()
 {
-    for (QPointer<StoreRequest> *reply : {&m_facetsReply, &m_recordReply, &m_totalsReply, &m_removeReply}) {
+    for (QPointer<StoreRequest> *reply : {&m_facetsReply, &m_recordReply, &m_totalsReply, &m_removeReply, &m_acceptReply}) {
         if (*reply)
             (*reply)->cancel();
     }
@@ -493,7 +519,7 @@ template<typename T, typename Done> void RecordsWindow::ask(QPointer<StoreReques
 
 bool RecordsWindow::isBusy() const
 {
-    return m_model->isLoading() || m_facetsReply || m_recordReply || m_totalsReply || m_removeReply;
+    return m_model->isLoading() || m_facetsReply || m_recordReply || m_totalsReply || m_removeReply || m_acceptReply;
 }
 
 void RecordsWindow::checkSettled()
@@ -651,6 +677,27 @@ void RecordsWindow::updateDeleteEnabled()
     const bool any = m_table->selectionModel()->hasSelection() && !m_removeReply;
     m_delete->setEnabled(any);
     m_deleteAction->setEnabled(any);
+    if (m_accept) {
+        const QList<RecordSummary> chosen = chosenRecords();
+        const bool doubtful
+            = !m_acceptReply && std::any_of(chosen.begin(), chosen.end(), [](const RecordSummary &summary) { return !summary.marks.isEmpty(); });
+        m_accept->setEnabled(doubtful);
+        m_acceptAction->setEnabled(doubtful);
+    }
+}
+
+// The selection where it holds the record on show, else that record alone:
+// never rows that only look chosen.
+QList<RecordSummary> RecordsWindow::chosenRecords() const
+{
+    const QItemSelectionModel *selection = m_table->selectionModel();
+    const QModelIndex current = selection->currentIndex();
+    const QModelIndexList rows
+        = current.isValid() && !selection->isRowSelected(current.row()) ? QModelIndexList {current} : selection->selectedRows();
+    QList<RecordSummary> chosen;
+    for (const QModelIndex &row : rows)
+        chosen << m_model->summary(row.row());
+    return chosen;
 }
 
 // The test chosen in the filter, or else that of the selected record.
@@ -730,15 +777,7 @@ void RecordsWindow::deleteSelected()
 {
     if (m_removeReply)
         return;
-    // The selection where it holds the record on show, else that record
-    // alone: never rows that only look chosen.
-    const QItemSelectionModel *selection = m_table->selectionModel();
-    const QModelIndex current = selection->currentIndex();
-    const QModelIndexList rows = current.isValid() && !selection->isRowSelected(current.row()) ? QModelIndexList {current}
-                                                                                                 : selection->selectedRows();
-    QList<RecordSummary> chosen;
-    for (const QModelIndex &row : rows)
-        chosen << m_model->summary(row.row());
+    const QList<RecordSummary> chosen = chosenRecords();
     if (chosen.isEmpty())
         return;
     if (showMessage(this, deleteQuestion(chosen), QStringLiteral("删除测评记录"), MessageButtons::YesNo, MessageAnswer::No)
@@ -757,6 +796,45 @@ void RecordsWindow::deleteSelected()
     // and leaves it so.
     connect(m_removeReply, &QObject::destroyed, this, &RecordsWindow::updateDeleteEnabled);
     updateDeleteEnabled();
+}
+
+void RecordsWindow::acceptSelected()
+{
+    if (!m_accept || m_acceptReply)
+        return;
+    QList<qint64> ids;
+    for (const RecordSummary &summary : chosenRecords()) {
+        if (!summary.marks.isEmpty())
+            ids << summary.id;
+    }
+    if (ids.isEmpty())
+        return;
+    const QString question = QStringLiteral("认可所选的%1条存疑记录吗？认可后它们照原样计入小组报告，服务器会记下是谁在何时认可的。").arg(ids.size());
+    if (showMessage(this, question, QStringLiteral("认可测评记录"), MessageButtons::YesNo, MessageAnswer::No) != MessageAnswer::Yes)
+        return;
+    m_failureTold = false; // a refusal is said in a box
+    ask(m_acceptReply, m_store.accept(ids), [this](int accepted) {
+        statusBar()->showMessage(QStringLiteral("已认可%1条记录").arg(accepted));
+        m_report->setRecord(std::nullopt); // read again, without its marks
+        reload();
+    });
+    connect(m_acceptReply, &QObject::destroyed, this, &RecordsWindow::updateDeleteEnabled);
+    updateDeleteEnabled();
+}
+
+SittingsWindow *RecordsWindow::showSittings()
+{
+    if (!m_sittings)
+        return nullptr;
+    auto *window = findChild<SittingsWindow *>(QString(), Qt::FindDirectChildrenOnly);
+    if (!window) {
+        window = new SittingsWindow(m_store, this);
+        window->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    window->show();
+    window->raise();
+    window->activateWindow();
+    return window;
 }
 
 void RecordsWindow::openReport()

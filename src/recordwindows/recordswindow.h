@@ -30,6 +30,7 @@ class RecordsModel;
 class ReportActions;
 class PageArea;
 class ReportView;
+class SittingsWindow;
 class TotalsChart;
 
 // A main window of its own, so that it reads as a window (not a pane) to a
@@ -52,6 +53,14 @@ public:
     // Asks, then deletes the records selected in the table (the record on
     // show where it is not among them).
     void deleteSelected();
+
+    // Asks, then has the store count the doubtful records among those
+    // selected as they stand (at a centre, which logs who accepted them).
+    void acceptSelected();
+
+    // The centre's sittings, in a window of their own; none where the store
+    // keeps no sittings.
+    SittingsWindow *showSittings();
 
     // Whether anything asked of the store is still unanswered.
     bool isBusy() const;
@@ -80,6 +89,7 @@ private:
     void showCount();
     QString chartedTest() const;
     void updateDeleteEnabled();
+    QList<RecordSummary> chosenRecords() const;
     void tellFailure(const QString &error);
     void checkSettled();
     // Keeps a request's reply, so that it is cancelled when the window goes
@@ -113,6 +123,11 @@ private:
     QPushButton *m_groupReport;
     QPushButton *m_open;
     QAction *m_deleteAction;
+    // Where the store lets a doubtful record be accepted, and keeps sittings.
+    QPushButton *m_accept = nullptr;
+    QAction *m_acceptAction = nullptr;
+    QPointer<StoreRequest> m_acceptReply;
+    QPushButton *m_sittings = nullptr;
     TotalsChart *m_totals;
     BandCountChart *m_bands;
     QWidget *m_charts;
