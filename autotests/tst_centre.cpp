@@ -1380,7 +1380,7 @@ private slots:
         QVERIFY(store.refusal(Store::Action::Sittings).isEmpty());
         ScriptedAnswers answers;
         answers.setYesNoDefault(MessageAnswer::Yes);
-        SittingsWindow window(store);
+        SittingsWindow window(store, {{QStringLiteral("frm你可断吗"), QStringLiteral("你可断吗？")}, {QStringLiteral("frm考试焦虑"), QStringLiteral("考试焦虑度测试")}});
         auto *table = window.findChild<QTableWidget *>(QStringLiteral("tblSittings"));
         QVERIFY(table);
         const int before = int(answerOf(store.sittings())->size());
@@ -1437,7 +1437,7 @@ private slots:
             auto *notAccepted = refusing->accept({1});
             notAccepted->waitForDone();
             QCOMPARE(notAccepted->error(), refusing->refusal(Store::Action::Accept));
-            SittingsWindow shut(*refusing);
+            SittingsWindow shut(*refusing, {});
             QCOMPARE(shut.findChild<QLabel *>(QStringLiteral("lblSittingsStatus"))->text(), refusing->refusal(Store::Action::Sittings));
             QVERIFY(!shut.findChild<QPushButton *>(QStringLiteral("cmdOpenSitting"))->isEnabled());
         }

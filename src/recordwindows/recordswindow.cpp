@@ -245,10 +245,10 @@ private:
     QString m_note;
 };
 
-RecordsWindow::RecordsWindow(Store &store, QWidget *parent, const QStringList &testOrder)
+RecordsWindow::RecordsWindow(Store &store, QWidget *parent, const QList<StoreFacets::Test> &tests)
     : QMainWindow(parent, Qt::Window)
     , m_store(store)
-    , m_testOrder(testOrder)
+    , m_offered(tests)
     , m_model(new RecordsModel(store, this))
     , m_table(new RecordsTable(this))
     , m_count(new QLabel(this))
@@ -561,8 +561,8 @@ void RecordsWindow::fillFilters(const StoreFacets &facets)
     const QVariant group = m_groupChoice->currentData();
     std::map<std::pair<qsizetype, QString>, QString> tests; // (place in the menu, caption) → window
     for (const StoreFacets::Test &each : facets.tests) {
-        const qsizetype place = m_testOrder.indexOf(each.window);
-        tests.emplace(std::pair(place < 0 ? m_testOrder.size() : place, each.caption), each.window);
+        const auto offered = std::find_if(m_offered.cbegin(), m_offered.cend(), [&](const auto &test) { return test.window == each.window; });
+        tests.emplace(std::pair(offered - m_offered.cbegin(), each.caption), each.window);
     }
     const QSignalBlocker testBlocker(m_testChoice), personBlocker(m_personChoice), groupBlocker(m_groupChoice);
     m_testChoice->clear();
@@ -828,7 +828,7 @@ SittingsWindow *RecordsWindow::showSittings()
         return nullptr;
     auto *window = findChild<SittingsWindow *>(QString(), Qt::FindDirectChildrenOnly);
     if (!window) {
-        window = new SittingsWindow(m_store, this);
+        window = new SittingsWindow(m_store, m_offered, this);
         window->setAttribute(Qt::WA_DeleteOnClose);
     }
     window->show();

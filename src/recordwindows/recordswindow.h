@@ -41,9 +41,10 @@ class RecordsWindow : public QMainWindow
 
 public:
     // A top-level window over the run's store, which must outlive it.
-    // testOrder lists the tests' windows in the order the filter offers them
-    // (the menu's); tests not in it follow by caption.
-    explicit RecordsWindow(Store &store, QWidget *parent = nullptr, const QStringList &testOrder = {});
+    // tests are the program's, in the order the filter offers them (the
+    // menu's); tests not among them follow by caption. The sittings window
+    // offers them too.
+    explicit RecordsWindow(Store &store, QWidget *parent = nullptr, const QList<StoreFacets::Test> &tests = {});
     ~RecordsWindow() override;
 
     // Reads the records again, keeping the filters; a store that cannot be
@@ -97,7 +98,7 @@ private:
     template<typename T, typename Done> void ask(QPointer<StoreRequest> &slot, StoreReply<T> *reply, Done done);
 
     Store &m_store;
-    QStringList m_testOrder;
+    QList<StoreFacets::Test> m_offered;
     QList<StoreFacets::Test> m_tests;
     bool m_anyRecords = false;
     bool m_failureTold = false; // said once per reading

@@ -5,7 +5,6 @@
 
 #include "framework/messages.h"
 #include "framework/strings.h"
-#include "shell/testcatalog.h"
 
 #include <QBoxLayout>
 #include <QDateTimeEdit>
@@ -18,6 +17,8 @@
 #include <QPushButton>
 #include <QTableWidget>
 
+#include <algorithm>
+
 namespace zentrova
 {
 
@@ -27,23 +28,24 @@ namespace
 const QString Title = QStringLiteral("测评场次");
 const QString TimeFormat = QStringLiteral("yyyy-MM-dd HH:mm");
 
-QString testsText(const QStringList &windows)
+QString testsText(const QStringList &windows, const QList<StoreFacets::Test> &offered)
 {
     if (windows.isEmpty())
         return QStringLiteral("全部测试");
     QStringList captions;
     for (const QString &window : windows) {
-        const QString caption = toQString(testCaption(window.toStdString()));
-        captions << (caption.isEmpty() ? window : caption);
+        const auto test = std::find_if(offered.cbegin(), offered.cend(), [&](const auto &each) { return each.window == window; });
+        captions << (test != offered.cend() ? test->caption : window);
     }
     return captions.join(QStringLiteral("、"));
 }
 
 } // namespace
 
-SittingsWindow::SittingsWindow(Store &store, QWidget *parent)
+SittingsWindow::SittingsWindow(Store &store, const QList<StoreFacets::Test> &tests, QWidget *parent)
     : QDialog(parent)
     , m_store(store)
+    , m_offered(tests)
     , m_table(new QTableWidget(0, 7, this))
     , m_class(new QLineEdit(this))
     , m_tests(new QListWidget(this))
@@ -76,9 +78,9 @@ SittingsWindow::SittingsWindow(Store &store, QWidget *parent)
 
     m_class->setMaxLength(64); // as long as the server keeps
     m_class->setPlaceholderText(QStringLiteral("如：初二（3）班"));
-    for (const std::string_view window : testWindows()) {
-        auto *item = new QListWidgetItem(toQString(testCaption(window)), m_tests);
-        item->setData(Qt::UserRole, toQString(window));
+    for (const StoreFacets::Test &test : tests) {
+        auto *item = new QListWidgetItem(test.caption, m_tests);
+        item->setData(Qt::UserRole, test.window);
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
         item->setCheckState(Qt::Unchecked);
     }
@@ -163,7 +165,7 @@ void SittingsWindow::showSittings(const QList<Sitting> &sittings)
     m_table->setRowCount(int(sittings.size()));
     for (int row = 0; row < sittings.size(); ++row) {
         const Sitting &sitting = sittings[row];
-        const QStringList cells {QString::number(sitting.id), sitting.group, testsText(sitting.tests),
+        const QStringList cells {QString::number(sitting.id), sitting.group, testsText(sitting.tests, m_offered),
             sitting.opens.toLocalTime().toString(TimeFormat), sitting.closes.toLocalTime().toString(TimeFormat), sitting.openedBy,
             sitting.closedBy};
         for (int column = 0; column < cells.size(); ++column) {

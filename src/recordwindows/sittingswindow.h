@@ -28,7 +28,8 @@ class SittingsWindow : public QDialog
     Q_OBJECT
 
 public:
-    explicit SittingsWindow(Store &store, QWidget *parent = nullptr);
+    // tests: those a sitting may be opened for, in the order offered.
+    SittingsWindow(Store &store, const QList<StoreFacets::Test> &tests, QWidget *parent = nullptr);
     ~SittingsWindow() override;
 
     // Asks the store for the sittings again.
@@ -43,6 +44,7 @@ private:
     void fail(const QString &error);
 
     Store &m_store;
+    const QList<StoreFacets::Test> m_offered;
     QTableWidget *m_table;
     QLineEdit *m_class;
     QListWidget *m_tests;

@@ -239,9 +239,9 @@ void RecordKeeping::showRecords()
         return;
     }
     if (!m_recordsWindow) {
-        QStringList tests;
+        QList<StoreFacets::Test> tests;
         for (std::string_view window : testWindows())
-            tests << toQString(window);
+            tests.append({toQString(window), toQString(testCaption(window))});
         m_recordsWindow = new RecordsWindow(*m_store, m_main, tests);
     } else
         m_recordsWindow->reload();
