@@ -6,9 +6,10 @@
 // shows. The program (as main() starts it in personal use: translations,
 // fonts, focus rings, its store; the main window, the splash above it, the
 // self-control test) runs against bench_startup_bare, a plain Qt program
-// that draws the same layouts in the same faces. Each run is a fresh
-// process on the offscreen platform, the two taking turns; the figures are
-// medians, with the peak resident memory of each process.
+// that draws the same layouts in the same faces, the test's first item from
+// the bank in it. Each run is a fresh process on the offscreen platform, the
+// two taking turns; the figures are medians, with the peak resident memory of
+// each process.
 //
 // Then, in this process, the opening time of every test window: window
 // created → its first item painted.
@@ -45,6 +46,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <utility>
 #include <vector>
 
 using namespace zentrova;
@@ -61,6 +63,29 @@ void writeMenus(QByteArray &lines, std::span<const MenuEntry> entries, int depth
         if (entry.action == MenuAction::Submenu)
             writeMenus(lines, entry.children, depth + 1);
     }
+}
+
+// The self-control test's first item as the program shows it from the bank,
+// a control's name and its text a line (a line break in a text as "\\n"), so
+// that the bare program paints the same words and not an empty item. Says
+// what went wrong, else nothing.
+QString writeFirstItem(QByteArray &lines)
+{
+    const BankTable *table = bankTableForWindow("frm意志力");
+    if (!table)
+        return QStringLiteral("the bank has no self-control test");
+    QStringList fields;
+    for (std::string_view field : table->fields())
+        fields << toQString(field);
+    RecordCursor cursor;
+    QString error;
+    if (!cursor.open(bankPath(), toQString(table->table), fields, &error))
+        return error;
+    for (const FieldBinding &binding : table->bindings) {
+        const QString text = cursor.value(toQString(binding.field)).replace(u'\n', QLatin1String("\\n"));
+        lines += toQString(binding.control).toUtf8() + '\t' + text.toUtf8() + '\n';
+    }
+    return {};
 }
 
 // The child: start up as the program does and open a test as soon as the
@@ -171,20 +196,28 @@ int main(int argc, char *argv[])
 
     {
         QCoreApplication app(argc, argv);
-        // The bare program's menus, from the program's own catalogue.
+        setProgramFolder(QDir(QCoreApplication::applicationDirPath() + QStringLiteral("/..")).absolutePath());
+        // The bare program's menus, from the program's own catalogue, and
+        // its test's first item, from the program's bank.
         QTemporaryDir dir;
-        QByteArray menus;
+        QByteArray menus, firstItem;
         writeMenus(menus, testCatalog(), 0);
-        const QString menusPath = dir.filePath(QStringLiteral("menus.txt"));
-        QFile menusFile(menusPath);
-        if (!menusFile.open(QIODevice::WriteOnly) || menusFile.write(menus) != menus.size())
+        if (const QString problem = writeFirstItem(firstItem); !problem.isEmpty()) {
+            std::fprintf(stderr, "bench_startup: %s\n", qUtf8Printable(problem));
             return 1;
-        menusFile.close();
+        }
+        const QString menusPath = dir.filePath(QStringLiteral("menus.txt"));
+        const QString itemPath = dir.filePath(QStringLiteral("item.txt"));
+        for (const auto &[path, contents] : {std::pair(menusPath, menus), std::pair(itemPath, firstItem)}) {
+            QFile file(path);
+            if (!file.open(QIODevice::WriteOnly) || file.write(contents) != contents.size())
+                return 1;
+        }
         std::vector<double> programMs, bareMs;
         std::vector<long> programKb, bareKb;
         for (int round = 0; round < rounds; ++round) {
             const Launch p = launch(QCoreApplication::applicationFilePath(), {QStringLiteral("--program")});
-            const Launch b = launch(QStringLiteral(ZENTROVA_BARE_PROGRAM), {menusPath});
+            const Launch b = launch(QStringLiteral(ZENTROVA_BARE_PROGRAM), {menusPath, itemPath});
             if (p.peakKb < 0 || b.peakKb < 0) {
                 std::fprintf(stderr, "bench_startup: the %s did not show its first item\n", p.peakKb < 0 ? "program" : "bare program");
                 return 1;

@@ -10,10 +10,12 @@
 // and keeps no records. It prints "shown" and its peak memory when the
 // test's first item paints, and ends.
 //
-//   bench_startup_bare MENUS
+//   bench_startup_bare MENUS ITEM
 //
 // MENUS holds a caption a line, a submenu's entries after it indented by a
-// tab more (bench_startup writes it from the program's catalogue).
+// tab more (bench_startup writes it from the program's catalogue). ITEM holds
+// the test's first item as the program shows it: a control's name, a tab and
+// its text a line, a line break in the text written "\n".
 
 #include "startupwatch.h"
 
@@ -24,6 +26,7 @@
 
 #include <QApplication>
 #include <QImageReader>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTest>
@@ -60,7 +63,8 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QFile menus(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString());
-    if (!menus.open(QIODevice::ReadOnly))
+    QFile item(argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString());
+    if (!menus.open(QIODevice::ReadOnly) || !item.open(QIODevice::ReadOnly))
         return 2;
     zentrova::installFontSubstitutions();
     // The test shows its first item in Label1 inside Frame1.
@@ -87,6 +91,15 @@ int main(int argc, char *argv[])
     QDialog test(&window);
     Ui::SelfControlWindow testLayout;
     testLayout.setupUi(&test);
+    for (const QByteArray &line : item.readAll().split('\n')) {
+        const qsizetype tab = line.indexOf('\t');
+        if (tab < 0)
+            continue;
+        auto *label = test.findChild<QLabel *>(QString::fromUtf8(line.left(tab)));
+        if (!label)
+            return 2;
+        label->setText(QString::fromUtf8(line.mid(tab + 1)).replace(QLatin1String("\\n"), QLatin1String("\n")));
+    }
     test.exec();
     return 1; // the first paint ends the process before this
 }
