@@ -23,9 +23,9 @@ QString rowNote(const RecordSummary &summary)
     if (!from.seat.isEmpty())
         lines << QStringLiteral("座位：") + from.seat;
     if (!from.login.isEmpty())
-        lines << QStringLiteral("提交账号：") + from.login;
+        lines << QStringLiteral("登录名：") + from.login;
     if (from.arrived.isValid())
-        lines << QStringLiteral("送达时间：") + from.arrived.toString(QStringLiteral("yyyy-MM-dd HH:mm"));
+        lines << QStringLiteral("送达时间：") + from.arrived.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm"));
     if (!summary.damage.isEmpty())
         lines << summary.damage;
     return lines.join(u'\n');
