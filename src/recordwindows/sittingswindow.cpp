@@ -51,9 +51,9 @@ SittingsWindow::SittingsWindow(Store &store, const QList<StoreFacets::Test> &tes
     , m_tests(new QListWidget(this))
     , m_opens(new QDateTimeEdit(this))
     , m_closes(new QDateTimeEdit(this))
-    , m_open(new QPushButton(QStringLiteral("开设场次"), this))
-    , m_close(new QPushButton(QStringLiteral("关闭所选场次"), this))
-    , m_refresh(new QPushButton(QStringLiteral("刷新"), this))
+    , m_open(new QPushButton(QStringLiteral("开设场次(&O)"), this))
+    , m_close(new QPushButton(QStringLiteral("关闭所选场次(&C)…"), this))
+    , m_refresh(new QPushButton(QStringLiteral("刷新(&R)"), this))
     , m_status(new QLabel(this))
 {
     setObjectName(QStringLiteral("frm测评场次"));
@@ -96,10 +96,10 @@ SittingsWindow::SittingsWindow(Store &store, const QList<StoreFacets::Test> &tes
     auto *opening = new QGroupBox(QStringLiteral("开设新的测评场次"), this);
     opening->setObjectName(QStringLiteral("fraOpenSitting"));
     auto *form = new QFormLayout(opening);
-    form->addRow(QStringLiteral("班级："), m_class);
-    form->addRow(QStringLiteral("测试（不选即全部测试）："), m_tests);
-    form->addRow(QStringLiteral("开始："), m_opens);
-    form->addRow(QStringLiteral("结束："), m_closes);
+    form->addRow(QStringLiteral("班级(&L)："), m_class);
+    form->addRow(QStringLiteral("测试(&T)（不选即全部测试）："), m_tests);
+    form->addRow(QStringLiteral("开始(&B)："), m_opens);
+    form->addRow(QStringLiteral("结束(&E)："), m_closes);
     form->addRow(m_open);
 
     auto *buttons = new QHBoxLayout;
